@@ -1,0 +1,27 @@
+# make test  installs what is missing, builds, runs every test
+# make test SANITIZE=address|thread   the engine's tests under a sanitizer
+SANITIZE ?=
+BUILD_DIR := build$(if $(SANITIZE),-$(SANITIZE))
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build test bench clean
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/build.ninja: | deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DQUILLSTAR_SANITIZE=$(SANITIZE)
+
+configure: deps $(BUILD_DIR)/build.ninja
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+bench: build
+	@for b in $(BUILD_DIR)/bin/bench-*; do echo "== $$b"; $$b || exit 1; done
+
+clean:
+	rm -rf build build-address build-thread
