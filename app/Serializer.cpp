@@ -1,0 +1,127 @@
+#include "app/Serializer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace quillstar {
+namespace {
+
+// The smallest record: two empty strings (one byte each) and the seconds.
+constexpr size_t kMinimumRecordSize = 1 + 4 + 1;
+// A list of ten thousand long paths stays far below this; anything larger
+// is not a CD info file.
+constexpr std::uintmax_t kLargestListFile = 64u * 1024 * 1024;
+
+std::string Describe(const std::string& path, const std::string& reason)
+{
+    return "The CD info file \"" + path + "\" " + reason + ".";
+}
+
+// Writes the whole file and flushes it to the disc; 0 or the errno of the
+// first failure.
+int WriteDurably(const std::string& path, const std::string& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return errno;
+    int error = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0 ||
+        fsync(fileno(file)) != 0)
+        error = errno;
+    if (std::fclose(file) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+}  // namespace
+
+int CSerializer::AddTrackInfo(const std::string& title, int seconds, const std::string& path)
+{
+    tracks_.push_back(TrackInfo{seconds, title, path});
+    return GetCount() - 1;
+}
+
+bool CSerializer::GetTrackInfo(int index, std::string& title, int& seconds, std::string& path) const
+{
+    if (index < 0 || index >= GetCount())
+        return false;
+    const TrackInfo& track = tracks_[static_cast<size_t>(index)];
+    title = track.title;
+    seconds = track.seconds;
+    path = track.path;
+    return true;
+}
+
+void CSerializer::Serialize(Archive& archive)
+{
+    if (archive.IsStoring())
+        Store(archive);
+    else
+        Load(archive);
+}
+
+void CSerializer::Store(Archive& archive) const
+{
+    archive.WriteInt32(GetCount());
+    for (const TrackInfo& track : tracks_) {
+        archive.WriteString(track.title);
+        archive.WriteInt32(track.seconds);
+        archive.WriteString(track.path);
+    }
+}
+
+void CSerializer::Load(Archive& archive)
+{
+    const int32_t count = archive.ReadInt32();
+    if (count > 0 && static_cast<size_t>(count) > archive.Remaining() / kMinimumRecordSize)
+        archive.Fail("names " + std::to_string(count) + " tracks but is too short to hold them");
+    std::vector<TrackInfo> loaded;
+    for (int32_t i = 0; i < count && !archive.Failed(); ++i) {
+        TrackInfo track;
+        track.title = archive.ReadString();
+        track.seconds = archive.ReadInt32();
+        track.path = archive.ReadString();
+        loaded.push_back(std::move(track));
+    }
+    if (!archive.Failed())
+        tracks_ = std::move(loaded);
+}
+
+std::string CSerializer::LoadFile(const std::string& path)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return Describe(path, "cannot be read: " + error.message());
+    if (size > kLargestListFile)
+        return Describe(path, "is too large to be a list of tracks");
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!file || !file.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        return Describe(path, "cannot be read: " + std::string(std::strerror(errno)));
+    Archive archive(std::move(bytes));
+    Serialize(archive);
+    if (archive.Failed())
+        return Describe(path, "is damaged: " + archive.Error());
+    return {};
+}
+
+std::string CSerializer::SaveFile(const std::string& path) const
+{
+    Archive archive;
+    Store(archive);
+    const std::string temporary = path + ".saving";
+    const int error = WriteDurably(temporary, archive.Bytes());
+    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) == 0)
+        return {};
+    const int reason = error != 0 ? error : errno;
+    std::remove(temporary.c_str());
+    return Describe(path, "cannot be written: " + std::string(std::strerror(reason)));
+}
+
+}  // namespace quillstar

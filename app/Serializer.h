@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/Archive.h"
+#include "app/TrackInfo.h"
+
+namespace quillstar {
+
+// The track list: a plain copy of the burn list in track order that the
+// totals line, the burn, the CD info file and the cover read.
+class CSerializer {
+public:
+    int AddTrackInfo(const std::string& title, int seconds, const std::string& path);
+    // False when the index is not below the count.
+    bool GetTrackInfo(int index, std::string& title, int& seconds, std::string& path) const;
+    int GetCount() const { return static_cast<int>(tracks_.size()); }
+    void RemoveAll() { tracks_.clear(); }
+    const std::vector<TrackInfo>& Tracks() const { return tracks_; }
+
+    // Writes the count and the records, or reads them. A load that fails
+    // leaves the list as it was and the reason in the archive.
+    void Serialize(Archive& archive);
+
+    // The CD info file as a whole. Saving writes a temporary file beside the
+    // target and renames it over the old file only once it is complete.
+    // Both return an empty text on success, else a sentence naming the file
+    // and what went wrong.
+    std::string LoadFile(const std::string& path);
+    std::string SaveFile(const std::string& path) const;
+
+private:
+    void Store(Archive& archive) const;
+    void Load(Archive& archive);
+
+    std::vector<TrackInfo> tracks_;
+};
+
+}  // namespace quillstar
