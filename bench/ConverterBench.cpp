@@ -62,7 +62,7 @@ double TimesRealtime(const WaveFormat& format)
     produced += outLength;
     const double elapsed = ThreadSeconds() - start;
     std::printf("  %6u Hz %u ch: %zu bytes of CD audio in %.3f s\n", format.samplesPerSec, format.channels,
-                produced + 0, elapsed);
+                produced, elapsed);
     return kSeconds / elapsed;
 }
 

@@ -165,19 +165,14 @@ int32_t AcmConverter::Open(const WaveFormat& source, const WaveFormat& destinati
 bool AcmConverter::OpenResampler()
 {
     // Undithered, so the same input always converts to the same samples.
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
-    soxr_io_spec_t undithered = io;
-    undithered.flags |= SOXR_NO_DITHER;
+    soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER;
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     soxr_error_t error = nullptr;
-    stream_ = soxr_create(sourceFormat_.samplesPerSec, destinationFormat_.samplesPerSec, kStereo, &error,
-                          &undithered, &quality, &runtime);
-    if (error != nullptr && stream_ != nullptr) {
-        soxr_delete(stream_);
-        stream_ = nullptr;
-    }
-    return stream_ != nullptr;
+    stream_ = soxr_create(sourceFormat_.samplesPerSec, destinationFormat_.samplesPerSec, kStereo, &error, &io,
+                          &quality, &runtime);
+    return error == nullptr && stream_ != nullptr;
 }
 
 void AcmConverter::ChooseMixer()

@@ -52,23 +52,6 @@ bool WaitForTrace(const TraceCapture& capture, const std::string& text, int coun
 
 }  // namespace
 
-TEST(SyncLock, WaitsForEitherState)
-{
-    SyncLock lock;
-    EXPECT_FALSE(lock.IsLocked());
-    EXPECT_TRUE(lock.WaitUnlocked(0));
-    EXPECT_FALSE(lock.WaitLocked(10));
-    std::thread locker([&] {
-        std::this_thread::sleep_for(20ms);
-        lock.Lock();
-    });
-    EXPECT_TRUE(lock.WaitLocked());
-    locker.join();
-    EXPECT_FALSE(lock.WaitUnlocked(10));
-    lock.Unlock();
-    EXPECT_TRUE(lock.WaitUnlocked(0));
-}
-
 TEST(SyncBuffer, HandsOverAFullBlockAndKeepsTheRestUntilEndOfData)
 {
     SyncBuffer buffer;
