@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace quillstar {
+
+// Where the file list gets type names from: the path of an entry and whether
+// it is a folder; an empty text when the type has no name.
+using TypeNameSource = std::function<QString(const QString& path, bool isFolder)>;
+
+// The desktop's name for the type of a file or folder ("MP3 audio", "folder").
+class ShellTypeName {
+ public:
+  // Files are typed by their name alone, as the desktop does, so that typing
+  // a folder's worth of files never opens them. A folder path that ends in a
+  // slash is looked at more closely: a mount point is named as such.
+  static QString Lookup(const QString& path, bool isFolder);
+};
+
+}  // namespace quillstar

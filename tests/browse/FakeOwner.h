@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "browse/BrowserOwner.h"
+
+namespace quillstar {
+
+// Stands in for the main window: records what the browser controls report.
+class FakeOwner : public BrowserOwner {
+ public:
+  void FolderChosen(const QString& path) override { chosen.append(path); }
+  void RevealFolder(const QString& path) override { revealed.append(path); }
+  int filterIndex() const override { return filter; }
+
+  QStringList chosen;
+  QStringList revealed;
+  int filter = 1;
+};
+
+}  // namespace quillstar
