@@ -31,7 +31,9 @@ public:
     // Opens the target; a result above controls::kOpenedAbove is success,
     // anything else an error code for ReportError.
     int GotoUrl(const QString& target);
-    // The whole text of the box a failed opening shows.
+    // Tells the user, with a warning box, why the target did not open.
+    virtual void ReportError(int code);
+    // The whole text of that box.
     static QString ErrorMessage(int code);
     // Sizes the label to its text in the underlined font, keeping the edge
     // its alignment names. A dialog that places the label by hand sets its
@@ -39,7 +41,6 @@ public:
     void FitToText();
 
 protected:
-    virtual void ReportError(int code);
     void enterEvent(QEnterEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;

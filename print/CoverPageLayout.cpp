@@ -16,25 +16,26 @@ int CoverPageLayout::PageWidth(int printerDpiX, int widthMillimetres)
 
 int CoverPageLayout::PageCount() const
 {
-    if (pageWidth_ <= 0 || scaleX_ <= 0)
+    if (pageWidth_ <= 0 || StripWidth() < 1)
         return 0;
-    return static_cast<int>((pageWidth_ + preview_.width() * scaleX_ - 1) / pageWidth_);
+    const double coverWidth = preview_.width() * scaleX_ * print::kCoverScale;
+    return static_cast<int>((pageWidth_ + coverWidth - 1) / pageWidth_);
 }
 
 CoverPage CoverPageLayout::Page(int number) const
 {
-    const int offset = pageWidth_ * (number - 1);
-    const int sourceLeft = static_cast<int>(offset / scaleX_);
-    const int stripWidth = static_cast<int>(pageWidth_ / scaleX_);
-    const int height = preview_.height();
-    if (number < PageCount()) {
-        return {QRect(sourceLeft, 0, stripWidth, height),
-                QRect(0, 0, pageWidth_, static_cast<int>(height * scaleY_))};
-    }
-    const int lastWidth = preview_.width() - stripWidth * (number - 1);
-    return {QRect(sourceLeft, 0, lastWidth, height),
-            QRect(0, 0, static_cast<int>(scaleX_ * lastWidth * print::kLastPageScale),
-                  static_cast<int>(height * scaleY_ * print::kLastPageScale))};
+    const int left = StripWidth() * (number - 1);
+    const int width = number < PageCount() ? StripWidth() : preview_.width() - left;
+    return {QRect(left, 0, width, preview_.height()),
+            QRect(0, 0, static_cast<int>(width * scaleX_ * print::kCoverScale),
+                  static_cast<int>(preview_.height() * scaleY_ * print::kCoverScale))};
+}
+
+int CoverPageLayout::StripWidth() const
+{
+    if (scaleX_ <= 0)
+        return 0;
+    return static_cast<int>(pageWidth_ / (scaleX_ * print::kCoverScale));
 }
 
 }  // namespace quillstar

@@ -12,10 +12,9 @@ struct CoverPage {
     QRect target;
 };
 
-// Cuts the preview into page-wide strips. Every page but the last is one
-// page width of the preview at its physical size; the last page (the only
-// one, for a cover that fits across the paper) is printed half as large
-// again, which makes the preview a CD-sized cover.
+// Prints the preview half as large again as its physical size. A cover
+// wider than the paper is cut into page-wide strips, all at that one scale,
+// so that the strips join up.
 class CoverPageLayout {
 public:
     // pageWidth: printable width in printer pixels. scaleX, scaleY: printer
@@ -26,12 +25,15 @@ public:
     // printable width in millimetres.
     static int PageWidth(int printerDpiX, int widthMillimetres);
 
-    // Pages needed across the preview's width; 0 without a page width.
+    // Pages needed across the cover's width; 0 when nothing fits on a page.
     int PageCount() const;
     // Page numbers run from 1 to PageCount().
     CoverPage Page(int number) const;
 
 private:
+    // Preview pixels that fill one page width.
+    int StripWidth() const;
+
     int pageWidth_;
     QSize preview_;
     double scaleX_;

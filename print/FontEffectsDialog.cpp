@@ -31,6 +31,7 @@ FontEffectsDialog::FontEffectsDialog(const QFont& font, const QColor& color, QWi
     // The font picker lives inside this window; its own Enter and Escape
     // end this window, not just the picker.
     fontPicker_->setWindowFlags(Qt::Widget);
+    fontPicker_->setSizeGripEnabled(false);
     fontPicker_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     fontPicker_->setCurrentFont(font);
     connect(fontPicker_, &QDialog::accepted, this, &QDialog::accept);

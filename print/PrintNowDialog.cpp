@@ -137,8 +137,8 @@ void PrintNowDialog::BuildControls()
     layout->addWidget(titleEdit_, 0, 1);
     layout->addWidget(previewFrame_, 1, 0, 1, 2);
     layout->addLayout(buttons, 1, 2);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    setMinimumSize(DialogUnitsToPixels(print::kDialogWidthUnits, print::kDialogHeightUnits, *this));
+    setFixedSize(layout->sizeHint().expandedTo(
+        DialogUnitsToPixels(print::kDialogWidthUnits, print::kDialogHeightUnits, *this)));
 }
 
 QFont PrintNowDialog::InitialFont(const char* face, int points) const

@@ -61,9 +61,10 @@ inline constexpr char kAllPicturesFilter[] = "All supported graphic formats";
 inline constexpr char kBitmapFilesFilter[] = "BMP Files {*.BMP}";
 inline constexpr char kBitmapPatterns[] = "*.BMP *.bmp";
 
-// The printed cover.
+// The printed cover: half as large again as the preview's physical size,
+// which makes a CD-sized cover of it.
 inline constexpr double kInchesPerMillimetre = 0.03937007874015748;
-inline constexpr double kLastPageScale = 1.5;
+inline constexpr double kCoverScale = 1.5;
 
 inline constexpr char kNotEnoughResourceMessage[] =
     "Not enough resource for printing. Either reduce the CD Cover dimension or\n"

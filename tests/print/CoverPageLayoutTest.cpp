@@ -2,48 +2,48 @@
 
 #include "print/CoverPageLayout.h"
 
+using quillstar::CoverPage;
 using quillstar::CoverPageLayout;
 
 class CoverPageLayoutTest : public QObject {
     Q_OBJECT
 private slots:
-    void pageWidthFromResolutionAndMillimetres()
-    {
-        QCOMPARE(CoverPageLayout::PageWidth(1200, 203), 9590);
-        QCOMPARE(CoverPageLayout::PageWidth(600, 0), 0);
-    }
-
-    // A 300 x 293 preview on a 1200 dpi printer, seen at 96 dpi: one page,
-    // printed at one and a half times its physical size.
+    // A 300 x 293 preview at 96 dpi on a 1200 dpi printer with 203 mm of
+    // printable width: one page, half as large again as the preview.
     void coverThatFitsIsOnePageHalfAsLargeAgain()
     {
-        const CoverPageLayout layout(9590, QSize(300, 293), 12.5, 12.5);
+        const int pageWidth = CoverPageLayout::PageWidth(1200, 203);
+        QCOMPARE(pageWidth, 9590);
+        const CoverPageLayout layout(pageWidth, QSize(300, 293), 12.5, 12.5);
         QCOMPARE(layout.PageCount(), 1);
-        const quillstar::CoverPage page = layout.Page(1);
-        QCOMPARE(page.source, QRect(0, 0, 300, 293));
-        QCOMPARE(page.target, QRect(0, 0, 5625, 5493));
+        QCOMPARE(layout.Page(1).source, QRect(0, 0, 300, 293));
+        QCOMPARE(layout.Page(1).target, QRect(0, 0, 5625, 5493));
     }
 
-    void narrowPaperCutsTheCoverIntoStrips()
+    // Narrow paper: strips at the one scale that join up, none wider than
+    // the page, together the whole preview.
+    void narrowPaperCutsTheCoverIntoJoiningStrips()
     {
         const CoverPageLayout layout(2000, QSize(300, 293), 12.5, 12.5);
-        QCOMPARE(layout.PageCount(), 2);
-        const quillstar::CoverPage first = layout.Page(1);
-        QCOMPARE(first.source, QRect(0, 0, 160, 293));
-        QCOMPARE(first.target, QRect(0, 0, 2000, 3662));
-        const quillstar::CoverPage last = layout.Page(2);
-        QCOMPARE(last.source, QRect(160, 0, 140, 293));
-        QCOMPARE(last.target, QRect(0, 0, 2625, 5493));
+        QCOMPARE(layout.PageCount(), 3);
+        int nextLeft = 0;
+        for (int number = 1; number <= 3; ++number) {
+            const CoverPage page = layout.Page(number);
+            QCOMPARE(page.source.left(), nextLeft);
+            QVERIFY(page.target.width() <= 2000);
+            QCOMPARE(page.target.width(), int(page.source.width() * 18.75));
+            QCOMPARE(page.target.height(), 5493);
+            nextLeft = page.source.right() + 1;
+        }
+        QCOMPARE(nextLeft, 300);
+        QCOMPARE(layout.Page(1).source, QRect(0, 0, 106, 293));
+        QCOMPARE(layout.Page(3).source, QRect(212, 0, 88, 293));
     }
 
-    void coverExactlyOnePageWideNeedsNoSecondPage()
+    void pageCountAtTheEdgeAndWithoutPaper()
     {
-        QCOMPARE(CoverPageLayout(3750, QSize(300, 293), 12.5, 12.5).PageCount(), 1);
-        QCOMPARE(CoverPageLayout(3749, QSize(300, 293), 12.5, 12.5).PageCount(), 2);
-    }
-
-    void noPageWidthGivesNoPages()
-    {
+        QCOMPARE(CoverPageLayout(5625, QSize(300, 293), 12.5, 12.5).PageCount(), 1);
+        QCOMPARE(CoverPageLayout(5624, QSize(300, 293), 12.5, 12.5).PageCount(), 2);
         QCOMPARE(CoverPageLayout(0, QSize(300, 293), 12.5, 12.5).PageCount(), 0);
     }
 };

@@ -135,8 +135,6 @@ private slots:
         const auto* printNow = dialog.findChild<QPushButton*>(QString::number(print::IDC_PRINT_NOW));
         QCOMPARE(printNow->text(), QStringLiteral("&Print Now"));
         QVERIFY(printNow->isDefault());
-        QCOMPARE(dialog.findChild<QPushButton*>(QString::number(print::IDC_BACK_COLOR))->text(),
-                 QStringLiteral("Bac&k Color"));
 
         // The first drawing comes from the redraw timer, without any change.
         QTRY_VERIFY(!dialog.Preview().isNull());
@@ -283,20 +281,6 @@ private slots:
         const QImage& cover = window.Drawn();
         QCOMPARE(qAlpha(cover.pixel(cover.width() - 1, cover.height() - 1)), 0);
         QCOMPARE(window.dialog->BackColor(), QColor(Qt::blue));
-    }
-
-    void cancelledBackgroundChoiceKeepsThePicture()
-    {
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("cover.bmp"));
-        QVERIFY(SolidPicture(Qt::red).save(path, "BMP"));
-        const CSerializer tracks;
-        Window window(tracks);
-        window.services->backgroundAnswer = path;
-        window.Click(print::IDC_BACKGROUND);
-        window.services->backgroundAnswer.clear();
-        window.Click(print::IDC_BACKGROUND);
-        QCOMPARE(window.dialog->BackgroundPath(), path);
     }
 
     void cancelledBackColorKeepsTheColourAndDropsThePicture()
