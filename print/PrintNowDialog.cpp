@@ -1,5 +1,6 @@
 #include "print/PrintNowDialog.h"
 
+#include <QDir>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -287,10 +288,13 @@ void PrintNowDialog::PrintCover()
     }
 
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QGuiApplication::applicationDisplayName());
     const QString defaultPrinter = services_->DefaultPrinterName();
     if (defaultPrinter.isEmpty()) {
-        // Without a printer the print dialog still offers a PDF file.
+        // Without a printer the print dialog still offers a PDF file, so the
+        // cover can be printed elsewhere.
         printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir::home().filePath(printer.docName() + QStringLiteral(".pdf")));
     } else {
         printer.setPrinterName(defaultPrinter);
         if (printer.printerName() != defaultPrinter || !printer.isValid()) {
@@ -298,7 +302,6 @@ void PrintNowDialog::PrintCover()
             return;
         }
     }
-    printer.setDocName(QGuiApplication::applicationDisplayName());
 
     const int offeredPages = LayoutFor(printer, cover.size()).PageCount();
     if (offeredPages < 1) {

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +31,8 @@ public:
     std::optional<QColor> colorAnswer;                   // nullopt: cancel
     QString defaultPrinter;
     bool acceptPrint = true;
-    QString pdfPath;  // chosen as "print to file" in the print dialog
+    std::optional<QString> pdfPath;  // typed as "print to file" in the print dialog
+    QString suggestedFile;
     int offeredPages = 0;
     QStringList messages;
 
@@ -47,9 +50,10 @@ public:
     bool ConfirmPrint(QWidget*, QPrinter& printer, int pageCount) override
     {
         offeredPages = pageCount;
-        if (!pdfPath.isEmpty()) {
+        suggestedFile = printer.outputFileName();
+        if (pdfPath) {
             printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdfPath);
+            printer.setOutputFileName(*pdfPath);
         }
         return acceptPrint;
     }
@@ -360,16 +364,21 @@ private slots:
         window.services->pdfPath = folder.filePath(QStringLiteral("cover.pdf"));
         window.services->acceptPrint = false;
         window.Click(print::IDC_PRINT_NOW);
-        QVERIFY(!QFile::exists(window.services->pdfPath));
+        QVERIFY(!QFile::exists(*window.services->pdfPath));
         QVERIFY(window.services->messages.isEmpty());
     }
 
+    // Without a printer the dialog suggests a PDF file in the home folder;
+    // a user who empties the name gets the printing error.
     void noPrinterAndNoFileEndsWithThePrintingError()
     {
         const CSerializer tracks;
         Window window(tracks);
+        window.services->pdfPath = QString();
         window.Click(print::IDC_PRINT_NOW);
         QVERIFY(window.services->offeredPages >= 1);
+        QCOMPARE(QFileInfo(window.services->suggestedFile).dir(), QDir::home());
+        QVERIFY(window.services->suggestedFile.endsWith(QStringLiteral(".pdf")));
         QCOMPARE(window.services->messages,
                  QStringList{QStringLiteral("Printing error occured. Unable to find printer.")});
     }
