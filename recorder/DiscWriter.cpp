@@ -162,7 +162,7 @@ void CDiscWriter::Burn()
     }
     if (!CheckCapacity())
         return;
-    Report(kTextPowerCalibration, 0);
+    ReportStep(kTextPowerCalibration, 0);
     scsi_.PowerCalibration(GetDevice());
     std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
     WriteTracks(buffer);
@@ -305,7 +305,7 @@ bool CDiscWriter::WriteSessionTracks(std::vector<uint8_t>& buffer)
         const TrackWritten written = WriteTrack(buffer);
         if (abortRequested_ && written.sectors == 0)
             return false;
-        if (written.failed)
+        if (written.failed && !abortRequested_)
             RecordSkip(trackIndex_, SkipReason::WriteFailed);
         if (written.sectors == 0) {
             // Opening a track and closing it empty ruins the disc: a track
@@ -377,7 +377,7 @@ int CDiscWriter::WriteWithRetries(const std::vector<uint8_t>& buffer, int blocks
         const int error = scsi_.WriteBlock(GetDevice(), buffer.data(), blocks, length, nextAddress_);
         if (error == 0)
             return 0;
-        if (error == kErrorNotReady && WaitWhileDriveBusy(waiting, busySince))
+        if (error == kErrorNotReady && !abortRequested_ && WaitWhileDriveBusy(waiting, busySince))
             continue;
         if (retriesLeft == 0)
             return error;

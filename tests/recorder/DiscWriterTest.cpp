@@ -53,22 +53,36 @@ std::vector<std::string> TrackSteps(int track)
 
 class Burn : public ::testing::Test {
 protected:
-    void Prepare(const DriveSetup& setup = {}) { Connect(MakeBurnRig(setup)); }
+    void Prepare(const DriveSetup& setup = {})
+    {
+        Disconnect();
+        Connect(MakeBurnRig(setup));
+    }
 
     SimulatedDrive& PrepareSimulated(const DriveSetup& setup = {})
     {
+        Disconnect();
         auto simulated = std::make_unique<SimulatedRig>(setup);
         SimulatedDrive& drive = simulated->Drive();
         Connect(std::move(simulated));
         return drive;
     }
 
+    // One test may burn on several drives in turn, each with a writer and a
+    // window of its own; only one drive exists at a time.
+    void Disconnect()
+    {
+        writer.reset();
+        rig.reset();
+    }
+
     void Connect(std::unique_ptr<BurnRig> burnRig)
     {
         rig = std::move(burnRig);
-        writer = std::make_unique<CDiscWriter>(log.Handle(), rig->Library());
+        log = std::make_unique<ProgressLog>();
+        writer = std::make_unique<CDiscWriter>(log->Handle(), rig->Library());
         writer->SetTimings(timings);
-        log.Watch(writer.get());
+        log->Watch(writer.get());
         ASSERT_TRUE(writer->Initialize());
         ASSERT_EQ(writer->GetDeviceCount(), 1);
     }
@@ -76,7 +90,7 @@ protected:
     void Run(FakeTrackSource& source)
     {
         ASSERT_TRUE(writer->WriteDisc(&source));
-        ASSERT_TRUE(log.WaitFinished());
+        ASSERT_TRUE(log->WaitFinished());
     }
 
     std::string Text() const
@@ -114,7 +128,7 @@ protected:
     {
         EXPECT_EQ(writer->GetResult(), result);
         EXPECT_EQ(Text(), text);
-        const auto messages = log.Messages();
+        const auto messages = log->Messages();
         ASSERT_FALSE(messages.empty());
         EXPECT_EQ(messages.back(), WM_BURN_FINISHED);
         EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_FINISHED), 1);
@@ -123,7 +137,7 @@ protected:
     // No progress after the stop: the window keeps its stop text.
     void ExpectQuietAfterStop()
     {
-        const auto messages = log.Messages();
+        const auto messages = log->Messages();
         const auto stop = std::find(messages.begin(), messages.end(), WM_BURN_STOPPED);
         ASSERT_NE(stop, messages.end());
         EXPECT_EQ(std::vector<uint32_t>(stop, messages.end()), (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
@@ -133,7 +147,7 @@ protected:
     }
 
     RecorderTimings timings{1, 1, 1, 10000, 1};
-    ProgressLog log;
+    std::unique_ptr<ProgressLog> log;
     std::unique_ptr<BurnRig> rig;
     std::unique_ptr<CDiscWriter> writer;
 };
@@ -165,12 +179,12 @@ TEST_F(Burn, WritesEveryTrackSampleForSampleAndReportsEachStep)
         texts.insert(texts.end(), steps.begin(), steps.end());
     }
     texts.insert(texts.end(), {kTextClosingSession, kTextSuccess});
-    EXPECT_EQ(log.Texts(), texts);
-    const auto messages = log.Messages();
+    EXPECT_EQ(log->Texts(), texts);
+    const auto messages = log->Messages();
     EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_STOPPED), 0);
-    const auto percents = log.Percents();
+    const auto percents = log->Percents();
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-    const auto entries = log.Entries();
+    const auto entries = log->Entries();
     for (size_t at = 1; at < entries.size(); ++at) {
         if (entries[at].text.rfind("Closing", 0) == 0) {
             EXPECT_EQ(entries[at].percent, entries[at - 1].percent) << entries[at].text;
@@ -187,7 +201,7 @@ TEST_F(Burn, WithoutADeviceTheDiscIsWrong)
     FakeTrackSource source{{kSecond * 5}};
     Run(source);
     ExpectEndedWith(kResultWrongDisc, kTextWrongDisc);
-    EXPECT_EQ(log.Messages(), (std::vector<uint32_t>{WM_BURN_PROGRESS, WM_BURN_FINISHED}));
+    EXPECT_EQ(log->Messages(), (std::vector<uint32_t>{WM_BURN_PROGRESS, WM_BURN_FINISHED}));
     EXPECT_EQ(Percent(), 0);
     EXPECT_EQ(source.FinishCalls(), 0);
 }
@@ -210,20 +224,15 @@ TEST_F(Burn, RefusesADiscThatIsNotABlankCdR)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.disc));
-        ProgressLog caseLog;
         DriveSetup setup;
         setup.disc = c.disc;
         setup.rewritable = c.rewritable;
-        auto caseRig = MakeBurnRig(setup);
-        CDiscWriter caseWriter(caseLog.Handle(), caseRig->Library());
-        caseLog.Watch(&caseWriter);
-        ASSERT_TRUE(caseWriter.Initialize());
+        Prepare(setup);
         FakeTrackSource source{{kSecond * 5}};
-        ASSERT_TRUE(caseWriter.WriteDisc(&source));
-        ASSERT_TRUE(caseLog.WaitFinished());
-        EXPECT_EQ(caseWriter.GetResult(), c.result);
-        EXPECT_EQ(caseLog.Texts(), std::vector<std::string>{c.text});
-        EXPECT_TRUE(caseRig->Disc().tracks.empty());
+        Run(source);
+        ExpectEndedWith(c.result, c.text);
+        EXPECT_EQ(log->Texts(), std::vector<std::string>{c.text});
+        EXPECT_TRUE(rig->Disc().tracks.empty());
     }
 }
 
@@ -254,19 +263,13 @@ TEST_F(Burn, ComparesTheSectorsTheBurnNeedsWithTheSectorsTheDiscHolds)
     for (const Case& c : cases) {
         for (const int spare : {0, -1}) {
             SCOPED_TRACE(testing::Message() << c.name << ", spare sectors " << spare);
-            ProgressLog caseLog;
             DriveSetup setup;
             setup.leadOutFrames = 150 + c.sectorsNeeded + spare;
-            auto caseRig = MakeBurnRig(setup);
-            CDiscWriter caseWriter(caseLog.Handle(), caseRig->Library());
-            caseWriter.SetTimings(timings);
-            caseLog.Watch(&caseWriter);
-            ASSERT_TRUE(caseWriter.Initialize());
+            Prepare(setup);
             FakeTrackSource source(c.tracks);
-            ASSERT_TRUE(caseWriter.WriteDisc(&source));
-            ASSERT_TRUE(caseLog.WaitFinished());
-            EXPECT_EQ(caseWriter.GetResult(), spare == 0 ? kResultSuccess : kResultTooManyFiles);
-            EXPECT_EQ(caseRig->Disc().sessionClosed, spare == 0);
+            Run(source);
+            EXPECT_EQ(writer->GetResult(), spare == 0 ? kResultSuccess : kResultTooManyFiles);
+            EXPECT_EQ(rig->Disc().sessionClosed, spare == 0);
         }
     }
 }
@@ -305,7 +308,7 @@ TEST_F(Burn, TracksWithoutAudioAreSkippedAndLaterTracksKeepTheDrivesNumbers)
     ExpectEndedWith(kResultSuccess, kTextSuccess);
     EXPECT_EQ(writer->GetSkippedTracks(),
               (std::vector<SkippedTrack>{{1, SkipReason::NoAudio}, {3, SkipReason::NoDecoder}}));
-    const auto texts = log.Texts();
+    const auto texts = log->Texts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), kTextTrackNotPrimed), 2);
 }
 
@@ -402,23 +405,17 @@ TEST_F(Burn, WaitsForTheSessionToClose)
 {
     for (const int polls : {3, 1000}) {
         SCOPED_TRACE(polls);
-        ProgressLog caseLog;
         DriveSetup setup;
         setup.notReadyPollsAfterClose = polls;
-        auto caseRig = MakeBurnRig(setup);
-        CDiscWriter caseWriter(caseLog.Handle(), caseRig->Library());
-        caseWriter.SetTimings(timings);
-        caseLog.Watch(&caseWriter);
-        ASSERT_TRUE(caseWriter.Initialize());
+        Prepare(setup);
         FakeTrackSource source{{kSecond * 5}};
         TraceCapture trace;
-        ASSERT_TRUE(caseWriter.WriteDisc(&source));
-        ASSERT_TRUE(caseLog.WaitFinished());
+        Run(source);
         const int waits = polls == 3 ? 3 : 300;
         EXPECT_TRUE(trace.Contains(Numbered("Waiting for session to close. Loop=%d\n", 301 - waits)));
         EXPECT_FALSE(trace.Contains(Numbered("Waiting for session to close. Loop=%d\n", 300 - waits)));
-        EXPECT_EQ(caseWriter.GetResult(), kResultSuccess);
-        EXPECT_TRUE(caseRig->Disc().sessionClosed);
+        ExpectEndedWith(kResultSuccess, kTextSuccess);
+        EXPECT_TRUE(rig->Disc().sessionClosed);
     }
 }
 
@@ -431,9 +428,9 @@ TEST_F(Burn, AStopBeforeWritingWritesNothingAndKeepsTheStopText)
     ASSERT_TRUE(drive.WaitUntilHeld());
     EXPECT_TRUE(writer->AbortWrite());
     drive.Release();
-    ASSERT_TRUE(log.WaitFinished());
+    ASSERT_TRUE(log->WaitFinished());
     ExpectQuietAfterStop();
-    EXPECT_EQ(log.Messages(), (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
+    EXPECT_EQ(log->Messages(), (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
     EXPECT_TRUE(rig->Disc().tracks.empty());
     const auto opcodes = drive.Opcodes();
     EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), 0x2A), 0);
@@ -448,7 +445,7 @@ TEST_F(Burn, AStopDuringATrackClosesItLeavesTheSessionOpenAndEjects)
     ASSERT_TRUE(writer->WriteDisc(&source));
     ASSERT_TRUE(source.WaitUntilHeld());
     EXPECT_TRUE(writer->AbortWrite());
-    ASSERT_TRUE(log.WaitFinished());
+    ASSERT_TRUE(log->WaitFinished());
     ExpectQuietAfterStop();
     const BurnedDisc disc = rig->Disc();
     EXPECT_FALSE(disc.sessionClosed);
@@ -466,7 +463,7 @@ TEST_F(Burn, AStopDuringATrackClosesItLeavesTheSessionOpenAndEjects)
     // The next burn, on the fresh disc, runs as usual.
     FakeTrackSource next{{kSecond * 5}};
     ASSERT_TRUE(writer->WriteDisc(&next));
-    ASSERT_TRUE(log.WaitFinished(2));
+    ASSERT_TRUE(log->WaitFinished(2));
     EXPECT_EQ(writer->GetResult(), kResultSuccess);
     ExpectDiscHolds(next, {0});
 }

@@ -1,7 +1,7 @@
 #include "tests/recorder/FakeAspi.h"
 
-#include <cassert>
 #include <chrono>
+#include <stdexcept>
 
 #include "platform/Event.h"
 
@@ -15,7 +15,8 @@ FakeAspi* current = nullptr;
 
 FakeAspi::FakeAspi()
 {
-    assert(current == nullptr);
+    if (current != nullptr)
+        throw std::logic_error("only one fake ASPI layer at a time");
     current = this;
 }
 
