@@ -24,7 +24,6 @@ public:
     // SendASPI32Command.
     int Load();
     bool IsLoaded() const { return loaded_; }
-    const std::string& Path() const { return path_; }
 
     uint32_t GetSupportInfo() const;
     uint32_t SendCommand(void* requestBlock) const;
