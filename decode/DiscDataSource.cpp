@@ -20,5 +20,6 @@ void DiscDataSource::GetBufferStatus(int&, int&) {}
 const uint8_t* DiscDataSource::BuildCueSheet(int) { return nullptr; }
 double DiscDataSource::GetTotalSeconds() { return 0.0; }
 double DiscDataSource::GetSecondsDone() { return 0.0; }
+double DiscDataSource::GetTrackBytes(int) { return 0.0; }
 
 }  // namespace quillstar

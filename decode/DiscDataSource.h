@@ -31,6 +31,9 @@ public:
     virtual const uint8_t* BuildCueSheet(int pregap);
     virtual double GetTotalSeconds();
     virtual double GetSecondsDone();
+    // Bytes of audio the track delivers, so the writer can count the sectors
+    // a burn needs before it writes; 0.0 when not known.
+    virtual double GetTrackBytes(int track);
 };
 
 }  // namespace quillstar

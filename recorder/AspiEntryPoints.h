@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/aspi/Aspi.h"
+
+namespace quillstar {
+
+// The six entry points of an ASPI layer. Only the first two are ever called;
+// the others are looked up and kept.
+struct AspiEntryPoints {
+    GetASPI32SupportInfoFunction getSupportInfo = nullptr;
+    SendASPI32CommandFunction sendCommand = nullptr;
+    GetASPI32BufferFunction getBuffer = nullptr;
+    FreeASPI32BufferFunction freeBuffer = nullptr;
+    TranslateASPI32AddressFunction translateAddress = nullptr;
+    GetASPI32DLLVersionFunction getVersion = nullptr;
+};
+
+}  // namespace quillstar

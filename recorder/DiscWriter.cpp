@@ -1,0 +1,560 @@
+#include "recorder/DiscWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#include "platform/Trace.h"
+#include "resources/CdAudio.h"
+#include "resources/Messages.h"
+#include "resources/RecorderTexts.h"
+
+namespace quillstar {
+
+using namespace recorder;
+
+namespace {
+
+constexpr int kBlocksPerChunk = cd::kSectorsPerBlock;
+constexpr size_t kModeHeaderLength = 8;
+// Write type 1 in the write parameters page: track-at-once, the only mode.
+constexpr uint8_t kTrackAtOnce = 0x01;
+constexpr uint8_t kAudioTrackMode = 0x42;
+constexpr uint8_t kDataTrackMode = 0x46;
+
+std::string TrackText(const char* format, int trackNumber)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, format, trackNumber);
+    return text;
+}
+
+}  // namespace
+
+CDiscWriter::CDiscWriter(WindowHandle mainWindow, AspiLibrary library)
+    : scsi_(std::move(library)), mainWindow_(mainWindow)
+{
+}
+
+CDiscWriter::~CDiscWriter()
+{
+    if (!burnThread_.joinable())
+        return;
+    abortRequested_ = true;
+    abortEvent_.Set();
+    FinishSource();
+    burnThread_.join();
+}
+
+void CDiscWriter::SetTimings(const RecorderTimings& timings)
+{
+    timings_ = timings;
+    scsi_.SetTimings(timings);
+}
+
+bool CDiscWriter::Initialize()
+{
+    Trace("CDiscWriter::Initialize\n");
+    if (initialized_)
+        return true;
+    Trace("CDiscWriter::Initialize. Window created. Bout to query InitComm on scsi\n");
+    if (scsi_.InitCommunication(devices_) != 0)
+        return false;
+    initialized_ = true;
+    return true;
+}
+
+std::string CDiscWriter::GetDeviceName(int index) const
+{
+    return GetDeviceAt(index).name;
+}
+
+const DeviceInfo& CDiscWriter::GetDeviceAt(int index) const
+{
+    if (index < 0 || index >= GetDeviceCount())
+        return nullDevice_;
+    return *devices_[static_cast<size_t>(index)];
+}
+
+bool CDiscWriter::SelectDevice(int index)
+{
+    selectedDevice_ = index;
+    return true;
+}
+
+const DeviceInfo& CDiscWriter::GetDevice() const
+{
+    return initialized_ ? GetDeviceAt(selectedDevice_) : nullDevice_;
+}
+
+bool CDiscWriter::WriteDisc(DiscDataSource* source)
+{
+    if (!initialized_ || source == nullptr)
+        return false;
+    Trace("WriteDisc entered. Thread about to be started\n");
+    if (burnThread_.joinable())
+        burnThread_.join();
+    totalBytes_ = 0.0;
+    bytesDone_ = 0.0;
+    {
+        std::lock_guard lock(sourceMutex_);
+        source_ = source;
+    }
+    {
+        std::lock_guard lock(progressMutex_);
+        skipped_.clear();
+    }
+    abortRequested_ = false;
+    abortEvent_.Reset();
+    try {
+        burnThread_ = std::thread(&CDiscWriter::Burn, this);
+    } catch (const std::system_error& error) {
+        Trace("WriteDisc: the burn thread could not be started: %s\n", error.what());
+        std::lock_guard lock(sourceMutex_);
+        source_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool CDiscWriter::AbortWrite()
+{
+    if (!initialized_)
+        return false;
+    abortRequested_ = true;
+    abortEvent_.Set();
+    Trace("Aborting write..\n");
+    Post(msg::WM_BURN_STOPPED);
+    FinishSource();
+    return true;
+}
+
+void CDiscWriter::GetProgress(std::string& text, int& percent) const
+{
+    std::lock_guard lock(progressMutex_);
+    text = displayText_;
+    percent = percent_;
+}
+
+std::vector<SkippedTrack> CDiscWriter::GetSkippedTracks() const
+{
+    std::lock_guard lock(progressMutex_);
+    return skipped_;
+}
+
+void CDiscWriter::Burn()
+{
+    result_ = kResultSuccess;
+    totalBytes_ = source_->GetTotalBytes();
+    source_->SetWriteMode(writeMode_);
+    tracksWritten_ = 0;
+    anyTrackWritten_ = false;
+    if (!CheckDisc())
+        return;
+    if (abortRequested_) {
+        // A stop before anything was written ends like a stop during a track.
+        EndBurn();
+        return;
+    }
+    if (!CheckCapacity())
+        return;
+    ReportStep(kTextPowerCalibration, 0);
+    scsi_.PowerCalibration(GetDevice());
+    std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
+    WriteTracks(buffer);
+    EndBurn();
+}
+
+bool CDiscWriter::CheckDisc()
+{
+    int kind = kDiscKindWriteOnce;
+    int status = kDiscEmpty;
+    if (scsi_.ReadDiscInformation(GetDevice(), kind, status) != 0 || kind != kDiscKindWriteOnce) {
+        EndWith(kResultWrongDisc, kTextWrongDisc);
+        return false;
+    }
+    if (status != kDiscEmpty) {
+        EndWith(kResultDiscNotEmpty, kTextDiscNotEmpty);
+        return false;
+    }
+    return true;
+}
+
+bool CDiscWriter::CheckCapacity()
+{
+    int64_t capacity = 0;
+    int minutes = 0;
+    int seconds = 0;
+    scsi_.ReadDiscCapacity(GetDevice(), capacity, minutes, seconds);
+    // The capacity counts the frames up to the lead-out at 2048 bytes each;
+    // the audio sectors a disc holds are those frames less the 2 seconds
+    // before track 1.
+    const int64_t discSectors = std::max<int64_t>(0, capacity / 2048 - kFirstTrackOffsetFrames);
+    const int64_t needed = SectorsNeeded();
+    Trace("Capacity check: %ld sectors needed, %ld on the disc\n", static_cast<long>(needed),
+          static_cast<long>(discSectors));
+    if (needed > discSectors) {
+        EndWith(kResultTooManyFiles, kTextTooManyFiles);
+        return false;
+    }
+    return true;
+}
+
+int64_t CDiscWriter::SectorsNeeded()
+{
+    const double sectorBytes = source_->GetBlockSize();
+    const int trackCount = source_->GetTrackCount();
+    int64_t sectors = 0;
+    int tracks = 0;
+    for (int track = 0; track < trackCount; ++track) {
+        const double bytes = source_->GetTrackBytes(track);
+        if (bytes <= 0.0)
+            continue;
+        sectors += std::max<int64_t>(kMinimumTrackSectors, static_cast<int64_t>(std::ceil(bytes / sectorBytes)));
+        ++tracks;
+    }
+    // A source that cannot tell its tracks' lengths is measured by its total.
+    if (tracks == 0 && totalBytes_ > 0.0) {
+        sectors = static_cast<int64_t>(std::ceil(totalBytes_ / sectorBytes));
+        tracks = trackCount;
+    }
+    const int64_t pauseSectors = int64_t{pauseSeconds_} * cd::kSectorsPerSecond;
+    return sectors + pauseSectors * std::max(0, tracks - 1);
+}
+
+void CDiscWriter::EndWith(int result, const char* text)
+{
+    result_ = result;
+    Report(text, 0);
+    ReleaseSource(false);
+    Post(msg::WM_BURN_FINISHED);
+}
+
+void CDiscWriter::EndBurn()
+{
+    if (ejectAtEnd_)
+        scsi_.Eject(GetDevice(), true);
+    bytesDone_ = totalBytes_;
+    const bool aborted = abortRequested_.exchange(false);
+    abortEvent_.Reset();
+    ReleaseSource(true);
+    if (!aborted) {
+        if (anyTrackWritten_) {
+            Report(kTextSuccess, 100);
+        } else {
+            result_ = kResultNothingBurned;
+            Report(kTextNothingBurned, 0);
+        }
+    }
+    Post(msg::WM_BURN_FINISHED);
+    Trace("Goodbye\n");
+}
+
+void CDiscWriter::WriteTracks(std::vector<uint8_t>& buffer)
+{
+    lastPercent_ = 0;
+    for (int session = 0; session < source_->GetSessionCount(); ++session) {
+        if (abortRequested_ || !source_->OpenSession(session)) {
+            Trace("%s\n", kTextSessionNotPrimed);
+            continue;
+        }
+        nextAddress_ = 0;
+        trackIndex_ = 0;
+        tracksWritten_ = 0;
+        if (!WriteSessionTracks(buffer) || abortRequested_)
+            return;
+        if (tracksWritten_ == 0) {
+            // Drives cannot close a session without a track; the disc stays blank.
+            Trace("No track was written, the session is left as it is\n");
+            continue;
+        }
+        CloseSession();
+    }
+}
+
+// False when the burn was stopped: neither the session nor anything after the
+// current track is closed then.
+bool CDiscWriter::WriteSessionTracks(std::vector<uint8_t>& buffer)
+{
+    while (trackIndex_ < source_->GetTrackCount()) {
+        ReportStep(TrackText(kTextPreparingTrack, trackIndex_ + 1), lastPercent_);
+        if (!source_->OpenTrack(trackIndex_)) {
+            SkipTrack(SkipReason::NoDecoder);
+            ++trackIndex_;
+            continue;
+        }
+        if (!SetWriteParameters()) {
+            SkipRemainingTracks(SkipReason::NoWriteParameters);
+            return true;
+        }
+        Trace("Getting write address\n");
+        if (abortRequested_)
+            return false;
+        const int32_t address = GetWriteAddress();
+        if (address == -1) {
+            if (abortRequested_)
+                return false;
+            SkipRemainingTracks(SkipReason::NoWriteAddress);
+            return true;
+        }
+        nextAddress_ = address;
+        const TrackWritten written = WriteTrack(buffer);
+        if (abortRequested_ && written.sectors == 0)
+            return false;
+        if (written.failed && !abortRequested_)
+            RecordSkip(trackIndex_, SkipReason::WriteFailed);
+        if (written.sectors == 0) {
+            // Opening a track and closing it empty ruins the disc: a track
+            // without audio is left out.
+            if (!written.failed)
+                SkipTrack(SkipReason::NoAudio);
+        } else {
+            CloseTrack();
+        }
+        ++trackIndex_;
+        if (abortRequested_)
+            return false;
+    }
+    return true;
+}
+
+CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
+{
+    const int blockSize = source_->GetBlockSize();
+    int blocks = kBlocksPerChunk;
+    int length = blockSize * kBlocksPerChunk;
+    TrackWritten written;
+    for (;;) {
+        const int wanted = length;
+        if (!source_->ReadAudio(buffer.data(), length))
+            break;
+        bytesDone_ = source_->GetBytesDone();
+        lastPercent_ = CurrentPercent();
+        ReportStep(TrackText(kTextWritingTrack, trackIndex_ + 1), lastPercent_);
+        if (abortRequested_)
+            return written;
+        if (length < 0)
+            break;
+        if (length == 0) {
+            length = wanted;
+            continue;
+        }
+        length = std::min(length, wanted);
+        if (length < blockSize * blocks)
+            PadChunk(buffer, blocks, length);
+        if (!WriteChunk(buffer, blocks, length, written))
+            return written;
+    }
+    PadToMinimumLength(buffer, written);
+    return written;
+}
+
+// The next ReadAudio asks for this round's length and block count: a short
+// chunk only comes at a track's end.
+bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int length, TrackWritten& written)
+{
+    if (WriteWithRetries(buffer, blocks, length) != 0) {
+        Trace("\n\nThe write really could not succeed!\n\n");
+        written.failed = true;
+        return false;
+    }
+    Trace("Write went OK. LBA = %d\n", nextAddress_);
+    nextAddress_ += blocks;
+    written.sectors += blocks;
+    return true;
+}
+
+int CDiscWriter::WriteWithRetries(const std::vector<uint8_t>& buffer, int blocks, int length)
+{
+    int retriesLeft = kWriteRetries;
+    bool waiting = false;
+    std::chrono::steady_clock::time_point busySince;
+    for (;;) {
+        const int error = scsi_.WriteBlock(GetDevice(), buffer.data(), blocks, length, nextAddress_);
+        if (error == 0)
+            return 0;
+        if (error == kErrorNotReady && !abortRequested_ && WaitWhileDriveBusy(waiting, busySince))
+            continue;
+        if (retriesLeft == 0)
+            return error;
+        Trace("Write failed. Retrying. iError=%d, iRetry=%d\n", error, retriesLeft);
+        --retriesLeft;
+    }
+}
+
+// A drive whose buffer is full answers NOT READY (long write in progress)
+// until it has written some of it: the WRITE is repeated after a short wait,
+// for as long as the limit allows, without counting as a failed attempt.
+bool CDiscWriter::WaitWhileDriveBusy(bool& waiting, std::chrono::steady_clock::time_point& since)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!waiting) {
+        waiting = true;
+        since = now;
+    }
+    if (now - since >= std::chrono::milliseconds(timings_.notReadyLimit))
+        return false;
+    return !abortEvent_.Wait(timings_.notReadyRetryWait);
+}
+
+// Drives refuse to close a track shorter than 4 seconds: a shorter one is
+// filled up with digital silence.
+void CDiscWriter::PadToMinimumLength(std::vector<uint8_t>& buffer, TrackWritten& written)
+{
+    if (written.sectors == 0 || written.sectors >= kMinimumTrackSectors || abortRequested_)
+        return;
+    std::fill(buffer.begin(), buffer.end(), 0);
+    const int blockSize = source_->GetBlockSize();
+    while (written.sectors < kMinimumTrackSectors) {
+        const int blocks = std::min(kBlocksPerChunk, kMinimumTrackSectors - written.sectors);
+        if (!WriteChunk(buffer, blocks, blocks * blockSize, written))
+            return;
+    }
+}
+
+void CDiscWriter::PadChunk(std::vector<uint8_t>& buffer, int& blocks, int& length)
+{
+    const int blockSize = source_->GetBlockSize();
+    std::fill(buffer.begin() + length, buffer.begin() + static_cast<ptrdiff_t>(blockSize) * blocks, 0);
+    blocks = length / blockSize + (length % blockSize != 0 ? 1 : 0);
+    length = blocks * blockSize;
+}
+
+void CDiscWriter::CloseTrack()
+{
+    ReportStep(TrackText(kTextClosingTrack, trackIndex_ + 1), lastPercent_);
+    scsi_.SynchronizeCache(GetDevice());
+    scsi_.CloseTrackOrSession(GetDevice(), false, tracksWritten_ + 1);
+    ++tracksWritten_;
+    anyTrackWritten_ = true;
+}
+
+void CDiscWriter::CloseSession()
+{
+    ReportStep(kTextClosingSession, lastPercent_);
+    scsi_.CloseTrackOrSession(GetDevice(), true, 0);
+    if (scsi_.TestUnitReady(GetDevice(), true) == 0)
+        return;
+    for (int loop = kSessionClosePolls; loop >= 1; --loop) {
+        Trace("Waiting for session to close. Loop=%lu\n", static_cast<unsigned long>(loop));
+        if (abortEvent_.Wait(timings_.sessionClosePollWait))
+            return;
+        if (scsi_.TestUnitReady(GetDevice(), true) == 0)
+            return;
+    }
+}
+
+bool CDiscWriter::SetWriteParameters()
+{
+    std::array<uint8_t, kWritePageBufferSize> page{};
+    std::array<uint8_t, kModeHeaderLength> header{};
+    std::array<uint8_t, 8> blockDescriptor{};
+    if (scsi_.GetModePage(GetDevice(), kWritePageCode, page, header.data(), blockDescriptor.data()) != 0)
+        return false;
+    Trace("Get mode page went OK! Setting flags\n");
+    page[0] &= 0x7F;
+    page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) | (testWrite_ ? 0x10 : 0) |
+                                   kTrackAtOnce);
+    page[3] = source_->IsAudioTrack(trackIndex_) ? kAudioTrackMode : kDataTrackMode;
+    page[4] = source_->GetDataBlockType();
+    const int pauseFrames = pauseSeconds_ * cd::kSectorsPerSecond;
+    page[14] = static_cast<uint8_t>(pauseFrames >> 8);
+    page[15] = static_cast<uint8_t>(pauseFrames);
+    if (scsi_.SendModePage(GetDevice(), page, header.data(), nullptr) != 0)
+        return false;
+    Trace("Modified mode page with write params was accepted\n");
+    return true;
+}
+
+// The drive numbers its tracks itself: the track about to be written is the
+// one after those already on the disc in this session.
+int32_t CDiscWriter::GetWriteAddress()
+{
+    const int trackNumber = tracksWritten_ + 1;
+    int32_t address = 0;
+    if (scsi_.ReadTrackInformation(GetDevice(), trackNumber, &address) == 0)
+        return address;
+    if (nextAddress_ == 0)
+        return 0;
+    for (int attempt = 0; attempt < kWriteAddressRetries; ++attempt) {
+        address = -1;
+        if (scsi_.ReadTrackInformation(GetDevice(), trackNumber, &address) == 0)
+            return address;
+        if (abortEvent_.Wait(timings_.writeAddressRetryWait))
+            break;
+    }
+    return -1;
+}
+
+int CDiscWriter::CurrentPercent() const
+{
+    if (totalBytes_ <= 0.0)
+        return lastPercent_;
+    const int percent = static_cast<int>(bytesDone_ * 100.0 / totalBytes_);
+    return std::clamp(percent, lastPercent_, 100);
+}
+
+void CDiscWriter::SkipTrack(SkipReason reason)
+{
+    Trace("%s\n", kTextTrackNotPrimed);
+    RecordSkip(trackIndex_, reason);
+    ReportStep(kTextTrackNotPrimed, lastPercent_);
+}
+
+void CDiscWriter::SkipRemainingTracks(SkipReason reason)
+{
+    for (int track = trackIndex_; track < source_->GetTrackCount(); ++track)
+        RecordSkip(track, reason);
+}
+
+void CDiscWriter::RecordSkip(int trackIndex, SkipReason reason)
+{
+    std::lock_guard lock(progressMutex_);
+    skipped_.push_back(SkippedTrack{trackIndex, reason});
+}
+
+void CDiscWriter::Report(const std::string& text, int percent)
+{
+    {
+        std::lock_guard lock(progressMutex_);
+        displayText_ = text;
+        percent_ = percent;
+    }
+    Post(msg::WM_BURN_PROGRESS);
+}
+
+// After a stop, the steps that still run keep quiet so that the stop text
+// stays in the window.
+void CDiscWriter::ReportStep(const std::string& text, int percent)
+{
+    if (!abortRequested_)
+        Report(text, percent);
+}
+
+void CDiscWriter::FinishSource()
+{
+    std::lock_guard lock(sourceMutex_);
+    if (source_ != nullptr)
+        source_->FinishBurn();
+}
+
+// Only the burn thread lets go of the source, at its end; a stop merely
+// finishes it, so the thread can go on using it.
+void CDiscWriter::ReleaseSource(bool finish)
+{
+    std::lock_guard lock(sourceMutex_);
+    if (finish)
+        source_->FinishBurn();
+    source_ = nullptr;
+}
+
+void CDiscWriter::Post(uint32_t message) const
+{
+    PostMessage(mainWindow_, message, 0, 0);
+}
+
+}  // namespace quillstar

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "decode/DiscDataSource.h"
+#include "platform/Event.h"
+#include "platform/PostMessage.h"
+#include "recorder/DeviceInfo.h"
+#include "recorder/RecorderTimings.h"
+#include "recorder/SCSI.h"
+#include "recorder/SkippedTrack.h"
+
+namespace quillstar {
+
+// Burns an audio CD track-at-once from a track source on a thread of its own.
+// It owns the drive list and reports to the main window by posting
+// WM_BURN_PROGRESS, WM_BURN_STOPPED and WM_BURN_FINISHED, after which the
+// window reads GetProgress and GetResult.
+class CDiscWriter {
+public:
+    explicit CDiscWriter(WindowHandle mainWindow, AspiLibrary library = AspiLibrary::BesideProgram());
+    // Stops a running burn (as AbortWrite does, releasing the source) and
+    // waits for its thread.
+    virtual ~CDiscWriter();
+    CDiscWriter(const CDiscWriter&) = delete;
+    CDiscWriter& operator=(const CDiscWriter&) = delete;
+
+    // Call before Initialize and between burns only.
+    void SetTimings(const RecorderTimings& timings);
+
+    // Loads the ASPI layer and finds the drives; false when the layer is missing.
+    bool Initialize();
+    bool IsInitialized() const { return initialized_; }
+    int GetDeviceCount() const { return static_cast<int>(devices_.size()); }
+    // The empty name of the null device for an index out of range.
+    std::string GetDeviceName(int index) const;
+    // The drive's whole record (speeds, capabilities); the null device for
+    // an index out of range.
+    const DeviceInfo& GetDeviceAt(int index) const;
+    bool SelectDevice(int index);
+    int GetSelectedDeviceIndex() const { return selectedDevice_; }
+    // The selected drive, or the null device (whose every command fails with
+    // -7) when the writer is not initialised or the selection is out of range.
+    const DeviceInfo& GetDevice() const;
+
+    // Starts a burn of the source, which must outlive it (until the finished
+    // message, or the writer's destruction). A burn still finishing after a
+    // stop is waited for first. False when not initialised.
+    bool WriteDisc(DiscDataSource* source);
+    // Asks the burn to stop and releases the source. False when not initialised.
+    bool AbortWrite();
+    void GetProgress(std::string& text, int& percent) const;
+    int GetResult() const { return result_; }
+    // The tracks of the last burn that did not reach the disc whole, in order.
+    std::vector<SkippedTrack> GetSkippedTracks() const;
+
+private:
+    struct TrackWritten {
+        int sectors = 0;
+        bool failed = false;
+    };
+
+    void Burn();
+    bool CheckDisc();
+    bool CheckCapacity();
+    int64_t SectorsNeeded();
+    void EndWith(int result, const char* text);
+    void EndBurn();
+    void WriteTracks(std::vector<uint8_t>& buffer);
+    bool WriteSessionTracks(std::vector<uint8_t>& buffer);
+    TrackWritten WriteTrack(std::vector<uint8_t>& buffer);
+    bool WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int length, TrackWritten& written);
+    int WriteWithRetries(const std::vector<uint8_t>& buffer, int blocks, int length);
+    bool WaitWhileDriveBusy(bool& waiting, std::chrono::steady_clock::time_point& since);
+    void PadToMinimumLength(std::vector<uint8_t>& buffer, TrackWritten& written);
+    void PadChunk(std::vector<uint8_t>& buffer, int& blocks, int& length);
+    void CloseTrack();
+    void CloseSession();
+    bool SetWriteParameters();
+    int32_t GetWriteAddress();
+    int CurrentPercent() const;
+    void SkipTrack(recorder::SkipReason reason);
+    void SkipRemainingTracks(recorder::SkipReason reason);
+    void RecordSkip(int trackIndex, recorder::SkipReason reason);
+    void Report(const std::string& text, int percent);
+    void ReportStep(const std::string& text, int percent);
+    void FinishSource();
+    void ReleaseSource(bool finish);
+    void Post(uint32_t message) const;
+
+    // Read by the user-interface thread while the burn thread replaces them.
+    mutable std::mutex progressMutex_;
+    int percent_ = 0;
+    std::string displayText_;
+    std::vector<SkippedTrack> skipped_;
+    std::atomic<int> result_{0};
+    // Guards the source against the stop releasing it while the burn ends.
+    std::mutex sourceMutex_;
+    DiscDataSource* source_ = nullptr;
+    CSCSI scsi_;
+    DeviceInfo nullDevice_;
+    std::vector<std::unique_ptr<DeviceInfo>> devices_;
+    int writeMode_ = 0;
+    int pauseSeconds_ = recorder::kPauseSeconds;
+    int trackIndex_ = 0;
+    int32_t nextAddress_ = 0;
+    std::atomic<int> selectedDevice_{0};
+    uint8_t testWrite_ = 0;
+    std::atomic<bool> initialized_{false};
+    double totalBytes_ = 0.0;
+    double bytesDone_ = 0.0;
+    std::atomic<bool> abortRequested_{false};
+    bool ejectAtEnd_ = true;
+    bool underrunProtection_ = true;
+
+    WindowHandle mainWindow_;
+    RecorderTimings timings_;
+    // Set with abortRequested_, so that no wait of the burn outlasts a stop.
+    Event abortEvent_;
+    // Tracks on the disc in the current session: the drive numbers the next
+    // one after them, whatever the source skipped.
+    int tracksWritten_ = 0;
+    bool anyTrackWritten_ = false;
+    int lastPercent_ = 0;
+    std::thread burnThread_;
+};
+
+}  // namespace quillstar

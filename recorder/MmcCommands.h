@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "recorder/ScsiTransport.h"
+
+namespace quillstar {
+
+// SetSpeed's "keep the device's current speed".
+inline constexpr int kCurrentSpeed = -1;
+
+// The drive commands the recording engine needs, one operation each. Every
+// operation returns the transport's result (0 = success) and writes its
+// outputs only on success unless its comment says otherwise.
+class MmcCommands : public ScsiTransport {
+public:
+    using ScsiTransport::ScsiTransport;
+
+    // INQUIRY: vendor, product, revision, vendor-specific bytes and the name
+    // "vendor product", each text with its runs of spaces collapsed.
+    int ReadDeviceName(DeviceInfo& device);
+    // Disc status 6 (empty), 7 (open) or 8 (closed); a reply with status 3
+    // leaves the caller's value. Disc kind 1 is a write-once disc.
+    int ReadDiscInformation(const DeviceInfo& device, int& discKind, int& discStatus);
+    // The last possible lead-out start: minutes, seconds, and its frames
+    // times 2048 as capacity. FF:FF:FF gives capacity 0 and leaves minutes
+    // and seconds.
+    int ReadDiscCapacity(const DeviceInfo& device, int64_t& capacity, int& minutes, int& seconds);
+    // MODE SENSE(10) of one page into the page buffer; -38 when the reply
+    // holds no page.
+    int GetModePage(const DeviceInfo& device, uint8_t pageCode, std::span<uint8_t> page, uint8_t* header,
+                    uint8_t* blockDescriptor);
+    // MODE SENSE(10) of every page into a 256-byte reply.
+    int SenseAllModePages(const DeviceInfo& device, uint8_t* reply);
+    // MODE SELECT(10) of one page, with the header and block descriptor
+    // when given.
+    int SendModePage(const DeviceInfo& device, std::span<const uint8_t> page, const uint8_t* header,
+                     const uint8_t* blockDescriptor);
+    int TestUnitReady(const DeviceInfo& device, bool testReadDiscInfo);
+    // Speeds in kB/s; kCurrentSpeed takes the device's current one.
+    int SetSpeed(const DeviceInfo& device, int readSpeed = kCurrentSpeed, int writeSpeed = kCurrentSpeed);
+    int PowerCalibration(const DeviceInfo& device);
+    // The next writable address of a blank track whose address the drive
+    // flags valid; 0 for any other track.
+    int ReadTrackInformation(const DeviceInfo& device, int trackNumber, int32_t* nextWritableAddress);
+    int WriteBlock(const DeviceInfo& device, const uint8_t* data, int blocks, int length, int32_t address);
+    int SynchronizeCache(const DeviceInfo& device);
+    int CloseTrackOrSession(const DeviceInfo& device, bool session, int trackNumber);
+    int Eject(const DeviceInfo& device, bool eject);
+};
+
+}  // namespace quillstar
