@@ -1,0 +1,101 @@
+#include "cli/BurnOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace quillstar {
+namespace {
+
+bool ParseDeviceNumber(const std::string& text, int& device)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < 0 || value > 1000)
+        return false;
+    device = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace
+
+bool BurnOptions::Parse(int argc, char** argv, std::string& error)
+{
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            files.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
+            help = true;
+        } else if (argument == "--devices") {
+            listDevices = true;
+        } else if (argument == "--show") {
+            show = true;
+        } else if (argument == "--image-recorder" && hasValue) {
+            imageRecorder = argv[++i];
+        } else if (argument == "--list" && hasValue) {
+            listFile = argv[++i];
+        } else if (argument == "--device" && hasValue) {
+            deviceGiven = true;
+            if (!ParseDeviceNumber(argv[++i], device)) {
+                error = "--device wants the number of a recorder as --devices lists them, not \"" +
+                        std::string(argv[i]) + "\"";
+                return false;
+            }
+        } else if (argument == "--image-recorder" || argument == "--list" || argument == "--device") {
+            error = argument + " needs a value";
+            return false;
+        } else {
+            error = "unknown option " + argument;
+            return false;
+        }
+    }
+    if (!help && !listDevices && files.empty() && listFile.empty()) {
+        error = "nothing to burn: give audio files or --list FILE.tlm";
+        return false;
+    }
+    return true;
+}
+
+std::string BurnOptions::HelpText()
+{
+    return R"(Usage: quillstar-burn [OPTION]... [FILE]...
+Burns an audio CD from the files, one track per file in the order given,
+track-at-once with 2-second pauses, and closes the session so the disc plays
+in any CD player.
+
+  --list FILE.tlm        burn the tracks of a saved CD info file (before FILEs)
+  --device N             burn on recorder N as --devices numbers them (default 0)
+  --devices              list the recorders with their write speeds
+  --show                 print the track list and its total time; burn nothing
+  --image-recorder PATH  burn to a disc image instead of a drive: PATH gets the
+                         raw audio sectors and PATH with .cue the CUE sheet; a
+                         later burn writes PATH-2, PATH-3, ... (the environment
+                         variable QUILLSTAR_IMAGE_RECORDER does the same)
+  -h, --help             show this text
+
+The image recorder acts as a blank 80-minute CD-R. QUILLSTAR_IMAGE_RECORDER_OPTIONS
+changes it for tests (disc length, CD-RW, a written or missing disc, write
+faults, a write-speed throttle); the README lists them.
+
+Ctrl+C stops the burn; the disc (or image) is left unfinished.
+
+Exit status:
+  0   the disc was burned (files that could not be written are named)
+  2   bad usage, a missing file or an unreadable list
+  3   no recorder found
+  11  the tracks do not fit on the disc
+  12  the disc is not a blank CD-R/RW
+  13  the disc is not empty
+  14  none of the files could be written; the disc is still blank
+  130 stopped with Ctrl+C
+)";
+}
+
+}  // namespace quillstar

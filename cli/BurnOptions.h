@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillstar {
+
+// What the command line asked for.
+struct BurnOptions {
+    std::string imageRecorder;
+    int device = 0;
+    bool deviceGiven = false;
+    bool listDevices = false;
+    bool show = false;
+    bool help = false;
+    std::string listFile;
+    std::vector<std::string> files;
+
+    // Fills the options from argv; false with a one-line reason on bad usage.
+    bool Parse(int argc, char** argv, std::string& error);
+    static std::string HelpText();
+};
+
+}  // namespace quillstar

@@ -1,0 +1,13 @@
+#pragma once
+
+// Exit codes of quillstar-burn.
+namespace quillstar::cli {
+
+inline constexpr int kExitBurned = 0;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitNoRecorder = 3;
+// A writer result r of 1 and up exits with kExitResultBase + r.
+inline constexpr int kExitResultBase = 10;
+inline constexpr int kExitStopped = 130;
+
+}  // namespace quillstar::cli
