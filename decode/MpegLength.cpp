@@ -1,6 +1,6 @@
 #include "decode/MpegLength.h"
 
-#include "decode/MpegDecoding.h"
+#include "decode/MpegFile.h"
 
 namespace quillstar {
 
@@ -8,7 +8,7 @@ std::optional<MpegLength> MeasureMpegLength(const std::string& path)
 {
     int64_t frames = 0;
     MpegFormat format;
-    if (!ScanMpegFile(path.c_str(), frames, format))
+    if (!MpegFile::MeasureFrames(path, frames, format))
         return std::nullopt;
     return MpegLength{frames, format.sampleRate, format.channels};
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace quillstar {
 
@@ -51,7 +50,6 @@ int OutputRing::Write(const uint8_t* data, int length)
         }
         written += part;
     }
-    std::this_thread::yield();
     return 0;
 }
 

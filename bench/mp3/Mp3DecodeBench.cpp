@@ -10,7 +10,7 @@
 
 #include "AudioFixtures.h"
 #include "EofPump.h"
-#include "decode/MpegDecoding.h"
+#include "decode/MpegFile.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
 #include "platform/TraceCapture.h"
@@ -21,21 +21,21 @@ using namespace quillstar;
 namespace {
 
 constexpr double kGoal = 0.9;
-constexpr int kRounds = 5;
+constexpr int kRounds = 10;
 constexpr double kTrackSeconds = 30.0;
 
 using Clock = std::chrono::steady_clock;
 
 int64_t DecodePlain(const std::string& path)
 {
-    const MpegHandle handle = OpenMpegFile(path.c_str());
-    if (!handle)
+    MpegFile file;
+    if (!file.Open(path))
         return 0;
     std::vector<uint8_t> block(plugin::kReadBlockSize);
     int64_t total = 0;
     for (;;) {
         size_t done = 0;
-        const int result = mpg123_read(handle.get(), block.data(), block.size(), &done);
+        const int result = mpg123_read(file.Handle(), block.data(), block.size(), &done);
         total += static_cast<int64_t>(done);
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
             return total;

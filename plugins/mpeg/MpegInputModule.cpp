@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "decode/MpegDecoding.h"
+#include "decode/MpegFile.h"
 #include "decode/PluginModules.h"
 #include "plugins/mpeg/MpegPlayback.h"
 #include "resources/Plugins.h"
@@ -57,7 +57,7 @@ void GetFileInfo(const char* file, char* title, int* lengthMs)
     }
     int64_t frames = 0;
     MpegFormat format;
-    *lengthMs = ScanMpegFile(path.c_str(), frames, format) ? FramesToMilliseconds(frames, format.sampleRate) : -1;
+    *lengthMs = MpegFile::MeasureFrames(path, frames, format) ? MpegFile::FramesToMilliseconds(frames, format.sampleRate) : -1;
 }
 
 // This plug-in has no window of its own.

@@ -10,16 +10,19 @@
 namespace quillstar {
 namespace {
 
-// A piece of decoded PCM: at most one slot of the program's output, and a
-// whole number of sample frames for mono and stereo alike.
+// Decoded in one go and then written a slot at a time (8192 bytes: within a
+// slot of the program's output, and whole sample frames for mono and stereo
+// alike). Several slots written back to back wake the reader once for all of
+// them; a wake-up costs more than decoding a slot.
 constexpr size_t kPieceBytes = 8192;
+constexpr size_t kPiecesPerDecode = 8;
 // How often a full or still-playing output is asked again.
-constexpr auto kPollInterval = std::chrono::milliseconds(2);
+constexpr auto kPollInterval = std::chrono::milliseconds(1);
 constexpr int kBitsPerSample = 16;
 
 }  // namespace
 
-MpegPlayback::MpegPlayback(In_Module& module) : module_(module), pending_(kPieceBytes) {}
+MpegPlayback::MpegPlayback(In_Module& module) : module_(module), pending_(kPieceBytes * kPiecesPerDecode) {}
 
 MpegPlayback::~MpegPlayback()
 {
@@ -29,20 +32,19 @@ MpegPlayback::~MpegPlayback()
 int MpegPlayback::Play(const char* path)
 {
     Stop();
-    handle_ = OpenMpegFile(path);
-    if (!handle_ || !ReadMpegFormat(handle_.get(), format_)) {
-        handle_.reset();
+    if (!file_.Open(path) || !file_.ReadFormat(format_)) {
+        file_.Close();
         return 1;
     }
     blockAlign_ = format_.channels * kBitsPerSample / 8;
     int64_t frames = 0;
     MpegFormat scanned;
-    lengthMs_ = ScanMpegFile(path, frames, scanned) ? FramesToMilliseconds(frames, scanned.sampleRate) : 0;
+    lengthMs_ = MpegFile::MeasureFrames(path, frames, scanned) ? MpegFile::FramesToMilliseconds(frames, scanned.sampleRate) : 0;
     framesWritten_ = 0;
     pendingStart_ = pendingEnd_ = 0;
     reportedBitRate_ = 0;
     if (module_.outMod->Open(format_.sampleRate, format_.channels, kBitsPerSample, -1, -1) < 0) {
-        handle_.reset();
+        file_.Close();
         return 1;
     }
     outputOpen_ = true;
@@ -70,7 +72,7 @@ void MpegPlayback::Stop()
         module_.outMod->Close();
         outputOpen_ = false;
     }
-    handle_.reset();
+    file_.Close();
 }
 
 void MpegPlayback::Pause()
@@ -149,7 +151,7 @@ void MpegPlayback::Run()
 bool MpegPlayback::Decode()
 {
     size_t done = 0;
-    const int result = mpg123_read(handle_.get(), pending_.data(), pending_.size(), &done);
+    const int result = mpg123_read(file_.Handle(), pending_.data(), pending_.size(), &done);
     pendingStart_ = 0;
     pendingEnd_ = done;
     if (result == MPG123_OK)
@@ -158,7 +160,7 @@ bool MpegPlayback::Decode()
         // The output cannot change format in the middle of a file, so a
         // stream that does ends where its first format ends.
         MpegFormat format;
-        return ReadMpegFormat(handle_.get(), format) && format.sampleRate == format_.sampleRate &&
+        return file_.ReadFormat(format) && format.sampleRate == format_.sampleRate &&
                format.channels == format_.channels;
     }
     // The end of the stream or data that no longer decodes; what did
@@ -169,7 +171,8 @@ bool MpegPlayback::Decode()
 MpegPlayback::WriteResult MpegPlayback::WritePending()
 {
     const int allowed = module_.outMod->CanWrite();
-    const size_t bytes = std::min(PendingBytes(), static_cast<size_t>(std::max(allowed - allowed % blockAlign_, 0)));
+    const size_t room = static_cast<size_t>(std::max(allowed - allowed % blockAlign_, 0));
+    const size_t bytes = std::min({PendingBytes(), room, kPieceBytes});
     if (bytes == 0)
         return WriteResult::NoRoom;
     ReportBitRate();
@@ -186,7 +189,7 @@ MpegPlayback::WriteResult MpegPlayback::WritePending()
 void MpegPlayback::SeekTo(int milliseconds)
 {
     const off_t target = static_cast<off_t>(int64_t{milliseconds} * format_.sampleRate / 1000);
-    const off_t reached = mpg123_seek(handle_.get(), target, SEEK_SET);
+    const off_t reached = mpg123_seek(file_.Handle(), target, SEEK_SET);
     if (reached >= 0)
         framesWritten_ = reached;
     pendingStart_ = pendingEnd_ = 0;
@@ -195,7 +198,7 @@ void MpegPlayback::SeekTo(int milliseconds)
 void MpegPlayback::ReportBitRate()
 {
     mpg123_frameinfo info{};
-    if (mpg123_info(handle_.get(), &info) != MPG123_OK || info.bitrate <= 0 || info.bitrate == reportedBitRate_)
+    if (mpg123_info(file_.Handle(), &info) != MPG123_OK || info.bitrate <= 0 || info.bitrate == reportedBitRate_)
         return;
     reportedBitRate_ = info.bitrate;
     if (module_.SetInfo)

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "decode/MpegDecoding.h"
+#include "decode/MpegFile.h"
 #include "decode/PluginModules.h"
 
 namespace quillstar {
@@ -50,7 +50,7 @@ private:
     size_t PendingBytes() const { return pendingEnd_ - pendingStart_; }
 
     In_Module& module_;
-    MpegHandle handle_;
+    MpegFile file_;
     MpegFormat format_;
     int blockAlign_ = 4;
     bool outputOpen_ = false;

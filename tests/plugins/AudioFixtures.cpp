@@ -13,7 +13,7 @@
 #include <iterator>
 #include <numbers>
 
-#include "decode/MpegDecoding.h"
+#include "decode/MpegFile.h"
 
 extern char** environ;
 
@@ -169,13 +169,13 @@ bool WriteWithPictureTag(const std::string& source, const std::string& target, s
 std::vector<uint8_t> DecodeWithMpg123(const std::string& path)
 {
     std::vector<uint8_t> pcm;
-    const MpegHandle handle = OpenMpegFile(path.c_str());
-    if (!handle)
+    MpegFile file;
+    if (!file.Open(path))
         return pcm;
     std::vector<uint8_t> buffer(16384);
     for (;;) {
         size_t done = 0;
-        const int result = mpg123_read(handle.get(), buffer.data(), buffer.size(), &done);
+        const int result = mpg123_read(file.Handle(), buffer.data(), buffer.size(), &done);
         pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(done));
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
             return pcm;

@@ -12,7 +12,7 @@
 
 #include "AudioFixtures.h"
 #include "EofPump.h"
-#include "decode/MpegDecoding.h"
+#include "decode/MpegFile.h"
 #include "decode/MpegLength.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
@@ -130,7 +130,7 @@ TEST_P(EveryKindOfStream, DecodesLikeLibmpg123ToTheSampleAndEndsOnItsNotificatio
     ASSERT_TRUE(length.has_value());
     EXPECT_EQ(length->frames * length->channels * 2, static_cast<int64_t>(pcm.size()));
     EXPECT_EQ(length->sampleRate, encoding.sampleRate);
-    EXPECT_EQ(lengthMs, FramesToMilliseconds(length->frames, length->sampleRate));
+    EXPECT_EQ(lengthMs, MpegFile::FramesToMilliseconds(length->frames, length->sampleRate));
     // lame's tag names its delay and padding: gapless decoding gives back
     // exactly the samples that were encoded.
     if (std::string(encoding.encoder) == "lame") {
