@@ -57,7 +57,8 @@ void GetFileInfo(const char* file, char* title, int* lengthMs)
     }
     int64_t frames = 0;
     MpegFormat format;
-    *lengthMs = MpegFile::MeasureFrames(path, frames, format) ? MpegFile::FramesToMilliseconds(frames, format.sampleRate) : -1;
+    const bool measured = MpegFile::MeasureFrames(path, frames, format);
+    *lengthMs = measured ? MpegFile::FramesToMilliseconds(frames, format.sampleRate) : -1;
 }
 
 // This plug-in has no window of its own.

@@ -10,19 +10,26 @@
 namespace quillstar {
 namespace {
 
-// Decoded in one go and then written a slot at a time (8192 bytes: within a
-// slot of the program's output, and whole sample frames for mono and stereo
-// alike). Several slots written back to back wake the reader once for all of
-// them; a wake-up costs more than decoding a slot.
+// PCM is decoded a burst at a time and written a slot at a time (8192 bytes:
+// within a slot of the program's output, and whole sample frames for mono and
+// stereo alike). Slots written back to back are often all queued by the time
+// the reader wakes, and waking the reader costs more than decoding a slot.
+// While the output is full the decoder works ahead into its own buffer
+// rather than wait for the reader.
 constexpr size_t kPieceBytes = 8192;
-constexpr size_t kPiecesPerDecode = 8;
+constexpr size_t kBurstBytes = 8 * kPieceBytes;
+constexpr size_t kBurstsAhead = 32;
 // How often a full or still-playing output is asked again.
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
 constexpr int kBitsPerSample = 16;
 
 }  // namespace
 
-MpegPlayback::MpegPlayback(In_Module& module) : module_(module), pending_(kPieceBytes * kPiecesPerDecode) {}
+MpegPlayback::MpegPlayback(In_Module& module) : module_(module), bursts_(kBurstsAhead)
+{
+    for (Burst& burst : bursts_)
+        burst.bytes.resize(kBurstBytes);
+}
 
 MpegPlayback::~MpegPlayback()
 {
@@ -39,9 +46,10 @@ int MpegPlayback::Play(const char* path)
     blockAlign_ = format_.channels * kBitsPerSample / 8;
     int64_t frames = 0;
     MpegFormat scanned;
-    lengthMs_ = MpegFile::MeasureFrames(path, frames, scanned) ? MpegFile::FramesToMilliseconds(frames, scanned.sampleRate) : 0;
+    const bool measured = MpegFile::MeasureFrames(path, frames, scanned);
+    lengthMs_ = measured ? MpegFile::FramesToMilliseconds(frames, scanned.sampleRate) : 0;
     framesWritten_ = 0;
-    pendingStart_ = pendingEnd_ = 0;
+    firstBurst_ = burstCount_ = 0;
     reportedBitRate_ = 0;
     if (module_.outMod->Open(format_.sampleRate, format_.channels, kBitsPerSample, -1, -1) < 0) {
         file_.Close();
@@ -132,11 +140,13 @@ void MpegPlayback::Run()
         if (seekMs >= 0) {
             SeekTo(seekMs);
             decoderDone = idle = false;
-        } else if (PendingBytes() == 0 && !decoderDone) {
+        } else if (burstCount_ == 0 && !decoderDone) {
             decoderDone = !Decode();
-        } else if (PendingBytes() > 0) {
+        } else if (burstCount_ > 0) {
             const WriteResult result = WritePending();
-            if (result == WriteResult::NoRoom)
+            if (result == WriteResult::NoRoom && !decoderDone && burstCount_ < bursts_.size())
+                decoderDone = !Decode();
+            else if (result == WriteResult::NoRoom)
                 Sleep();
             idle = result == WriteResult::Refused;
         } else if (module_.outMod->IsPlaying()) {
@@ -150,10 +160,13 @@ void MpegPlayback::Run()
 
 bool MpegPlayback::Decode()
 {
+    Burst& burst = bursts_[(firstBurst_ + burstCount_) % bursts_.size()];
     size_t done = 0;
-    const int result = mpg123_read(file_.Handle(), pending_.data(), pending_.size(), &done);
-    pendingStart_ = 0;
-    pendingEnd_ = done;
+    const int result = mpg123_read(file_.Handle(), burst.bytes.data(), burst.bytes.size(), &done);
+    burst.start = 0;
+    burst.end = done;
+    if (done > 0)
+        ++burstCount_;
     if (result == MPG123_OK)
         return done > 0;
     if (result == MPG123_NEW_FORMAT) {
@@ -172,17 +185,22 @@ MpegPlayback::WriteResult MpegPlayback::WritePending()
 {
     const int allowed = module_.outMod->CanWrite();
     const size_t room = static_cast<size_t>(std::max(allowed - allowed % blockAlign_, 0));
-    const size_t bytes = std::min({PendingBytes(), room, kPieceBytes});
+    Burst& burst = bursts_[firstBurst_];
+    const size_t bytes = std::min({burst.end - burst.start, room, kPieceBytes});
     if (bytes == 0)
         return WriteResult::NoRoom;
     ReportBitRate();
-    char* data = reinterpret_cast<char*>(pending_.data() + pendingStart_);
+    char* data = reinterpret_cast<char*>(burst.bytes.data() + burst.start);
     // Counted before the write: once Write returns the host may already have
     // read the piece and asked how far the output reaches.
     framesWritten_ += static_cast<int64_t>(bytes / blockAlign_);
     if (module_.outMod->Write(data, static_cast<int>(bytes)) != 0)
         return WriteResult::Refused;
-    pendingStart_ += bytes;
+    burst.start += bytes;
+    if (burst.start == burst.end) {
+        firstBurst_ = (firstBurst_ + 1) % bursts_.size();
+        --burstCount_;
+    }
     return WriteResult::Written;
 }
 
@@ -192,7 +210,7 @@ void MpegPlayback::SeekTo(int milliseconds)
     const off_t reached = mpg123_seek(file_.Handle(), target, SEEK_SET);
     if (reached >= 0)
         framesWritten_ = reached;
-    pendingStart_ = pendingEnd_ = 0;
+    firstBurst_ = burstCount_ = 0;
 }
 
 void MpegPlayback::ReportBitRate()

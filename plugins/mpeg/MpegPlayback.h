@@ -41,13 +41,13 @@ private:
     enum class WriteResult { Written, NoRoom, Refused };
 
     void Run();
+    // Decodes a burst after the last one; false at the end of the stream.
     bool Decode();
     WriteResult WritePending();
     void SeekTo(int milliseconds);
     void ReportBitRate();
     // Sleeps a poll interval, or less when a stop or seek comes.
     void Sleep();
-    size_t PendingBytes() const { return pendingEnd_ - pendingStart_; }
 
     In_Module& module_;
     MpegFile file_;
@@ -65,10 +65,16 @@ private:
     std::atomic<int> lengthMs_{0};
     std::atomic<int64_t> framesWritten_{0};
 
-    // Decoding thread only.
-    std::vector<uint8_t> pending_;
-    size_t pendingStart_ = 0;
-    size_t pendingEnd_ = 0;
+    // Decoding thread only: decoded PCM not yet written, a ring of bursts
+    // written from the first, decoded into after the last.
+    struct Burst {
+        std::vector<uint8_t> bytes;
+        size_t start = 0;
+        size_t end = 0;
+    };
+    std::vector<Burst> bursts_;
+    size_t firstBurst_ = 0;
+    size_t burstCount_ = 0;
     int reportedBitRate_ = 0;
 };
 
