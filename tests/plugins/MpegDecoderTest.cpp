@@ -56,7 +56,7 @@ protected:
     std::string Make(const Encoding& encoding, double seconds = 2.5)
     {
         if (!test::HaveProgram(encoding.encoder)) {
-            skipped_ = true;
+            missingEncoder_ = encoding.encoder;
             return {};
         }
         const std::string wav = folder_.PathOf(std::string(encoding.name) + ".wav");
@@ -90,13 +90,14 @@ protected:
     test::EofPump pump_;
     PluginRegistry registry_;
     int64_t wavFrames_ = 0;
-    bool skipped_ = false;
+    std::string missingEncoder_;
 };
 
-#define MAKE_OR_SKIP(variable, ...)                                                          \
-    const std::string variable = Make(__VA_ARGS__);                                          \
-    if (skipped_)                                                                            \
-        GTEST_SKIP() << "the encoder is not installed (scripts/install-deps installs it)"; \
+#define MAKE_OR_SKIP(variable, ...)                                                                    \
+    const std::string variable = Make(__VA_ARGS__);                                                    \
+    if (!missingEncoder_.empty())                                                                      \
+        GTEST_SKIP() << missingEncoder_ << " is not installed, so no test file can be made for this test " \
+                     << "(scripts/install-deps installs it)";                                          \
     ASSERT_FALSE(variable.empty())
 
 class EveryKindOfStream : public MpegPlugin, public ::testing::WithParamInterface<Encoding> {};
