@@ -94,10 +94,10 @@ ScsiOutcome RecordableDisc::CloseTrack(int number)
 
 ScsiOutcome RecordableDisc::CloseSession(std::string& imagePath)
 {
+    if (!sessionClosed_ && incompleteSectors_ > 0)
+        return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
     if (sessionClosed_ || tracks_.empty())
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
-    if (incompleteSectors_ > 0)
-        return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
     std::vector<DiscImage::Track> cueTracks;
     for (const Track& track : tracks_)
         cueTracks.push_back({track.number, track.pauseStart, track.start});
