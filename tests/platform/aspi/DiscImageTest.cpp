@@ -1,1 +1,97 @@
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/aspi/DiscImage.h"
+#include "resources/CdAudio.h"
+#include "tests/platform/aspi/TemporaryFolder.h"
+
+using namespace quillstar;
+
+namespace {
+
+void Touch(const std::string& path, const std::string& text = "earlier")
+{
+    FILE* file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs(text.c_str(), file);
+    std::fclose(file);
+}
+
+const std::vector<DiscImage::Track> kOneTrack = {{1, 0, 0}};
+
+}  // namespace
+
+TEST(DiscImage, NamesNumberBeforeTheExtension)
+{
+    EXPECT_EQ(DiscImage::NumberedPath("/a/disc.bin", 1), "/a/disc.bin");
+    EXPECT_EQ(DiscImage::NumberedPath("/a/disc.bin", 2), "/a/disc-2.bin");
+    EXPECT_EQ(DiscImage::NumberedPath("/a/my.disc.bin", 3), "/a/my.disc-3.bin");
+    EXPECT_EQ(DiscImage::NumberedPath("/a/disc", 2), "/a/disc-2");
+    EXPECT_EQ(DiscImage::CuePath("/a/disc-2.bin"), "/a/disc-2.cue");
+    EXPECT_EQ(DiscImage::CuePath("/a/disc"), "/a/disc.cue");
+}
+
+TEST(DiscImage, CueSheetGivesAPauseOnlyWhereThereIsOne)
+{
+    EXPECT_EQ(DiscImage::CueSheet("disc.bin", {{1, 0, 0}, {2, 300, 450}, {10, 270000, 270000}}),
+              "FILE \"disc.bin\" BINARY\n"
+              "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+              "  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n    INDEX 01 00:06:00\n"
+              "  TRACK 10 AUDIO\n    INDEX 01 60:00:00\n");
+}
+
+TEST(DiscImage, FillsGapsWithSilenceAndCutsToTheFinalLength)
+{
+    TemporaryFolder folder;
+    DiscImage image(folder.File("disc.bin"));
+    const std::vector<uint8_t> sector(cd::kSectorSize, 0x33);
+    std::string error;
+    ASSERT_TRUE(image.Write(2, sector.data(), sector.size(), error)) << error;
+    ASSERT_TRUE(image.Write(3, sector.data(), sector.size(), error)) << error;
+    std::string finished;
+    ASSERT_TRUE(image.Finish(5, kOneTrack, finished, error)) << error;
+    EXPECT_EQ(finished, folder.File("disc.bin"));
+
+    const auto bytes = ReadWholeFile(finished);
+    ASSERT_EQ(bytes.size(), 5u * cd::kSectorSize);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 0x33), 2 * cd::kSectorSize);
+    EXPECT_EQ(bytes[2 * cd::kSectorSize], 0x33);
+    EXPECT_EQ(bytes[4 * cd::kSectorSize], 0) << "silence up to the final length";
+}
+
+TEST(DiscImage, NeverReplacesAnImageOrACueSheetAlreadyThere)
+{
+    TemporaryFolder folder;
+    Touch(folder.File("disc.bin"));
+    Touch(folder.File("disc-2.cue"));
+    DiscImage image(folder.File("disc.bin"));
+    const std::vector<uint8_t> sector(cd::kSectorSize, 1);
+    std::string error;
+    std::string finished;
+    ASSERT_TRUE(image.Write(0, sector.data(), sector.size(), error));
+    ASSERT_TRUE(image.Finish(1, kOneTrack, finished, error)) << error;
+
+    EXPECT_EQ(finished, folder.File("disc-3.bin"));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"disc-2.cue", "disc-3.bin", "disc-3.cue", "disc.bin"}));
+    EXPECT_EQ(ReadText(folder.File("disc.bin")), "earlier");
+    EXPECT_EQ(ReadText(folder.File("disc-2.cue")), "earlier");
+    EXPECT_EQ(ReadText(folder.File("disc-3.cue")).rfind("FILE \"disc-3.bin\"", 0), 0u);
+}
+
+TEST(DiscImage, AnUnfinishedImageLeavesNothingBehind)
+{
+    TemporaryFolder folder;
+    const std::vector<uint8_t> sector(cd::kSectorSize, 1);
+    std::string error;
+    {
+        DiscImage image(folder.File("disc.bin"));
+        ASSERT_TRUE(image.Write(0, sector.data(), sector.size(), error));
+        EXPECT_EQ(folder.Names().size(), 1u);
+        image.Discard();
+        EXPECT_TRUE(folder.Names().empty());
+        ASSERT_TRUE(image.Write(0, sector.data(), sector.size(), error)) << "usable again after a discard";
+    }
+    EXPECT_TRUE(folder.Names().empty());
+}
