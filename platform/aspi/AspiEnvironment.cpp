@@ -78,15 +78,14 @@ bool AspiEnvironment::SetImageRecorder(const char* path)
 
 AspiLayer& AspiEnvironment::Layer()
 {
-    std::lock_guard lock(mutex_);
-    Start();
+    // Every command passes here: after the start it costs one flag check.
+    std::call_once(startOnce_, [this] { Start(); });
     return *layer_;
 }
 
 std::vector<AspiEnvironment::SkippedDevice> AspiEnvironment::SkippedDevices()
 {
-    std::lock_guard lock(mutex_);
-    Start();
+    std::call_once(startOnce_, [this] { Start(); });
     return skipped_;
 }
 
@@ -133,8 +132,7 @@ std::unique_ptr<ImageRecorder> AspiEnvironment::CreateImageRecorder(const std::s
 
 void AspiEnvironment::Start()
 {
-    if (started_)
-        return;
+    std::lock_guard lock(mutex_);
     started_ = true;
     std::vector<AspiLayer::Adapter> adapters;
 

@@ -44,6 +44,7 @@ private:
     void Start();
 
     std::mutex mutex_;
+    std::once_flag startOnce_;
     bool started_ = false;
     std::optional<std::string> recorderPath_;
     std::unique_ptr<AspiLayer> layer_;
