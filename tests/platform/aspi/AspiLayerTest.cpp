@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "platform/Event.h"
 #include "platform/aspi/AspiEnvironment.h"
 #include "platform/aspi/AspiLayer.h"
 #include "platform/aspi/SgDrive.h"
+#include "resources/CdAudio.h"
+#include "resources/ImageRecorderTexts.h"
 #include "tests/platform/aspi/TemporaryFolder.h"
 #include "tests/platform/aspi/TestBurner.h"
 
@@ -148,4 +151,41 @@ TEST(AspiLayer, AnImagePathThatCannotHoldAnImageLeavesTheRecorderOutWithTheReaso
     EXPECT_EQ(badOption.error, EINVAL);
     EXPECT_EQ(badOption.reason, "QUILLSTAR_IMAGE_RECORDER_OPTIONS: bad value in 'minutes=200'");
     EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(AspiLayer, CommandsFromTwoThreadsAreAnsweredOneAtATime)
+{
+    TemporaryFolder folder;
+    TestBurner burner = TestBurner::ForImageRecorder(folder.File("disc.bin"));
+    bool burned = false;
+    std::thread burn([&] { burned = burner.BurnTrack(1, TestAudio(400 * cd::kSectorSize, 1)); });
+    int answered = 0;
+    for (int poll = 0; poll < 200; ++poll) {
+        std::vector<uint8_t> data;
+        answered += IsGood(burner.TestUnitReady()) + IsGood(burner.ReadDiscInformation(data)) +
+                    IsGood(burner.SenseAllPages(data));
+    }
+    burn.join();
+    EXPECT_TRUE(burned);
+    EXPECT_EQ(answered, 600);
+}
+
+TEST(AspiLayer, TheProcessWideLayerStartsOnceWhoeverAsksFirst)
+{
+    setenv(aspi::kDrivesVariable, "/nonexistent/sr0", 1);
+    unsetenv(aspi::kImageRecorderVariable);
+    AspiLayer* layers[2] = {};
+    size_t skipped[2] = {};
+    std::thread first([&] { layers[0] = &AspiEnvironment::Instance().Layer(); });
+    std::thread second([&] { skipped[1] = AspiEnvironment::Instance().SkippedDevices().size(); });
+    first.join();
+    second.join();
+    layers[1] = &AspiEnvironment::Instance().Layer();
+    skipped[0] = AspiEnvironment::Instance().SkippedDevices().size();
+    EXPECT_EQ(layers[0], layers[1]);
+    EXPECT_EQ(skipped[0], 1u);
+    EXPECT_EQ(skipped[1], 1u);
+    EXPECT_EQ(layers[0]->SupportInfo(), static_cast<uint32_t>(SS_NO_ADAPTERS << 8));
+    EXPECT_FALSE(AspiEnvironment::Instance().SetImageRecorder("/tmp/late.bin"));
+    unsetenv(aspi::kDrivesVariable);
 }
