@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <random>
 #include <utility>
 
 #include "platform/Trace.h"
@@ -19,6 +21,7 @@ namespace quillstar {
 namespace {
 
 constexpr int kMostNumberedNames = 100000;
+constexpr int kTemporaryNameAttempts = 100;
 
 std::string SystemError(const std::string& what, int error)
 {
@@ -48,14 +51,33 @@ std::string MinutesSecondsFrames(int64_t sector)
     return text;
 }
 
+// Creates a hidden file of a fresh name beside path. Unlike mkstemp it
+// creates the file with the permissions the user's umask gives, which the
+// finished image keeps.
 int MakeTemporaryBeside(const std::string& path, std::string& temporaryPath)
 {
+    static std::mutex randomMutex;
+    static std::mt19937 random{std::random_device{}()};
     const std::filesystem::path target(path);
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int descriptor = mkostemp(pattern.data(), O_CLOEXEC);
-    if (descriptor >= 0)
-        temporaryPath = pattern;
-    return descriptor;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        unsigned suffix = 0;
+        {
+            std::lock_guard lock(randomMutex);
+            suffix = random();
+        }
+        char text[16];
+        std::snprintf(text, sizeof(text), ".%08x", suffix);
+        const std::string candidate =
+            (target.parent_path() / ("." + target.filename().string() + text)).string();
+        const int descriptor = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            if (descriptor >= 0)
+                temporaryPath = candidate;
+            return descriptor;
+        }
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // Writes a small file under a temporary name beside path; 0 or the errno value.

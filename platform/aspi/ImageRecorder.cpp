@@ -151,12 +151,6 @@ ImageRecorder::ImageRecorder(std::string imagePath, const ImageRecorderOptions& 
     InsertDisc();
 }
 
-std::vector<std::string> ImageRecorder::FinishedImages() const
-{
-    std::lock_guard lock(mutex_);
-    return finishedImages_;
-}
-
 void ImageRecorder::InsertDisc()
 {
     disc_.reset();
@@ -463,12 +457,9 @@ ScsiOutcome ImageRecorder::CloseTrackOrSession(const ScsiCommand& command)
     if (function == 1)
         return disc_->CloseTrack(big_endian::Get16(&cdb[4]));
 
-    std::string image;
-    const ScsiOutcome closed = disc_->CloseSession(image);
-    if (closed.IsGood()) {
-        finishedImages_.push_back(image);
+    const ScsiOutcome closed = disc_->CloseSession();
+    if (closed.IsGood())
         notReadyAnswers_ = options_.notReadyPollsAfterClose;
-    }
     return closed;
 }
 

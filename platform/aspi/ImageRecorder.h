@@ -24,9 +24,6 @@ public:
 
     ScsiOutcome Execute(const ScsiCommand& command) override;
 
-    // The finished images, in the order their sessions were closed.
-    std::vector<std::string> FinishedImages() const;
-
 private:
     ScsiOutcome Answer(const ScsiCommand& command);
     ScsiOutcome CheckDiscReady();
@@ -51,13 +48,12 @@ private:
 
     const std::string imagePath_;
     const ImageRecorderOptions options_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::unique_ptr<RecordableDisc> disc_;
     RecorderModePages pages_;
     DriveBuffer buffer_;
     int notReadyAnswers_ = 0;
     int writesOnDisc_ = 0;
-    std::vector<std::string> finishedImages_;
 };
 
 }  // namespace quillstar

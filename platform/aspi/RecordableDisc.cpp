@@ -92,7 +92,7 @@ ScsiOutcome RecordableDisc::CloseTrack(int number)
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::CloseSession(std::string& imagePath)
+ScsiOutcome RecordableDisc::CloseSession()
 {
     if (!sessionClosed_ && incompleteSectors_ > 0)
         return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
@@ -101,6 +101,7 @@ ScsiOutcome RecordableDisc::CloseSession(std::string& imagePath)
     std::vector<DiscImage::Track> cueTracks;
     for (const Track& track : tracks_)
         cueTracks.push_back({track.number, track.pauseStart, track.start});
+    std::string imagePath;
     std::string error;
     if (!image_.Finish(tracks_.back().end, cueTracks, imagePath, error)) {
         Trace("Image recorder: %s\n", error.c_str());

@@ -45,8 +45,8 @@ public:
     ScsiOutcome CheckWrite(int64_t address, int64_t blocks, int pauseSectors) const;
     ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode);
     ScsiOutcome CloseTrack(int number);
-    // Writes the image and its CUE sheet; imagePath names the finished image.
-    ScsiOutcome CloseSession(std::string& imagePath);
+    // Writes the image and its CUE sheet under their final names.
+    ScsiOutcome CloseSession();
 
 private:
     int64_t leadOutStart_;
