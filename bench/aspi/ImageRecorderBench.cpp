@@ -39,7 +39,7 @@ constexpr int64_t kBurnBytes = 700LL * 1024 * 1024;
 // Whole 16-sector WRITEs per track.
 constexpr int kTrackSectors =
     static_cast<int>(kBurnBytes / cd::kSectorSize / kTracks / cd::kSectorsPerBlock * cd::kSectorsPerBlock);
-constexpr int kRounds = 7;
+constexpr int kRounds = 9;
 constexpr double kGoal = 1.05;
 
 using Clock = std::chrono::steady_clock;

@@ -76,16 +76,25 @@ bool AspiEnvironment::SetImageRecorder(const char* path)
     return true;
 }
 
+void AspiEnvironment::StartOnce()
+{
+    // Every command passes here: once started it costs one flag check.
+    if (started_.load(std::memory_order_acquire))
+        return;
+    std::lock_guard lock(mutex_);
+    if (!started_.load(std::memory_order_relaxed))
+        Start();
+}
+
 AspiLayer& AspiEnvironment::Layer()
 {
-    // Every command passes here: after the start it costs one flag check.
-    std::call_once(startOnce_, [this] { Start(); });
+    StartOnce();
     return *layer_;
 }
 
 std::vector<AspiEnvironment::SkippedDevice> AspiEnvironment::SkippedDevices()
 {
-    std::call_once(startOnce_, [this] { Start(); });
+    StartOnce();
     return skipped_;
 }
 
@@ -132,8 +141,6 @@ std::unique_ptr<ImageRecorder> AspiEnvironment::CreateImageRecorder(const std::s
 
 void AspiEnvironment::Start()
 {
-    std::lock_guard lock(mutex_);
-    started_ = true;
     std::vector<AspiLayer::Adapter> adapters;
 
     AspiLayer::Adapter drives{aspi::kDriveAdapterName, {}};
@@ -167,6 +174,7 @@ void AspiEnvironment::Start()
         }
     }
     layer_ = std::make_unique<AspiLayer>(std::move(adapters));
+    started_.store(true, std::memory_order_release);
 }
 
 }  // namespace quillstar

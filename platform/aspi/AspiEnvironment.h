@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,11 +42,11 @@ public:
 
 private:
     AspiEnvironment() = default;
+    void StartOnce();
     void Start();
 
     std::mutex mutex_;
-    std::once_flag startOnce_;
-    bool started_ = false;
+    std::atomic<bool> started_ = false;
     std::optional<std::string> recorderPath_;
     std::unique_ptr<AspiLayer> layer_;
     std::vector<SkippedDevice> skipped_;
