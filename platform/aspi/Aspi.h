@@ -32,6 +32,9 @@ extern "C" {
 
 /* Host adapter status values. */
 #define HASTAT_OK 0x00
+#define HASTAT_COMMAND_TIMEOUT 0x0B
+#define HASTAT_BUS_RESET 0x0E
+#define HASTAT_PARITY_ERROR 0x0F
 #define HASTAT_SEL_TO 0x11
 #define HASTAT_DO_DU 0x12
 #define HASTAT_BUS_FREE 0x13
@@ -119,6 +122,29 @@ typedef int (*GetASPI32BufferFunction)(ASPI32BUFF* buffer);
 typedef int (*FreeASPI32BufferFunction)(ASPI32BUFF* buffer);
 typedef int (*TranslateASPI32AddressFunction)(uint32_t* path, uint32_t* devNode);
 typedef uint32_t (*GetASPI32DLLVersionFunction)(void);
+
+/* Quillstar additions. */
+
+/* Names the image recorder's image file (overriding QUILLSTAR_IMAGE_RECORDER)
+   before the layer starts, i.e. before the first call of any other entry
+   point. A null or empty path switches the image recorder off. Returns 1, or
+   0 when the layer has already started and the call changed nothing. */
+int QuillstarASPISetImageRecorder(const char* path);
+
+/* A device the layer found but left out, and why. */
+typedef struct {
+    char Device[256]; /* "/dev/sr0", or the image recorder's path */
+    int32_t Error;    /* errno value of the failure, 0 when none applies */
+    char Reason[256]; /* one line, e.g. "cannot open: Permission denied" */
+} QUILLSTAR_SKIPPED_DEVICE;
+
+/* Starts the layer if needed, copies up to capacity entries (devices may be
+   null when capacity is 0) and returns how many devices were left out. */
+uint32_t QuillstarASPIGetSkippedDevices(QUILLSTAR_SKIPPED_DEVICE* devices, uint32_t capacity);
+
+typedef int (*QuillstarASPISetImageRecorderFunction)(const char* path);
+typedef uint32_t (*QuillstarASPIGetSkippedDevicesFunction)(QUILLSTAR_SKIPPED_DEVICE* devices,
+                                                           uint32_t capacity);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,257 @@
+#include "platform/aspi/DiscImage.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <utility>
+
+#include "platform/Trace.h"
+#include "resources/CdAudio.h"
+
+namespace quillstar {
+
+namespace {
+
+constexpr int kMostNumberedNames = 100000;
+constexpr int kTemporaryNameAttempts = 100;
+
+std::string SystemError(const std::string& what, int error)
+{
+    return what + ": " + std::strerror(error);
+}
+
+// Moves a file to a name that must not exist yet; fails with EEXIST when it does.
+bool RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without that flag: a hard link is just as exclusive.
+    if (link(from.c_str(), to.c_str()) != 0)
+        return false;
+    unlink(from.c_str());
+    return true;
+}
+
+std::string MinutesSecondsFrames(int64_t sector)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%02d:%02d:%02d", static_cast<int>(sector / (60 * cd::kSectorsPerSecond)),
+                  static_cast<int>(sector / cd::kSectorsPerSecond % 60),
+                  static_cast<int>(sector % cd::kSectorsPerSecond));
+    return text;
+}
+
+// Creates a hidden file of a fresh name beside path. Unlike mkstemp it
+// creates the file with the permissions the user's umask gives, which the
+// finished image keeps.
+int MakeTemporaryBeside(const std::string& path, std::string& temporaryPath)
+{
+    static std::mutex randomMutex;
+    static std::mt19937 random{std::random_device{}()};
+    const std::filesystem::path target(path);
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        unsigned suffix = 0;
+        {
+            std::lock_guard lock(randomMutex);
+            suffix = random();
+        }
+        char text[16];
+        std::snprintf(text, sizeof(text), ".%08x", suffix);
+        const std::string candidate =
+            (target.parent_path() / ("." + target.filename().string() + text)).string();
+        const int descriptor = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            if (descriptor >= 0)
+                temporaryPath = candidate;
+            return descriptor;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Writes a small file under a temporary name beside path; 0 or the errno value.
+int WriteTemporaryBeside(const std::string& path, const std::string& text, std::string& temporaryPath)
+{
+    const int descriptor = MakeTemporaryBeside(path, temporaryPath);
+    if (descriptor < 0)
+        return errno;
+    const bool written = write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const int failure = written ? 0 : (errno != 0 ? errno : ENOSPC);
+    if (close(descriptor) != 0 || !written) {
+        const int error = written ? errno : failure;
+        unlink(temporaryPath.c_str());
+        return error;
+    }
+    return 0;
+}
+
+}  // namespace
+
+DiscImage::DiscImage(std::string path) : path_(std::move(path)) {}
+
+DiscImage::~DiscImage()
+{
+    Discard();
+}
+
+std::string DiscImage::NumberedPath(const std::string& path, int number)
+{
+    if (number <= 1)
+        return path;
+    const std::filesystem::path original(path);
+    std::filesystem::path numbered = original.parent_path() / original.stem();
+    numbered += "-" + std::to_string(number);
+    numbered += original.extension();
+    return numbered.string();
+}
+
+std::string DiscImage::CuePath(const std::string& imagePath)
+{
+    return std::filesystem::path(imagePath).replace_extension(".cue").string();
+}
+
+std::string DiscImage::CueSheet(const std::string& imageFileName, const std::vector<Track>& tracks)
+{
+    std::string text = "FILE \"" + imageFileName + "\" BINARY\n";
+    for (const Track& track : tracks) {
+        char number[8];
+        std::snprintf(number, sizeof(number), "%02d", track.number);
+        text += std::string("  TRACK ") + number + " AUDIO\n";
+        if (track.pauseStart < track.start)
+            text += "    INDEX 00 " + MinutesSecondsFrames(track.pauseStart) + "\n";
+        text += "    INDEX 01 " + MinutesSecondsFrames(track.start) + "\n";
+    }
+    return text;
+}
+
+bool DiscImage::OpenTemporary(std::string& error)
+{
+    if (descriptor_ >= 0)
+        return true;
+    descriptor_ = MakeTemporaryBeside(path_, temporaryPath_);
+    if (descriptor_ < 0) {
+        error = SystemError("cannot create the image beside " + path_, errno);
+        return false;
+    }
+    size_ = 0;
+    return true;
+}
+
+bool DiscImage::WriteAll(int64_t offset, const uint8_t* data, size_t bytes, std::string& error)
+{
+    while (bytes > 0) {
+        const ssize_t done = pwrite(descriptor_, data, bytes, offset);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            error = SystemError("cannot write " + temporaryPath_, done < 0 ? errno : ENOSPC);
+            return false;
+        }
+        data += done;
+        bytes -= static_cast<size_t>(done);
+        offset += done;
+    }
+    return true;
+}
+
+bool DiscImage::FillWithSilence(int64_t endByte, std::string& error)
+{
+    static const std::array<uint8_t, cd::kBlockSize> silence{};
+    while (size_ < endByte) {
+        const size_t chunk = static_cast<size_t>(std::min<int64_t>(endByte - size_, silence.size()));
+        if (!WriteAll(size_, silence.data(), chunk, error))
+            return false;
+        size_ += static_cast<int64_t>(chunk);
+    }
+    return true;
+}
+
+bool DiscImage::Write(int64_t sector, const uint8_t* data, size_t bytes, std::string& error)
+{
+    const int64_t offset = sector * cd::kSectorSize;
+    if (!OpenTemporary(error) || !FillWithSilence(offset, error) || !WriteAll(offset, data, bytes, error))
+        return false;
+    size_ = std::max<int64_t>(size_, offset + static_cast<int64_t>(bytes));
+    return true;
+}
+
+bool DiscImage::Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath,
+                       std::string& error)
+{
+    const int64_t length = sectors * cd::kSectorSize;
+    if (!OpenTemporary(error) || !FillWithSilence(length, error))
+        return false;
+    // A failed write may have left bytes past the last sector written.
+    if (ftruncate(descriptor_, length) != 0) {
+        error = SystemError("cannot cut " + temporaryPath_, errno);
+        return false;
+    }
+    size_ = length;
+    if (!PlaceUnderFreeName(tracks, finishedPath, error))
+        return false;
+    close(descriptor_);
+    descriptor_ = -1;
+    temporaryPath_.clear();
+    Trace("Image recorder: image written to %s\n", finishedPath.c_str());
+    return true;
+}
+
+bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string& finishedPath,
+                                   std::string& error)
+{
+    for (int number = 1; number <= kMostNumberedNames; ++number) {
+        const std::string image = NumberedPath(path_, number);
+        const std::string cue = CuePath(image);
+        if (access(cue.c_str(), F_OK) == 0)
+            continue;
+        if (!RenameNoReplace(temporaryPath_, image)) {
+            if (errno == EEXIST)
+                continue;
+            error = SystemError("cannot name the image " + image, errno);
+            return false;
+        }
+        std::string cueTemporary;
+        const std::string text = CueSheet(std::filesystem::path(image).filename().string(), tracks);
+        int failure = WriteTemporaryBeside(cue, text, cueTemporary);
+        if (failure == 0) {
+            if (RenameNoReplace(cueTemporary, cue)) {
+                finishedPath = image;
+                return true;
+            }
+            failure = errno;
+            unlink(cueTemporary.c_str());
+        }
+        // Give the image its temporary name back so nothing stays half-finished.
+        rename(image.c_str(), temporaryPath_.c_str());
+        if (failure != EEXIST) {
+            error = SystemError("cannot write the CUE sheet " + cue, failure);
+            return false;
+        }
+    }
+    error = "no free name for " + path_;
+    return false;
+}
+
+void DiscImage::Discard()
+{
+    if (descriptor_ < 0)
+        return;
+    close(descriptor_);
+    unlink(temporaryPath_.c_str());
+    descriptor_ = -1;
+    temporaryPath_.clear();
+    size_ = 0;
+}
+
+}  // namespace quillstar

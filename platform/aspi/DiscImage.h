@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillstar {
+
+// The image of one disc: raw 2352-byte sectors streamed into a temporary file
+// beside the final name as they are written, then renamed into place with
+// its CUE sheet. A finished image never replaces an existing file: the name
+// gets "-2", "-3", ... before its extension instead. An image that is never
+// finished leaves nothing under a final name.
+class DiscImage {
+public:
+    // One track of the CUE sheet, in sectors from the start of the image.
+    struct Track {
+        int number = 0;
+        int64_t pauseStart = 0;  // index 0; equal to start when there is no pause
+        int64_t start = 0;       // index 1
+    };
+
+    // path: the first final name of the image, e.g. "/home/ann/disc.bin".
+    explicit DiscImage(std::string path);
+    ~DiscImage();
+    DiscImage(const DiscImage&) = delete;
+    DiscImage& operator=(const DiscImage&) = delete;
+
+    // Writes whole sectors at a sector address; the gap from the current end
+    // up to it is filled with digital silence.
+    bool Write(int64_t sector, const uint8_t* data, size_t bytes, std::string& error);
+    // Cuts or fills the image to its final length, writes the CUE sheet and
+    // renames both into place. On success finishedPath names the image.
+    bool Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath,
+                std::string& error);
+    // Drops what was written; nothing remains on disk.
+    void Discard();
+
+    // "disc.bin" for 1, "disc-2.bin" for 2, ...
+    static std::string NumberedPath(const std::string& path, int number);
+    // The CUE sheet beside an image: its extension replaced by ".cue".
+    static std::string CuePath(const std::string& imagePath);
+    static std::string CueSheet(const std::string& imageFileName, const std::vector<Track>& tracks);
+
+private:
+    bool OpenTemporary(std::string& error);
+    bool FillWithSilence(int64_t endByte, std::string& error);
+    bool WriteAll(int64_t offset, const uint8_t* data, size_t bytes, std::string& error);
+    bool PlaceUnderFreeName(const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
+
+    std::string path_;
+    std::string temporaryPath_;
+    int descriptor_ = -1;
+    int64_t size_ = 0;
+};
+
+}  // namespace quillstar

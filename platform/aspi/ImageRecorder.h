@@ -1,0 +1,59 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/aspi/DriveBuffer.h"
+#include "platform/aspi/ImageRecorderOptions.h"
+#include "platform/aspi/RecordableDisc.h"
+#include "platform/aspi/RecorderModePages.h"
+#include "platform/aspi/ScsiTarget.h"
+
+namespace quillstar {
+
+// A CD-R/RW writer that burns to a disc image. It answers the MMC commands
+// a burner sends as strictly as a real drive: wrong fields, a WRITE at the
+// wrong address or in the wrong mode, closing what cannot be closed all end
+// in CHECK CONDITION with the fitting sense. Closing the session writes the
+// image and its CUE sheet; ejecting inserts a fresh disc.
+class ImageRecorder : public ScsiTarget {
+public:
+    ImageRecorder(std::string imagePath, const ImageRecorderOptions& options);
+
+    ScsiOutcome Execute(const ScsiCommand& command) override;
+
+private:
+    ScsiOutcome Answer(const ScsiCommand& command);
+    ScsiOutcome CheckDiscReady();
+
+    ScsiOutcome Inquiry(const ScsiCommand& command);
+    ScsiOutcome StartStopUnit(const ScsiCommand& command);
+    ScsiOutcome Write(const ScsiCommand& command);
+    ScsiOutcome SynchronizeCache(const ScsiCommand& command);
+    ScsiOutcome ReadDiscInformation(const ScsiCommand& command);
+    ScsiOutcome ReadTrackInformation(const ScsiCommand& command);
+    ScsiOutcome SendOpcInformation(const ScsiCommand& command);
+    ScsiOutcome ModeSelect(const ScsiCommand& command);
+    ScsiOutcome ModeSense(const ScsiCommand& command);
+    ScsiOutcome CloseTrackOrSession(const ScsiCommand& command);
+    ScsiOutcome SetSpeed(const ScsiCommand& command);
+
+    std::vector<uint8_t> TrackInformation(int number) const;
+    std::vector<uint8_t> IncompleteTrackInformation() const;
+    int TrackContaining(int64_t address) const;
+    void InsertDisc();
+    bool IsFailingWrite();
+
+    const std::string imagePath_;
+    const ImageRecorderOptions options_;
+    std::mutex mutex_;
+    std::unique_ptr<RecordableDisc> disc_;
+    RecorderModePages pages_;
+    DriveBuffer buffer_;
+    int notReadyAnswers_ = 0;
+    int writesOnDisc_ = 0;
+};
+
+}  // namespace quillstar

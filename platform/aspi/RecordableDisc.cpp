@@ -1,0 +1,114 @@
+#include "platform/aspi/RecordableDisc.h"
+
+#include "platform/Trace.h"
+#include "resources/CdAudio.h"
+#include "resources/ImageRecorderTexts.h"
+
+namespace quillstar {
+
+namespace {
+
+constexpr int kLeadInSectors = 150;
+constexpr int kAudioTrackMode = 0x0;
+
+}  // namespace
+
+RecordableDisc::RecordableDisc(const ImageRecorderOptions& options, const std::string& imagePath)
+    : leadOutStart_(static_cast<int64_t>(options.minutes) * 60 * cd::kSectorsPerSecond - 1 - kLeadInSectors),
+      image_(imagePath)
+{
+    using Disc = ImageRecorderOptions::Disc;
+    if (options.disc == Disc::kAppendable || options.disc == Disc::kComplete)
+        tracks_.push_back({1, 0, 0, aspi::kEarlierTrackSectors, kAudioTrackMode});
+    sessionClosed_ = options.disc == Disc::kComplete;
+}
+
+RecordableDisc::Status RecordableDisc::GetStatus() const
+{
+    if (sessionClosed_)
+        return Status::kComplete;
+    return tracks_.empty() && incompleteSectors_ == 0 ? Status::kEmpty : Status::kIncomplete;
+}
+
+int RecordableDisc::IncompleteTrackNumber() const
+{
+    return sessionClosed_ ? 0 : static_cast<int>(tracks_.size()) + 1;
+}
+
+int64_t RecordableDisc::IncompleteTrackStart() const
+{
+    return tracks_.empty() ? 0 : tracks_.back().end;
+}
+
+int64_t RecordableDisc::IncompleteTrackSectors() const
+{
+    return incompleteSectors_;
+}
+
+int64_t RecordableDisc::NextWritableAddress(int pauseSectors) const
+{
+    if (incompleteSectors_ > 0)
+        return incomplete_.end;
+    return tracks_.empty() ? 0 : IncompleteTrackStart() + pauseSectors;
+}
+
+ScsiOutcome RecordableDisc::CheckWrite(int64_t address, int64_t blocks, int pauseSectors) const
+{
+    if (sessionClosed_ || address != NextWritableAddress(pauseSectors))
+        return ScsiOutcome::CheckCondition(scsi::kInvalidAddressForWrite);
+    if (address + blocks > leadOutStart_)
+        return ScsiOutcome::CheckCondition(scsi::kLbaOutOfRange);
+    return ScsiOutcome::Good();
+}
+
+ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode)
+{
+    std::string error;
+    if (!image_.Write(address, data, static_cast<size_t>(blocks) * cd::kSectorSize, error)) {
+        Trace("Image recorder: %s\n", error.c_str());
+        return ScsiOutcome::CheckCondition(scsi::kWriteError);
+    }
+    if (incompleteSectors_ == 0) {
+        incomplete_ = {IncompleteTrackNumber(), IncompleteTrackStart(), address, address, trackMode};
+    }
+    incomplete_.end = address + blocks;
+    incompleteSectors_ += blocks;
+    return ScsiOutcome::Good();
+}
+
+ScsiOutcome RecordableDisc::CloseTrack(int number)
+{
+    if (sessionClosed_)
+        return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    if (number >= 1 && number < IncompleteTrackNumber())
+        return ScsiOutcome::Good();  // already closed
+    if (number != IncompleteTrackNumber())
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    // Drives refuse to close an empty track or one shorter than a CD track may be.
+    if (incompleteSectors_ < aspi::kMinimumTrackSectors)
+        return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    tracks_.push_back(incomplete_);
+    incompleteSectors_ = 0;
+    return ScsiOutcome::Good();
+}
+
+ScsiOutcome RecordableDisc::CloseSession()
+{
+    if (!sessionClosed_ && incompleteSectors_ > 0)
+        return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
+    if (sessionClosed_ || tracks_.empty())
+        return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    std::vector<DiscImage::Track> cueTracks;
+    for (const Track& track : tracks_)
+        cueTracks.push_back({track.number, track.pauseStart, track.start});
+    std::string imagePath;
+    std::string error;
+    if (!image_.Finish(tracks_.back().end, cueTracks, imagePath, error)) {
+        Trace("Image recorder: %s\n", error.c_str());
+        return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
+    }
+    sessionClosed_ = true;
+    return ScsiOutcome::Good();
+}
+
+}  // namespace quillstar

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/aspi/DiscImage.h"
+#include "platform/aspi/ImageRecorderOptions.h"
+#include "platform/aspi/ScsiOutcome.h"
+
+namespace quillstar {
+
+// The CD-R in the image recorder: one session written track-at-once, the
+// incomplete (invisible) track after the closed ones, and the image its
+// sectors go to.
+class RecordableDisc {
+public:
+    enum class Status { kEmpty = 0, kIncomplete = 1, kComplete = 2 };
+
+    struct Track {
+        int number = 0;
+        int64_t pauseStart = 0;  // first sector of the pause before the audio
+        int64_t start = 0;       // first sector of the audio
+        int64_t end = 0;         // one past the last sector
+        uint8_t mode = 0;        // track mode of the write parameters page
+    };
+
+    RecordableDisc(const ImageRecorderOptions& options, const std::string& imagePath);
+
+    Status GetStatus() const;
+    // Address of the last possible start of the lead-out; writes end before it.
+    int64_t LeadOutStart() const { return leadOutStart_; }
+    const std::vector<Track>& ClosedTracks() const { return tracks_; }
+
+    // The incomplete track after the closed ones; 0 on a complete disc.
+    int IncompleteTrackNumber() const;
+    // Where the incomplete track begins: the end of the last closed track.
+    int64_t IncompleteTrackStart() const;
+    int64_t IncompleteTrackSectors() const;
+    // The next writable address: the incomplete track's end once it holds
+    // sectors, otherwise its start plus the pause before it (none before track 1).
+    int64_t NextWritableAddress(int pauseSectors) const;
+
+    // Checks a WRITE of blocks sectors at address without writing.
+    ScsiOutcome CheckWrite(int64_t address, int64_t blocks, int pauseSectors) const;
+    ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode);
+    ScsiOutcome CloseTrack(int number);
+    // Writes the image and its CUE sheet under their final names.
+    ScsiOutcome CloseSession();
+
+private:
+    int64_t leadOutStart_;
+    bool sessionClosed_ = false;
+    std::vector<Track> tracks_;
+    Track incomplete_;
+    int64_t incompleteSectors_ = 0;
+    DiscImage image_;
+};
+
+}  // namespace quillstar

@@ -1,0 +1,49 @@
+#include "tests/platform/aspi/TemporaryFolder.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace quillstar {
+
+TemporaryFolder::TemporaryFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillstar-aspi-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a temporary folder");
+    path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> TemporaryFolder::Names() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string ReadText(const std::string& path)
+{
+    const auto bytes = ReadWholeFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace quillstar
