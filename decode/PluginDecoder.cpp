@@ -1,0 +1,208 @@
+#include "decode/PluginDecoder.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "decode/WavOutputEmulator.h"
+#include "platform/Trace.h"
+#include "resources/Plugins.h"
+
+namespace quillstar {
+namespace {
+
+std::string ToLower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// The text after the file name's last dot when it is one to three characters
+// long, lower-cased; "wav" otherwise. Only the file name counts, so a dot in a
+// folder name is no extension, and an empty extension matches no list.
+std::string ExtensionOf(const std::string& path)
+{
+    const size_t nameStart = path.find_last_of('/') + 1;
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return plugin::kDefaultExtension;
+    const std::string extension = path.substr(dot + 1);
+    if (extension.empty() || extension.size() > 3)
+        return plugin::kDefaultExtension;
+    return ToLower(extension);
+}
+
+}  // namespace
+
+PluginDecoder::PluginDecoder() : PluginDecoder(PluginRegistry::Process()) {}
+
+PluginDecoder::PluginDecoder(const PluginRegistry& registry) : registry_(registry)
+{
+    formatName_ = plugin::kFormatName;
+}
+
+PluginDecoder::~PluginDecoder()
+{
+    Close();
+}
+
+bool PluginDecoder::Open(const std::string& path)
+{
+    Close();
+    WavOutputEmulator::Instance().PrepareForPlay();
+    readBlockSize_ = plugin::kReadBlockSize;
+    path_ = path;
+
+    const PluginRecord* chosen = ChoosePlugin(path);
+    if (chosen == nullptr) {
+        Trace("PluginDecoder: no plug-in handles %s\n", path.c_str());
+        return false;
+    }
+    record_ = *chosen;
+    if (record_.module->UsesOutputPlug == 0)
+        return false;
+    WavOutputEmulator::Instance().InstallInto(*record_.module);
+
+    channels_ = plugin::kPresetChannels;
+    sampleRate_ = plugin::kPresetSampleRate;
+    SetBitrate(plugin::kPresetBitRate);
+    bytesAsked_ = 0;
+    return StartPlaying(path);
+}
+
+const PluginRecord* PluginDecoder::ChoosePlugin(const std::string& path) const
+{
+    const std::string extension = ExtensionOf(path);
+    for (const PluginRecord& record : registry_.Records()) {
+        if (record.module->IsOurFile(path.c_str()) != 0)
+            return &record;
+        if (ToLower(record.extensions).find(extension) != std::string::npos)
+            return &record;
+    }
+    return nullptr;
+}
+
+bool PluginDecoder::StartPlaying(const std::string& path)
+{
+    WavOutputEmulator& output = WavOutputEmulator::Instance();
+    In_Module& module = *record_.module;
+    if (module.Play(path.c_str()) != 0) {
+        Trace("PluginDecoder: %s cannot play %s\n", record_.fileName.c_str(), path.c_str());
+        return false;
+    }
+    // A plug-in that never opens its output would hold the decode thread
+    // forever; past the bound it is stopped and the track fails.
+    if (!output.WaitUntilOpened(plugin::kOpenTimeoutMs)) {
+        Trace("%s", plugin::kTraceOpenTimedOut);
+        output.Stop();
+        module.Stop();
+        return false;
+    }
+    const OutputFormat format = output.Format();
+    channels_ = format.channels;
+    sampleRate_ = format.sampleRate;
+    bitsPerSample_ = format.bitsPerSample;
+    TakeBitRate();
+    playing_ = true;
+    return true;
+}
+
+int PluginDecoder::Close()
+{
+    if (playing_) {
+        // The plug-in's thread may be waiting in Write for room that will
+        // never come; the stop releases it so that the module's Stop returns.
+        WavOutputEmulator::Instance().Stop();
+        record_.module->Stop();
+    }
+    progress_ = 0;
+    playing_ = false;
+    return 1;
+}
+
+bool PluginDecoder::IsRunning() const
+{
+    return playing_ && !WavOutputEmulator::Instance().IsStopped();
+}
+
+int64_t PluginDecoder::Seek(int64_t position, int unit)
+{
+    if (record_.module == nullptr)
+        return AudioDecoder::Seek(position, unit);
+    int64_t milliseconds = 0;
+    if (unit == kSeekPercent)
+        milliseconds = static_cast<int64_t>(record_.module->GetLength() * position * 0.01);
+    else if (unit == kSeekMilliseconds)
+        milliseconds = position;
+    if (IsRunning()) {
+        WavOutputEmulator::Instance().Ring().Reset();
+        record_.module->SetOutputTime(static_cast<int>(milliseconds));
+        record_.module->UnPause();
+    }
+    return milliseconds;
+}
+
+int PluginDecoder::Read(uint8_t* buffer, int length)
+{
+    if (!playing_)
+        return 0;
+    bytesAsked_ += length;
+    UpdateProgress();
+    const OutputRing::ReadResult result = WavOutputEmulator::Instance().Ring().Read(buffer, length, plugin::kReadTimeoutMs);
+    if (result.end == OutputRing::ReadEnd::TimedOut)
+        Trace("%s", plugin::kTraceReadTimedOut);
+    TakeBitRate();
+    return result.bytes;
+}
+
+void PluginDecoder::UpdateProgress()
+{
+    const int length = record_.module->GetLength();
+    const int64_t bytesPerSecond = int64_t{channels_} * sampleRate_ * std::max(bitsPerSample_ / 8, 1);
+    if (length <= 0 || bytesPerSecond <= 0) {
+        progress_ = 0;
+        return;
+    }
+    const int64_t queuedMs = WavOutputEmulator::Instance().Ring().BufferedBytes() * int64_t{1000} / bytesPerSecond;
+    const int64_t playedMs = record_.module->GetOutputTime() - queuedMs;
+    progress_ = static_cast<int>(std::clamp<int64_t>(playedMs * 100 / length, 0, 100));
+}
+
+void PluginDecoder::TakeBitRate()
+{
+    const int bitRate = WavOutputEmulator::Instance().BitRate();
+    if (bitRate > 0)
+        SetBitrate(bitRate);
+}
+
+int PluginDecoder::GetLength()
+{
+    return record_.module ? record_.module->GetLength() : 0;
+}
+
+int PluginDecoder::GetPosition()
+{
+    return record_.module ? record_.module->GetOutputTime() : 0;
+}
+
+void PluginDecoder::Flush()
+{
+    if (!IsRunning())
+        return;
+    record_.module->Pause();
+    WavOutputEmulator::Instance().Ring().Reset();
+    record_.module->UnPause();
+}
+
+void PluginDecoder::Pause()
+{
+    if (playing_)
+        record_.module->Pause();
+}
+
+void PluginDecoder::ShowInfo(WindowHandle parent)
+{
+    if (record_.module)
+        record_.module->InfoBox(path_.c_str(), parent);
+}
+
+}  // namespace quillstar

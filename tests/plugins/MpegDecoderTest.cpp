@@ -1,0 +1,240 @@
+// The MP3 plug-in behind PluginDecoder, on files made for each test with lame
+// and twolame.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AudioFixtures.h"
+#include "EofPump.h"
+#include "decode/MpegFile.h"
+#include "decode/MpegLength.h"
+#include "decode/PluginDecoder.h"
+#include "decode/PluginRegistry.h"
+#include "decode/WavOutputEmulator.h"
+#include "platform/TraceCapture.h"
+#include "resources/Plugins.h"
+
+using namespace quillstar;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Encoding {
+    const char* name;
+    int sampleRate;
+    int channels;
+    const char* encoder;  // "lame" or "twolame"
+    std::vector<std::string> options;
+};
+
+std::ostream& operator<<(std::ostream& out, const Encoding& encoding)
+{
+    return out << encoding.name;
+}
+
+const Encoding kCbr{"cbr.mp3", 44100, 2, "lame", {"-b", "128"}};
+const Encoding kVbr{"vbr.mp3", 44100, 2, "lame", {"-V", "2"}};
+const Encoding kMono{"mono.mp3", 44100, 1, "lame", {"-m", "m", "-b", "64"}};
+
+// The plug-in and the decode thread's side of a run, with a stand-in main
+// window that ends each track on the plug-in's notification.
+class MpegPlugin : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registry_.Scan(pump_.Handle(), DecoderPluginFolder());
+        ASSERT_EQ(registry_.Records().size(), 1u) << "MpegDecoder.so was not built into " << DecoderPluginFolder();
+    }
+
+    // Skips the test when the encoder is not installed.
+    std::string Make(const Encoding& encoding, double seconds = 2.5)
+    {
+        if (!test::HaveProgram(encoding.encoder)) {
+            skipped_ = true;
+            return {};
+        }
+        const std::string wav = folder_.PathOf(std::string(encoding.name) + ".wav");
+        const std::string path = folder_.PathOf(encoding.name);
+        wavFrames_ = test::WriteTestWav(wav, encoding.sampleRate, encoding.channels, seconds);
+        EXPECT_GT(wavFrames_, 0);
+        const bool encoded = std::string(encoding.encoder) == "lame" ? test::EncodeMp3(wav, path, encoding.options)
+                                                                     : test::EncodeMp2(wav, path, encoding.options);
+        EXPECT_TRUE(encoded) << encoding.encoder << " failed on " << encoding.name;
+        return path;
+    }
+
+    // Decodes as the decode thread does: one decoder per track, blocks of its
+    // read-block size until a read returns 0.
+    std::vector<uint8_t> DecodeThroughPlugin(const std::string& path, int* lastProgress = nullptr)
+    {
+        PluginDecoder decoder(registry_);
+        std::vector<uint8_t> pcm;
+        if (!decoder.Open(path))
+            return pcm;
+        std::vector<uint8_t> block(static_cast<size_t>(decoder.ReadBlockSize()));
+        for (int bytes; (bytes = decoder.Read(block.data(), decoder.ReadBlockSize())) > 0;)
+            pcm.insert(pcm.end(), block.begin(), block.begin() + bytes);
+        if (lastProgress)
+            *lastProgress = decoder.Progress();
+        decoder.Close();
+        return pcm;
+    }
+
+    test::FixtureFolder folder_;
+    test::EofPump pump_;
+    PluginRegistry registry_;
+    int64_t wavFrames_ = 0;
+    bool skipped_ = false;
+};
+
+#define MAKE_OR_SKIP(variable, ...)                                                          \
+    const std::string variable = Make(__VA_ARGS__);                                          \
+    if (skipped_)                                                                            \
+        GTEST_SKIP() << "the encoder is not installed (scripts/install-deps installs it)"; \
+    ASSERT_FALSE(variable.empty())
+
+class EveryKindOfStream : public MpegPlugin, public ::testing::WithParamInterface<Encoding> {};
+
+TEST_P(EveryKindOfStream, DecodesLikeLibmpg123ToTheSampleAndEndsOnItsNotification)
+{
+    const Encoding& encoding = GetParam();
+    MAKE_OR_SKIP(path, encoding);
+    const std::vector<uint8_t> reference = test::DecodeWithMpg123(path);
+    ASSERT_FALSE(reference.empty());
+
+    TraceCapture trace;
+    PluginDecoder decoder(registry_);
+    ASSERT_TRUE(decoder.Open(path));
+    EXPECT_EQ(decoder.SampleRate(), encoding.sampleRate);
+    EXPECT_EQ(decoder.Channels(), encoding.channels);
+    EXPECT_GT(decoder.GetBitrate(), 0);
+    EXPECT_NE(decoder.GetBitrate(), plugin::kPresetBitRate);
+    const int lengthMs = decoder.GetLength();
+    decoder.Close();
+
+    int lastProgress = 0;
+    const std::vector<uint8_t> pcm = DecodeThroughPlugin(path, &lastProgress);
+    EXPECT_EQ(pcm.size(), reference.size());
+    EXPECT_TRUE(pcm == reference) << "the plug-in's PCM differs from libmpg123's at byte "
+                                  << std::distance(pcm.begin(), std::mismatch(pcm.begin(), pcm.end(), reference.begin(), reference.end()).first);
+    EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
+    EXPECT_GE(lastProgress, 90);
+
+    const auto length = MeasureMpegLength(path);
+    ASSERT_TRUE(length.has_value());
+    EXPECT_EQ(length->frames * length->channels * 2, static_cast<int64_t>(pcm.size()));
+    EXPECT_EQ(length->sampleRate, encoding.sampleRate);
+    EXPECT_EQ(lengthMs, MpegFile::FramesToMilliseconds(length->frames, length->sampleRate));
+    // lame's tag names its delay and padding: gapless decoding gives back
+    // exactly the samples that were encoded.
+    if (std::string(encoding.encoder) == "lame") {
+        EXPECT_EQ(length->frames, wavFrames_);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MpegAudio, EveryKindOfStream,
+    ::testing::Values(kCbr, kVbr, kMono, Encoding{"rate48k.mp3", 48000, 2, "lame", {"-b", "160", "--resample", "48"}},
+                      Encoding{"rate22k.mp3", 22050, 2, "lame", {"-b", "64", "--resample", "22.05"}},
+                      Encoding{"rate8k.mp3", 8000, 1, "lame", {"-m", "m", "-b", "64", "--resample", "8"}},
+                      Encoding{"tagged.mp3", 44100, 2, "lame", {"-b", "128", "--tt", "Title", "--ta", "Artist", "--add-id3v2"}},
+                      Encoding{"layer2.mp2", 44100, 2, "twolame", {"-b", "192"}},
+                      Encoding{"layer2mono48k.mp2", 48000, 1, "twolame", {"-m", "m", "-b", "96"}}),
+    [](const ::testing::TestParamInfo<Encoding>& info) {
+        std::string name = info.param.name;
+        return name.substr(0, name.find('.'));
+    });
+
+TEST_F(MpegPlugin, FiveTracksInARowEachEndWithoutTheTimeOut)
+{
+    MAKE_OR_SKIP(cbr, kCbr);
+    MAKE_OR_SKIP(vbr, kVbr);
+    MAKE_OR_SKIP(mono, kMono);
+    TraceCapture trace;
+    for (const std::string& path : {cbr, vbr, mono, cbr, vbr})
+        EXPECT_TRUE(DecodeThroughPlugin(path) == test::DecodeWithMpg123(path)) << path;
+    EXPECT_EQ(pump_.EndsSeen(), 5);
+    EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
+}
+
+TEST_F(MpegPlugin, APictureOfThreeHundredKilobytesInTheTagChangesNothing)
+{
+    MAKE_OR_SKIP(plain, kCbr);
+    const std::string pictured = folder_.PathOf("pictured.mp3");
+    ASSERT_TRUE(test::WriteWithPictureTag(plain, pictured, 300 * 1024));
+    const std::vector<uint8_t> pcm = DecodeThroughPlugin(pictured);
+    EXPECT_FALSE(pcm.empty());
+    EXPECT_TRUE(pcm == DecodeThroughPlugin(plain));
+    EXPECT_EQ(MeasureMpegLength(pictured)->frames, MeasureMpegLength(plain)->frames);
+}
+
+TEST_F(MpegPlugin, ATruncatedFileDeliversWhatDecodes)
+{
+    MAKE_OR_SKIP(whole, kCbr);
+    std::vector<uint8_t> bytes = test::ReadFileBytes(whole);
+    bytes.resize(bytes.size() * 6 / 10 + 77);
+    const std::string truncated = folder_.PathOf("truncated.mp3");
+    ASSERT_TRUE(test::WriteFileBytes(truncated, bytes));
+
+    TraceCapture trace;
+    const std::vector<uint8_t> pcm = DecodeThroughPlugin(truncated);
+    EXPECT_GT(pcm.size(), test::DecodeWithMpg123(whole).size() / 2);
+    EXPECT_TRUE(pcm == test::DecodeWithMpg123(truncated));
+    EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
+}
+
+TEST_F(MpegPlugin, FilesWithoutADecodableFrameFailToOpen)
+{
+    const std::string empty = folder_.PathOf("empty.mp3");
+    const std::string text = folder_.PathOf("notes.mp3");
+    ASSERT_TRUE(test::WriteFileBytes(empty, {}));
+    const std::string words = "These are not MPEG frames, just a text file named like one.\n";
+    std::vector<uint8_t> textBytes;
+    for (int i = 0; i < 200; ++i)
+        textBytes.insert(textBytes.end(), words.begin(), words.end());
+    ASSERT_TRUE(test::WriteFileBytes(text, textBytes));
+
+    for (const std::string& path : {empty, text, folder_.PathOf("missing.mp3"), folder_.Path()}) {
+        PluginDecoder decoder(registry_);
+        EXPECT_FALSE(decoder.Open(path)) << path;
+        EXPECT_FALSE(MeasureMpegLength(path).has_value()) << path;
+    }
+}
+
+TEST_F(MpegPlugin, CloseInTheMiddleStopsThePluginAndTheNextTrackStartsClean)
+{
+    MAKE_OR_SKIP(path, kCbr, 20.0);
+    {
+        PluginDecoder decoder(registry_);
+        ASSERT_TRUE(decoder.Open(path));
+        std::vector<uint8_t> block(plugin::kReadBlockSize);
+        EXPECT_GT(decoder.Read(block.data(), plugin::kReadBlockSize), 0);
+        // Let the plug-in fill the ring and wait for room.
+        for (int i = 0; i < 500 && WavOutputEmulator::Instance().Module()->CanWrite() != 0; ++i)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(decoder.Close(), 1);
+    }
+    EXPECT_TRUE(DecodeThroughPlugin(path) == test::DecodeWithMpg123(path));
+}
+
+TEST_F(MpegPlugin, SeekMovesThePlugInToThePosition)
+{
+    MAKE_OR_SKIP(path, kCbr, 6.0);
+    PluginDecoder decoder(registry_);
+    ASSERT_TRUE(decoder.Open(path));
+    const int lengthMs = decoder.GetLength();
+    EXPECT_EQ(decoder.Seek(50, kSeekPercent), lengthMs / 2);
+    std::vector<uint8_t> block(plugin::kReadBlockSize);
+    EXPECT_GT(decoder.Read(block.data(), plugin::kReadBlockSize), 0);
+    EXPECT_GE(decoder.GetPosition(), lengthMs / 2);
+    EXPECT_EQ(decoder.Seek(0, 999), 0);
+    decoder.Close();
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "AudioFixtures.h"
+#include "TestPluginProtocol.h"
+#include "decode/PluginRegistry.h"
+#include "decode/WavOutputEmulator.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/MessageQueue.h"
+#include "platform/ProgramPath.h"
+#include "platform/TraceCapture.h"
+#include "resources/Plugins.h"
+
+using namespace quillstar;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string BuiltTestPlugin(const char* fileName)
+{
+    return ProgramDirectory() + "/" + testplugin::kTestPluginFolder + "/" + fileName;
+}
+
+int CountIn(const DynamicLibrary& library, const char* what)
+{
+    const auto count = library.Resolve<testplugin::CountFunction>(testplugin::kCountFunction);
+    return count ? count(what) : -1;
+}
+
+bool TraceStartsWith(const TraceCapture& trace, const std::string& start)
+{
+    const auto texts = trace.Texts();
+    return std::any_of(texts.begin(), texts.end(), [&](const std::string& text) { return text.rfind(start, 0) == 0; });
+}
+
+// A plug-in folder with a usable plug-in, one that plays without an output
+// module, a file that is no library, a folder and a library with another
+// kind of name.
+class PluginFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), folder_.PathOf(testplugin::kPlaysFile));
+        fs::copy_file(BuiltTestPlugin(testplugin::kSilentFile), folder_.PathOf(testplugin::kSilentFile));
+        fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), folder_.PathOf("libother.so"));
+        ASSERT_TRUE(test::WriteFileBytes(folder_.PathOf("BrokenDecoder.so"), {'n', 'o', 't', ' ', 'E', 'L', 'F'}));
+        fs::create_directory(folder_.PathOf("FolderDecoder.so"));
+    }
+
+    test::FixtureFolder folder_;
+    MessageQueue window_;
+};
+
+TEST_F(PluginFolder, RegistersOnlyModulesThatPlayThroughTheOutputModule)
+{
+    TraceCapture trace;
+    PluginRegistry registry;
+    registry.Scan(window_.Handle(), folder_.Path());
+
+    ASSERT_EQ(registry.Records().size(), 1u);
+    const PluginRecord& record = registry.Records()[0];
+    EXPECT_EQ(record.extensions, testplugin::kExtensions);
+    EXPECT_EQ(record.fileName, testplugin::kPlaysFile);
+    ASSERT_NE(record.library, nullptr);
+    EXPECT_EQ(record.module->hMainWindow, window_.Handle());
+    EXPECT_EQ(record.module->hDllInstance, record.library);
+    EXPECT_EQ(CountIn(*record.library, "init"), 1);
+    EXPECT_EQ(CountIn(*record.library, "quit"), 0);
+    EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window_.Handle());
+
+    // Initialised, told to quit, and kept loaded.
+    DynamicLibrary silent;
+    ASSERT_TRUE(silent.Open(folder_.PathOf(testplugin::kSilentFile)));
+    EXPECT_EQ(CountIn(silent, "init"), 1);
+    EXPECT_EQ(CountIn(silent, "quit"), 1);
+
+    EXPECT_TRUE(TraceStartsWith(trace, "ScanDecoderPlugins: cannot load BrokenDecoder.so"));
+    EXPECT_FALSE(TraceStartsWith(trace, "ScanDecoderPlugins: cannot load FolderDecoder.so"));
+}
+
+TEST_F(PluginFolder, ARegistryQuitsItsModulesWhenItGoes)
+{
+    DynamicLibrary plays;
+    ASSERT_TRUE(plays.Open(folder_.PathOf(testplugin::kPlaysFile)));
+    {
+        PluginRegistry registry;
+        registry.Scan(nullptr, folder_.Path());
+        EXPECT_EQ(CountIn(plays, "quit"), 0);
+    }
+    EXPECT_EQ(CountIn(plays, "quit"), 1);
+}
+
+TEST_F(PluginFolder, SetMainWindowReachesEveryModuleAndTheOutput)
+{
+    PluginRegistry registry;
+    registry.Scan(nullptr, folder_.Path());
+    ASSERT_EQ(registry.Records().size(), 1u);
+    EXPECT_EQ(registry.Records()[0].module->hMainWindow, nullptr);
+    registry.SetMainWindow(window_.Handle());
+    EXPECT_EQ(registry.Records()[0].module->hMainWindow, window_.Handle());
+    EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window_.Handle());
+}
+
+TEST(PluginRegistry, AMissingFolderLeavesTheRegistryEmpty)
+{
+    PluginRegistry registry;
+    registry.Scan(nullptr, "/nonexistent/Decoders");
+    EXPECT_TRUE(registry.Records().empty());
+}
+
+TEST(PluginRegistry, TheProgramsPluginsComeFromBesideTheProgramNotTheCurrentDirectory)
+{
+    EXPECT_EQ(DecoderPluginFolder(), ProgramDirectory() + "/Decoders");
+
+    test::FixtureFolder elsewhere;
+    fs::create_directory(elsewhere.PathOf("Decoders"));
+    fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), elsewhere.PathOf("Decoders/") + testplugin::kPlaysFile);
+    const fs::path before = fs::current_path();
+    fs::current_path(elsewhere.Path());
+    ScanDecoderPlugins(nullptr);
+    fs::current_path(before);
+
+    const auto& records = PluginRegistry::Process().Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].fileName, plugin::kMpegFileName);
+    EXPECT_EQ(records[0].extensions, "MP3;MP2;MPA");
+    EXPECT_EQ(records[0].module->IsOurFile("/music/song.mp3"), 0);
+}
+
+}  // namespace
