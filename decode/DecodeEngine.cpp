@@ -47,6 +47,11 @@ struct DecodeEngine::GraphCallbacks {
         static_cast<DecodeEngine*>(engine)->LinkDecodedPad(pad);
     }
 
+    static void NoMorePads(GstElement*, gpointer engine)
+    {
+        static_cast<DecodeEngine*>(engine)->AllStreamsFound();
+    }
+
     static void Handoff(GstElement*, GstBuffer* buffer, gpointer engine)
     {
         GstMapInfo map;
@@ -290,6 +295,7 @@ int32_t DecodeEngine::BuildGraph(const std::string& path)
         return kStatusFailed;
 
     g_signal_connect(decoder, "pad-added", G_CALLBACK(GraphCallbacks::PadAdded), this);
+    g_signal_connect(decoder, "no-more-pads", G_CALLBACK(GraphCallbacks::NoMorePads), this);
     g_signal_connect(grabber, "handoff", G_CALLBACK(GraphCallbacks::Handoff), this);
     const GstObjectPtr<GstPad> grabberInput(gst_element_get_static_pad(grabber, "sink"));
     gst_pad_add_probe(grabberInput.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, GraphCallbacks::GrabberEvent, this,
@@ -328,6 +334,26 @@ void DecodeEngine::LinkDecodedPad(GstPad* pad)
     if (!IsAudio(caps.get()) || !input || gst_pad_is_linked(input.get()))
         return;
     gst_pad_link(pad, input.get());
+}
+
+// A file without an audio stream would leave the pipeline waiting for ever
+// with nothing linked: it ends here.
+void DecodeEngine::AllStreamsFound()
+{
+    GstObjectPtr<GstPad> input;
+    {
+        std::lock_guard lock(graphMutex_);
+        if (graphEnded_ || audioConvert_ == nullptr)
+            return;
+        input.reset(gst_element_get_static_pad(audioConvert_, "sink"));
+    }
+    if (gst_pad_is_linked(input.get()))
+        return;
+    std::lock_guard lock(graphMutex_);
+    if (!graphEnded_) {
+        Trace(kTraceGraphNotConnected, "the file has no audio stream");
+        EndGraph();
+    }
 }
 
 // The graph counts as open once its audio reached the grabber with a format
@@ -385,27 +411,31 @@ int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)
 int DecodeEngine::HandleGraphEvents(GstMessage* message)
 {
     const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS)
+        return 1;
+    std::lock_guard lock(graphMutex_);
+    if (graphEnded_)
+        return 0;
     if (type == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
         Trace(kTraceGraphError, error != nullptr ? error->message : "unknown");
         g_clear_error(&error);
-    } else if (type != GST_MESSAGE_EOS) {
-        return 1;
-    }
-    std::lock_guard lock(graphMutex_);
-    if (graphEnded_)
-        return 0;
-    if (type == GST_MESSAGE_EOS) {
+    } else {
         Trace(kTraceEndOfStream);
         if (!stopRequest_)
             AddConverterTail();
     }
-    // Nothing is added after this: the reader takes the last partial block.
+    EndGraph();
+    return 0;
+}
+
+// Nothing is added after this: the reader takes the last partial block.
+void DecodeEngine::EndGraph()
+{
     graphEnded_ = true;
     feed_.SetEndOfData();
     graphSettled_.Set();
-    return 0;
 }
 
 // Stopping the pipeline waits for its streaming threads, so the producer

@@ -86,6 +86,9 @@ private:
     int32_t CheckMediaType(GstCaps* connected);
     void MediaTypeConnected(GstCaps* caps);
     void LinkDecodedPad(GstPad* pad);
+    void AllStreamsFound();
+    // Marks the end of the graph's stream; graphMutex_ held.
+    void EndGraph();
     int32_t BufferCB(double sampleTime, const uint8_t* data, int length);
     // Handles one bus message: 0 when the stream completed (its end or an
     // error, which both mark end of data), 1 for any other message.

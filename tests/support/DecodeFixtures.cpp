@@ -4,6 +4,8 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <numbers>
 
@@ -135,6 +137,20 @@ DecodedAudio DecodeWithGStreamer(const std::string& path)
     gst_object_unref(sink);
     gst_object_unref(pipeline);
     return audio;
+}
+
+int CountProgramThreads()
+{
+    const auto nameOf = [](const std::filesystem::path& folder) {
+        std::string name;
+        std::getline(std::ifstream(folder / "comm"), name);
+        return name;
+    };
+    const std::string program = nameOf("/proc/self");
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+        count += nameOf(task.path()) == program;
+    return count;
 }
 
 void ScanPluginsOnce()

@@ -29,6 +29,10 @@ struct DecodedAudio {
 };
 DecodedAudio DecodeWithGStreamer(const std::string& path);
 
+// The threads of this process that carry its own name: the ones it started
+// itself (GStreamer and GLib name theirs).
+int CountProgramThreads();
+
 // Fills the program's plug-in registry from Decoders/ once per process, with
 // a stand-in main window that ends each plug-in track on its end-of-file
 // notification, as the windowed program does.
