@@ -2,7 +2,6 @@
 // made for each test (the decode-thread path without plug-ins).
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <filesystem>
 #include <string>
@@ -39,17 +38,6 @@ protected:
         return path;
     }
 
-    // The file's samples as libsndfile reads them, as bytes.
-    static std::vector<uint8_t> Samples(const std::string& path)
-    {
-        SF_INFO info{};
-        SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-        std::vector<uint8_t> bytes(static_cast<size_t>(info.frames * info.channels * 2));
-        sf_readf_short(file, reinterpret_cast<short*>(bytes.data()), info.frames);
-        sf_close(file);
-        return bytes;
-    }
-
     FixtureFolder folder_;
     AudioTrackSource source_;
 };
@@ -64,24 +52,6 @@ bool AllZero(const std::vector<uint8_t>& bytes, size_t from, size_t to)
 }
 
 }  // namespace
-
-TEST_F(TrackSource, AnswersTheWriterWithRawAudioSectors)
-{
-    EXPECT_EQ(source_.GetDataBlockType(), 0);
-    EXPECT_EQ(source_.IsAudioTrack(0), 1);
-    EXPECT_EQ(source_.IsAudioTrack(7), 1);
-    EXPECT_EQ(source_.GetBlockSize(), 2352);
-    EXPECT_EQ(source_.GetSessionCount(), 1);
-    EXPECT_TRUE(source_.OpenSession(0));
-    EXPECT_EQ(source_.GetTrackCount(), 0);
-    EXPECT_EQ(source_.GetTotalSeconds(), 0.0);
-    EXPECT_EQ(source_.GetTotalBytes(), 0.0);
-    EXPECT_FALSE(source_.OpenTrack(0));
-    int length = kBlock;
-    std::vector<uint8_t> buffer(kBlock);
-    EXPECT_FALSE(source_.ReadAudio(buffer.data(), length));
-    EXPECT_EQ(length, 0);
-}
 
 TEST_F(TrackSource, ByteCountsAreTheSecondsAtCdRateCutToAWholeByte)
 {
@@ -117,7 +87,7 @@ TEST_F(TrackSource, ExtensionsAreTheLastThreeCharactersInAnyCase)
         EXPECT_EQ(source_.AddTrack(folder_.PathOf(name)), 1.0) << name;
     }
     const TrackRead read = ReadTrack(source_, 1);
-    EXPECT_EQ(read.pcm, Samples(wav));
+    EXPECT_EQ(read.pcm, ReadWavSamples(wav));
 }
 
 TEST_F(TrackSource, OtherExtensionsGetNoSecondsYetAnOggTrackStillOpens)
@@ -148,7 +118,7 @@ TEST_F(TrackSource, ADecoderThatRunsShortIsMadeUpWithSilence)
     EXPECT_EQ(read.lengths, (std::vector<int>{37632, 12368}));
     EXPECT_EQ(read.lastLength, 0);
     ASSERT_EQ(read.pcm.size(), 50000u);
-    EXPECT_TRUE(std::equal(read.pcm.begin(), read.pcm.begin() + 10000, Samples(path).begin()));
+    EXPECT_TRUE(std::equal(read.pcm.begin(), read.pcm.begin() + 10000, ReadWavSamples(path).begin()));
     EXPECT_TRUE(AllZero(read.pcm, 10000, 50000));
     EXPECT_EQ(source_.GetBytesDone(), 10000.0);
 }
@@ -163,21 +133,8 @@ TEST_F(TrackSource, ADecoderThatOvershootsIsCutAtTheByteCount)
     const TrackRead read = ReadTrack(source_, 0);
     EXPECT_EQ(read.lengths, (std::vector<int>{37632, 2368}));
     EXPECT_EQ(read.lastLength, 0);
-    const std::vector<uint8_t> samples = Samples(path);
+    const std::vector<uint8_t> samples = ReadWavSamples(path);
     EXPECT_TRUE(std::equal(read.pcm.begin(), read.pcm.end(), samples.begin()));
-}
-
-TEST_F(TrackSource, EveryTrackDeliversExactlyItsByteCountInWholeBlocks)
-{
-    source_.AddTrack(Wav("one.wav", 100001, 100000));
-    source_.AddTrack(Wav("two.wav", 30000, 22050, 1, 8));
-    for (int track = 0; track < source_.GetTrackCount(); ++track) {
-        const TrackRead read = ReadTrack(source_, track);
-        EXPECT_EQ(static_cast<double>(read.pcm.size()), source_.GetTrackBytes(track));
-        for (size_t call = 0; call + 1 < read.lengths.size(); ++call)
-            EXPECT_EQ(read.lengths[call], kBlock);
-    }
-    EXPECT_EQ(source_.GetSecondsDone(), source_.GetBytesDone() / 176400.0);
 }
 
 TEST_F(TrackSource, FinishBurnKeepsTheListAndClearsTheProgress)
@@ -202,7 +159,7 @@ TEST_F(TrackSource, FinishBurnKeepsTheListAndClearsTheProgress)
 
     // The next burn starts the track from its beginning.
     const TrackRead again = ReadTrack(source_, 0);
-    EXPECT_EQ(again.pcm, Samples(path));
+    EXPECT_EQ(again.pcm, ReadWavSamples(path));
 }
 
 TEST_F(TrackSource, FilesThatCannotBeReadGetNoSecondsAndDeliverNothing)

@@ -3,7 +3,6 @@
 // comes out as 44100 Hz stereo of exactly its byte count.
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdio>
@@ -112,14 +111,7 @@ protected:
     static std::vector<uint8_t> Reference(const std::string& path, const Format& format)
     {
         switch (format.kind) {
-        case Kind::Wav: {
-            SF_INFO info{};
-            SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-            std::vector<uint8_t> pcm(static_cast<size_t>(info.frames * info.channels * 2));
-            sf_readf_short(file, reinterpret_cast<short*>(pcm.data()), info.frames);
-            sf_close(file);
-            return pcm;
-        }
+        case Kind::Wav: return ReadWavSamples(path);
         case Kind::Mp3: return DecodeWithMpg123(path);
         case Kind::Wma: return DecodeWithGStreamer(path).pcm;
         }

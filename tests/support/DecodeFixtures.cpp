@@ -8,6 +8,7 @@
 #include <fstream>
 #include <mutex>
 #include <numbers>
+#include <thread>
 
 #include "EofPump.h"
 #include "decode/GStreamerSupport.h"
@@ -38,6 +39,18 @@ bool WriteWav(const std::string& path, int sampleRate, int channels, int bits, i
     const sf_count_t written = sf_writef_int(file, samples.data(), frames);
     sf_close(file);
     return written == frames;
+}
+
+std::vector<uint8_t> ReadWavSamples(const std::string& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr)
+        return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(info.frames * info.channels * 2));
+    sf_readf_short(file, reinterpret_cast<short*>(bytes.data()), info.frames);
+    sf_close(file);
+    return bytes;
 }
 
 bool RunGStreamerPipeline(const std::string& description)
@@ -141,6 +154,10 @@ DecodedAudio DecodeWithGStreamer(const std::string& path)
 
 int CountProgramThreads()
 {
+    // ThreadSanitizer starts a thread of its own with the program's first
+    // one: started here first, it is in every count.
+    static std::once_flag once;
+    std::call_once(once, [] { std::thread([] {}).join(); });
     const auto nameOf = [](const std::filesystem::path& folder) {
         std::string name;
         std::getline(std::ifstream(folder / "comm"), name);

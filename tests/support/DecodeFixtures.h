@@ -10,6 +10,9 @@ namespace quillstar::test {
 // 24-bit samples. False when libsndfile cannot write it.
 bool WriteWav(const std::string& path, int sampleRate, int channels, int bits, int64_t frames);
 
+// A WAV file's samples as libsndfile reads them in 16 bits, as bytes.
+std::vector<uint8_t> ReadWavSamples(const std::string& path);
+
 // Runs a gst-launch style pipeline to its end; false when an element is
 // missing or the pipeline fails.
 bool RunGStreamerPipeline(const std::string& description);
