@@ -35,10 +35,11 @@ namespace quillstar {
 // Whatever a producer decodes reaches the feed buffer as 44100 Hz 16-bit
 // stereo: other formats go through the converter, whose tail is flushed
 // before end of data. At most one producer runs; starting one, and Stop, end
-// the one before (stop request, end of data, producer released, joined or
-// its pipeline stopped) before anything of it is deleted, so no byte of an
-// old track reaches the next one. The control operations may come from two
-// threads (a stop from the user interface while the burn thread works).
+// the one before (stop request, producer released from the feed buffer,
+// thread joined or pipeline stopped, then end of data) before anything of it
+// is deleted, so no byte of an old track reaches the next one. The control
+// operations may come from two threads (a stop from the user interface while
+// the burn thread works).
 class DecodeEngine {
 public:
     DecodeEngine();
