@@ -1,10 +1,11 @@
 # make test  installs what is missing, builds, runs every test
 # make test SANITIZE=address|thread   the engine's tests under a sanitizer
+# make demo  burns a short list of tones to a disc image, without a window
 SANITIZE ?=
 BUILD_DIR := build$(if $(SANITIZE),-$(SANITIZE))
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test bench clean
+.PHONY: deps configure build test demo bench clean
 
 deps:
 	@scripts/install-deps
@@ -19,6 +20,10 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# Burns a short demo list of tones to the image recorder.
+demo: build
+	scripts/demo $(BUILD_DIR)
 
 # Each bench prints its figures and exits non-zero when it misses its goal;
 # all of them run, and the summary names the ones that missed.
