@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "AudioFixtures.h"
+#include "DecodeFixtures.h"
 #include "app/Serializer.h"
 #include "platform/ProgramPath.h"
 #include "resources/BurnExitCodes.h"
@@ -173,6 +174,21 @@ std::vector<std::vector<uint8_t>> SplitImage(const std::string& bin, const std::
     return audio;
 }
 
+// Sign changes of the left channel over the first frames: twice the
+// frequency per second of a pure tone.
+int ZeroCrossings(const std::vector<uint8_t>& pcm, size_t frames)
+{
+    int crossings = 0;
+    int16_t previous = 0;
+    for (size_t frame = 0; frame < frames && frame * 4 + 1 < pcm.size(); ++frame) {
+        const int16_t left = static_cast<int16_t>(pcm[frame * 4] | pcm[frame * 4 + 1] << 8);
+        if (frame > 0 && (left < 0) != (previous < 0))
+            ++crossings;
+        previous = left;
+    }
+    return crossings;
+}
+
 int64_t SectorsFor(int64_t bytes)
 {
     return std::max<int64_t>(300, (bytes + kSectorSize - 1) / kSectorSize);
@@ -309,7 +325,10 @@ TEST_F(QuillstarBurn, BurnsAMixedListTrackForTrack)
     const std::string mono = Mp3("mono.mp3", 22050, 1, 4.0, {"-m", "m", "-b", "64"});
     if (cbr.empty() || vbr.empty() || high.empty() || mono.empty())
         GTEST_SKIP() << "lame is not installed";
-    const std::vector<std::string> files = {cbr, vbr, high, mono, wav16, wav24};
+    const std::string wma = folder_.PathOf("tone.wma");
+    if (!MakeWma(wma, 22050, 1, 22050 * 5 / 1024))
+        GTEST_SKIP() << "GStreamer's WMA encoder is not installed";
+    const std::vector<std::string> files = {cbr, vbr, high, mono, wav16, wav24, wma};
 
     std::vector<std::string> arguments = {"--image-recorder", folder_.PathOf("disc.bin")};
     arguments.insert(arguments.end(), files.begin(), files.end());
@@ -340,6 +359,10 @@ TEST_F(QuillstarBurn, BurnsAMixedListTrackForTrack)
     // Resampled tracks: 4.2 s at 48 kHz and 4 s of mono come out at CD rate.
     EXPECT_EQ(audio[2].size(), static_cast<size_t>(SectorsFor(4.2 * 176400) * kSectorSize));
     EXPECT_EQ(audio[3].size(), static_cast<size_t>(SectorsFor(4 * 176400) * kSectorSize));
+    const std::vector<uint8_t> deep = audio[5];
+    EXPECT_EQ(deep.size(), static_cast<size_t>(SectorsFor(5 * 176400) * kSectorSize));
+    EXPECT_NEAR(ZeroCrossings(deep, 4 * 44100), 4 * 440 * 2, 4) << "the 48 kHz 440 Hz tone changed its pitch";
+    EXPECT_GT(*std::max_element(audio[6].begin(), audio[6].end()), 0x20) << "the WMA burned as silence";
 
     if (HaveProgram("bchunk")) {
         EXPECT_TRUE(RunProgram({"bchunk", "-w", folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue"),
