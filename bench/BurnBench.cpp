@@ -3,10 +3,6 @@
 // the same run. Prints the ratio, the burn's times-realtime, its peak memory
 // and how many track endings waited for the plug-in's read time-out.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,11 +14,9 @@
 #include <vector>
 
 #include "AudioFixtures.h"
+#include "BurnProcess.h"
 #include "decode/MpegFile.h"
-#include "platform/ProgramPath.h"
 #include "resources/Plugins.h"
-
-extern char** environ;
 
 using namespace quillstar;
 using namespace quillstar::test;
@@ -99,37 +93,15 @@ struct BurnRun {
 
 BurnRun RunBurn(const std::vector<std::string>& tracks, const fs::path& folder, const std::string& trace)
 {
-    std::vector<std::string> arguments = {ProgramDirectory() + "/quillstar-burn", "--image-recorder",
-                                          (folder / "bench.bin").string()};
+    std::vector<std::string> arguments = {"--image-recorder", (folder / "bench.bin").string()};
     arguments.insert(arguments.end(), tracks.begin(), tracks.end());
-    std::vector<std::string> variables = {"QUILLSTAR_DRIVES=", "QUILLSTAR_TRACE=" + trace};
-    for (char** variable = environ; *variable; ++variable) {
-        if (std::string(*variable).rfind("QUILLSTAR_", 0) != 0)
-            variables.emplace_back(*variable);
-    }
-    std::vector<char*> argv, envp;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    for (std::string& variable : variables)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    BurnRun run;
-    pid_t pid = -1;
     const auto start = Clock::now();
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        run.peakMiB = usage.ru_maxrss / 1024.0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    BurnProcess process(arguments, {{"QUILLSTAR_TRACE", trace}}, "/dev/null", "/dev/null");
+    const BurnProcess::Outcome outcome = process.Wait(std::chrono::hours(1));
+    BurnRun run;
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.ok = outcome.exitCode == 0;
+    run.peakMiB = outcome.peakMiB;
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.path().extension() == ".bin" || entry.path().extension() == ".cue")
             fs::remove(entry.path());

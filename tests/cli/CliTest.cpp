@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <sndfile.h>
 
@@ -18,12 +13,10 @@
 #include <thread>
 
 #include "AudioFixtures.h"
+#include "BurnProcess.h"
 #include "DecodeFixtures.h"
 #include "app/Serializer.h"
-#include "platform/ProgramPath.h"
 #include "resources/BurnExitCodes.h"
-
-extern char** environ;
 
 using namespace quillstar;
 using namespace quillstar::test;
@@ -48,65 +41,24 @@ std::string ReadText(const std::string& path)
     return text.str();
 }
 
-// Runs quillstar-burn from beside this test with the recorder options and
-// only the image recorder (no real drives).
-class BurnProcess {
+// quillstar-burn with its output kept in the fixture folder.
+class Burn {
 public:
-    BurnProcess(const FixtureFolder& folder, std::vector<std::string> arguments,
-                const std::map<std::string, std::string>& environment = {})
-        : outPath_(folder.PathOf("out.txt")), errPath_(folder.PathOf("err.txt"))
+    Burn(const FixtureFolder& folder, const std::vector<std::string>& arguments,
+         const std::map<std::string, std::string>& environment = {})
+        : outPath_(folder.PathOf("out.txt")),
+          errPath_(folder.PathOf("err.txt")),
+          process_(arguments, environment, outPath_, errPath_)
     {
-        arguments.insert(arguments.begin(), ProgramDirectory() + "/quillstar-burn");
-        std::vector<std::string> variables = {"QUILLSTAR_DRIVES="};
-        for (char** variable = environ; *variable; ++variable) {
-            const std::string text = *variable;
-            if (text.rfind("QUILLSTAR_", 0) != 0)
-                variables.push_back(text);
-        }
-        for (const auto& [name, value] : environment)
-            variables.push_back(name + "=" + value);
-        std::vector<char*> argv, envp;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        for (std::string& variable : variables)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
     }
 
-    ~BurnProcess()
-    {
-        if (pid_ > 0 && !finished_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    void Interrupt() const { kill(pid_, SIGINT); }
+    void Interrupt() const { process_.Interrupt(); }
     std::string OutputSoFar() const { return ReadText(outPath_); }
 
-    // The outcome, or exit code -1 when the process outlived the time.
     Outcome Wait(std::chrono::milliseconds limit = 120s)
     {
         Outcome outcome;
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        int status = 0;
-        while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                finished_ = true;
-                outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                break;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
+        outcome.exitCode = process_.Wait(limit).exitCode;
         outcome.out = ReadText(outPath_);
         outcome.err = ReadText(errPath_);
         return outcome;
@@ -115,15 +67,14 @@ public:
 private:
     std::string outPath_;
     std::string errPath_;
-    pid_t pid_ = -1;
-    bool finished_ = false;
+    BurnProcess process_;
 };
 
 Outcome RunBurn(const FixtureFolder& folder, const std::vector<std::string>& arguments,
                 const std::map<std::string, std::string>& environment = {})
 {
-    BurnProcess process(folder, arguments, environment);
-    return process.Wait();
+    Burn burn(folder, arguments, environment);
+    return burn.Wait();
 }
 
 struct CueTrack {
@@ -408,7 +359,7 @@ TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
 TEST_F(QuillstarBurn, CtrlCStopsTheBurnQuicklyAndLeavesNoImage)
 {
     const std::string wav = Wav("long.wav", 44100, 2, 40.0);
-    BurnProcess process(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav},
+    Burn process(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav},
                         {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "throttle,current-write-speed=706,buffer-kb=256"}});
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (process.OutputSoFar().find("Writing") == std::string::npos && std::chrono::steady_clock::now() < deadline)

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillstar::test {
+
+// quillstar-burn from beside the running program, started with the given
+// arguments in an environment without the caller's QUILLSTAR_ variables and
+// without real drives (only the image recorder), plus the given variables.
+// Its output goes to the named files ("/dev/null" drops it).
+class BurnProcess {
+public:
+    struct Outcome {
+        int exitCode = -1;  // -1 when it outlived the time it was given
+        double peakMiB = 0.0;
+    };
+
+    BurnProcess(std::vector<std::string> arguments, const std::map<std::string, std::string>& environment,
+                const std::string& outPath, const std::string& errPath);
+    // A process still running is killed.
+    ~BurnProcess();
+    BurnProcess(const BurnProcess&) = delete;
+    BurnProcess& operator=(const BurnProcess&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    void Interrupt() const;
+    Outcome Wait(std::chrono::milliseconds limit);
+
+private:
+    pid_t pid_ = -1;
+    bool finished_ = false;
+};
+
+}  // namespace quillstar::test
