@@ -1,4 +1,4 @@
-// Sanitizer settings for the decode tests, which run GStreamer and GLib:
+// Sanitizer settings for programs that run GStreamer and GLib:
 // libraries built without the sanitizers. Only a sanitizer build calls these.
 
 // They synchronise with futexes ThreadSanitizer cannot see, so what their
