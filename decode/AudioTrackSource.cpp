@@ -74,6 +74,7 @@ bool AudioTrackSource::OpenTrack(int track)
 {
     bytesInTrack_ = 0;
     currentTrack_ = track;
+    trackOpen_ = false;
     const TrackEntry* entry = EntryAt(track);
     if (entry == nullptr)
         return false;

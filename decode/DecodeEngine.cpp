@@ -73,15 +73,13 @@ struct DecodeEngine::GraphCallbacks {
         }
         return GST_PAD_PROBE_OK;
     }
-
-    static GstBusSyncReply BusMessage(GstBus*, GstMessage* message, gpointer engine)
-    {
-        static_cast<DecodeEngine*>(engine)->HandleGraphEvents(message);
-        return GST_BUS_DROP;
-    }
 };
 
-DecodeEngine::DecodeEngine() = default;
+// Until a track is opened a Read finds the end of data at once.
+DecodeEngine::DecodeEngine()
+{
+    feed_.SetEndOfData();
+}
 
 DecodeEngine::~DecodeEngine()
 {
@@ -256,6 +254,8 @@ int32_t DecodeEngine::OpenGraph(const std::string& path)
         feed_.Open(blockLength_);
         status = BuildGraph(path);
     }
+    if (status == kStatusOk)
+        status = StartGraphWatcher();
     GstStateChangeReturn started = GST_STATE_CHANGE_FAILURE;
     if (status == kStatusOk) {
         started = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
@@ -300,8 +300,6 @@ int32_t DecodeEngine::BuildGraph(const std::string& path)
     const GstObjectPtr<GstPad> grabberInput(gst_element_get_static_pad(grabber, "sink"));
     gst_pad_add_probe(grabberInput.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, GraphCallbacks::GrabberEvent, this,
                       nullptr);
-    const GstObjectPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline_)));
-    gst_bus_set_sync_handler(bus.get(), GraphCallbacks::BusMessage, this, nullptr);
     // Without a clock the pipeline decodes as fast as the feed buffer drains.
     gst_pipeline_use_clock(GST_PIPELINE(pipeline_), nullptr);
     return kStatusOk;
@@ -408,6 +406,33 @@ int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)
     return kStatusOk;
 }
 
+int32_t DecodeEngine::StartGraphWatcher()
+{
+    GstBus* bus = gst_pipeline_get_bus(GST_PIPELINE(pipeline_));
+    try {
+        graphWatcher_ = std::thread(&DecodeEngine::WatchGraph, this, bus);
+    } catch (const std::system_error& error) {
+        Trace("The graph's watcher could not be started: %s\n", error.what());
+        gst_object_unref(bus);
+        return kStatusFailed;
+    }
+    return kStatusOk;
+}
+
+// Runs on a thread of its own, so that handling the end of the stream may
+// wait for the reader (a flushed tail going into a full feed buffer) without
+// holding up a streaming thread or the thread that sets the pipeline's state.
+void DecodeEngine::WatchGraph(GstBus* bus)
+{
+    const auto watched = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_APPLICATION);
+    for (bool watching = true; watching;) {
+        const GstMiniObjectPtr<GstMessage> message(gst_bus_timed_pop_filtered(bus, GST_CLOCK_TIME_NONE, watched));
+        watching = message && GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_APPLICATION &&
+                   HandleGraphEvents(message.get()) != 0;
+    }
+    gst_object_unref(bus);
+}
+
 int DecodeEngine::HandleGraphEvents(GstMessage* message)
 {
     const GstMessageType type = GST_MESSAGE_TYPE(message);
@@ -438,12 +463,18 @@ void DecodeEngine::EndGraph()
     graphSettled_.Set();
 }
 
-// Stopping the pipeline waits for its streaming threads, so the producer
-// must already be released from the feed buffer.
+// Stopping the pipeline and its watcher waits for their threads, so the
+// producer must already be released from the feed buffer.
 void DecodeEngine::TearDownGraph()
 {
     if (pipeline_ == nullptr)
         return;
+    if (graphWatcher_.joinable()) {
+        const GstObjectPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline_)));
+        gst_bus_post(bus.get(), gst_message_new_application(GST_OBJECT(pipeline_),
+                                                            gst_structure_new_empty(kStopWatchingMessage)));
+        graphWatcher_.join();
+    }
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     Trace(kTraceStopped);
     {
@@ -453,8 +484,6 @@ void DecodeEngine::TearDownGraph()
         audioConvert_ = nullptr;
         gst_caps_replace(&connectedCaps_, nullptr);
     }
-    const GstObjectPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline_)));
-    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
 }

@@ -12,6 +12,7 @@
 #include "decode/SyncBuffer.h"
 #include "platform/Event.h"
 
+typedef struct _GstBus GstBus;
 typedef struct _GstCaps GstCaps;
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
@@ -28,9 +29,9 @@ namespace quillstar {
 //
 // The grabber is an identity element whose handoff signal hands every buffer
 // to BufferCB on the streaming thread. The pipeline runs without a clock, so
-// the feed buffer alone paces it. Its bus is watched by a sync handler on the
-// posting thread, so the end of the stream or an error marks end of data
-// whether or not any thread dispatches messages.
+// the feed buffer alone paces it. A thread of the engine watches its bus, so
+// the end of the stream or an error marks end of data whether or not any
+// thread dispatches messages.
 //
 // Whatever a producer decodes reaches the feed buffer as 44100 Hz 16-bit
 // stereo: other formats go through the converter, whose tail is flushed
@@ -91,8 +92,10 @@ private:
     // Marks the end of the graph's stream; graphMutex_ held.
     void EndGraph();
     int32_t BufferCB(double sampleTime, const uint8_t* data, int length);
-    // Handles one bus message: 0 when the stream completed (its end or an
-    // error, which both mark end of data), 1 for any other message.
+    int32_t StartGraphWatcher();
+    void WatchGraph(GstBus* bus);
+    // Handles one message of the graph's bus: 0 when the stream completed
+    // (its end or an error, which both mark end of data), 1 for any other.
     int HandleGraphEvents(GstMessage* message);
 
     // GStreamer's callbacks, which hand over to the members above.
@@ -113,6 +116,7 @@ private:
     // Graph path. The pipeline holds its elements; the grabber and the
     // converter element are borrowed from it.
     GstElement* pipeline_ = nullptr;
+    std::thread graphWatcher_;
     GstElement* audioConvert_ = nullptr;
     GstCaps* connectedCaps_ = nullptr;
     // Serialises the streaming threads' callbacks with each other and with

@@ -27,6 +27,9 @@ inline constexpr char kSourceFilterName[] = "Source Filter";
 inline constexpr char kGrabberName[] = "Audio Grabber";
 inline constexpr char kNullRendererName[] = "NullRenderer";
 
+// The message that tells the graph's watcher to stop.
+inline constexpr char kStopWatchingMessage[] = "quillstar-stop-watching";
+
 // How long opening a graph waits for its audio to reach the grabber, and how
 // long the duration probe lets GStreamer look at a file.
 inline constexpr uint32_t kGraphConnectTimeoutMs = 10000;
