@@ -154,7 +154,7 @@ void DecodeEngine::StartDecodeThread(const std::string& path)
     try {
         decodeThread_ = std::thread(&DecodeEngine::DecodeThread, this);
     } catch (const std::system_error& error) {
-        Trace("The decode thread could not be started: %s\n", error.what());
+        Trace(kTraceThreadNotStarted, "decode thread", error.what());
         feed_.SetEndOfData();
     }
 }
@@ -309,7 +309,7 @@ GstElement* DecodeEngine::AddElement(const char* factory, const char* name)
 {
     GstElement* element = gst_element_factory_make(factory, name);
     if (element == nullptr) {
-        Trace("GStreamer has no %s element\n", factory);
+        Trace(kTraceNoElement, factory);
         return nullptr;
     }
     gst_bin_add(GST_BIN(pipeline_), element);
@@ -412,7 +412,7 @@ int32_t DecodeEngine::StartGraphWatcher()
     try {
         graphWatcher_ = std::thread(&DecodeEngine::WatchGraph, this, bus);
     } catch (const std::system_error& error) {
-        Trace("The graph's watcher could not be started: %s\n", error.what());
+        Trace(kTraceThreadNotStarted, "graph's watcher", error.what());
         gst_object_unref(bus);
         return kStatusFailed;
     }

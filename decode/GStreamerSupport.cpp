@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/Trace.h"
+#include "resources/DecodeEngineTexts.h"
 
 namespace quillstar {
 
@@ -14,7 +15,7 @@ bool InitGStreamer()
         GError* error = nullptr;
         started = gst_init_check(nullptr, nullptr, &error) != FALSE;
         if (!started) {
-            Trace("GStreamer could not start: %s\n", error != nullptr ? error->message : "unknown error");
+            Trace(engine::kTraceGStreamerNotStarted, error != nullptr ? error->message : "unknown error");
             g_clear_error(&error);
         }
     });

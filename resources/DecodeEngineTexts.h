@@ -43,9 +43,12 @@ inline constexpr char kTraceEndOfStream[] = "EC_COMPLETE: No more input!\n";
 inline constexpr char kTraceStopped[] = "Stopped\n";
 inline constexpr char kTraceGraphError[] = "Graph error: %s\n";
 inline constexpr char kTraceGraphNotConnected[] = "The graph delivered no audio: %s\n";
+inline constexpr char kTraceNoElement[] = "GStreamer has no %s element\n";
+inline constexpr char kTraceGStreamerNotStarted[] = "GStreamer could not start: %s\n";
 
 // Decode-thread trace texts.
 inline constexpr char kTraceDecoderNotOpened[] = "No decoder could open %s\n";
 inline constexpr char kTraceCannotConvert[] = "The decoder's output of %s cannot be converted to CD audio\n";
+inline constexpr char kTraceThreadNotStarted[] = "The %s could not be started: %s\n";
 
 }  // namespace quillstar::engine
