@@ -39,6 +39,9 @@ public:
     void ShowProgress(const QString& text, int percent);
     // The main window ends: a running burn is stopped and the window closes.
     void EndForExit();
+    // The tip for a writer's result (1 to 3), modal over this window; other
+    // results show none.
+    void ShowResultTip(int result);
 
     QString StatusText() const;
     QString PercentText() const;
@@ -62,7 +65,6 @@ private:
     void OnProgress();
     void OnStopped();
     void OnFinished();
-    void ShowResultTip(int result);
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
@@ -30,6 +31,8 @@
 #include "print/PrintNowDialog.h"
 #include "print/PrintNowServices.h"
 #include "recorder/DiscWriter.h"
+#include "resources/BrowseTexts.h"
+#include "resources/BurnListControlTexts.h"
 #include "resources/BurnListTexts.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/MainWindowTexts.h"
@@ -42,6 +45,8 @@ namespace {
 constexpr QSize kWindowSize(980, 720);
 constexpr int kFolderTreeWidth = 260;
 constexpr int kBurnListHeight = 210;
+constexpr int kNameColumnWidth = 240;
+constexpr int kTitleColumnWidth = 240;
 constexpr int kCapacityBarHeight = 14;
 constexpr int kTickWidth = 2;
 constexpr int kTickHeight = 4;
@@ -146,6 +151,12 @@ void MainWindow::BuildControls()
     fileList_ = new FileList(*this, setup_.drives, ShellTypeName::Lookup, area);
     burnList_ = new BurnList(*this, setup_.probe, setup_.openFile, area);
     burnList_->setFixedHeight(kBurnListHeight);
+    // Names and titles get room to show whole; the last column takes the
+    // width the others leave.
+    fileList_->header()->resizeSection(browse::kNameColumn, kNameColumnWidth);
+    fileList_->header()->setStretchLastSection(true);
+    burnList_->header()->resizeSection(burnlist::kTitleColumn, kTitleColumnWidth);
+    burnList_->header()->setStretchLastSection(true);
 
     fileTypeCombo_ = new QComboBox(area);
     fileTypeCombo_->setObjectName(QStringLiteral("FileType"));

@@ -38,6 +38,14 @@ private:
         modal->setProperty("watched", true);
         seen.append(modal->objectName());
         titles.append(modal->windowTitle());
+        // A timer does not fire again while its own slot runs: the window is
+        // dealt with from a timer of its own, so that the watch goes on
+        // while a handler waits.
+        QTimer::singleShot(0, modal, [this, modal] { Handle(modal); });
+    }
+
+    void Handle(QWidget* modal)
+    {
         if (handler_ && handler_(modal))
             return;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
