@@ -4,11 +4,10 @@
 #include <QIcon>
 
 #include <cstdlib>
-#include <string>
 
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
-#include "decode/AudioTrackSource.h"
+#include "decode/FileSeconds.h"
 #include "decode/PluginRegistry.h"
 #include "platform/ProgramPath.h"
 #include "platform/Trace.h"
@@ -22,14 +21,6 @@ namespace {
 // How long a second start waits for the running one to answer.
 constexpr int kHandOverTimeoutMs = 10000;
 constexpr char kDesktopFileName[] = "quillstar";
-
-// A file's length in whole seconds, from a track source of its own.
-int FileSeconds(const std::string& path)
-{
-    AudioTrackSource source;
-    source.AddTrack(path);
-    return static_cast<int>(source.GetTotalSeconds());
-}
 
 }  // namespace
 

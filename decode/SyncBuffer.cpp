@@ -35,6 +35,10 @@ void SyncBuffer::AddData(const uint8_t* data, int length)
 void SyncBuffer::AddToBlock(const uint8_t* data, int length)
 {
     for (;;) {
+        // A released producer keeps off the block: the reader may still be
+        // copying the block it was handed last.
+        if (released_)
+            return;
         if (fill_ == capacity_)
             WaitForBufferToBeRead();
         if (released_)

@@ -346,8 +346,12 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
         length = std::min(length, wanted);
         if (length < blockSize * blocks)
             PadChunk(buffer, blocks, length);
-        if (!WriteChunk(buffer, blocks, length, written))
+        if (!WriteChunk(buffer, blocks, length, written)) {
+            // A track broken off short must still be closed, or no later
+            // track can be written and the session cannot be closed.
+            PadToMinimumLength(buffer, written);
             return written;
+        }
     }
     PadToMinimumLength(buffer, written);
     return written;

@@ -8,8 +8,9 @@
 
 namespace quillstar::test {
 
-// The drive the burn tests burn on, behind one face: the simulated drive
-// here, the image recorder (whose CUE sheet and BIN are read back) later.
+// The drive the burn tests burn on, behind one face: the simulated drive, or
+// the image recorder of the real libwnaspi32.so (whose CUE sheet and BIN are
+// read back).
 class BurnRig {
 public:
     virtual ~BurnRig() = default;
@@ -19,7 +20,8 @@ public:
     virtual BurnedDisc Disc() = 0;
 };
 
-// A rig with one drive set up as asked.
+// A rig with one drive set up as asked: each test program links the maker
+// of its own kind of rig.
 std::unique_ptr<BurnRig> MakeBurnRig(const DriveSetup& setup);
 
 }  // namespace quillstar::test

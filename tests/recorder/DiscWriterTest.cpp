@@ -11,9 +11,7 @@
 #include "recorder/DiscWriter.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
-#include "tests/recorder/BurnRig.h"
-#include "tests/recorder/FakeTrackSource.h"
-#include "tests/recorder/ProgressLog.h"
+#include "tests/recorder/BurnTest.h"
 #include "tests/recorder/SimulatedRig.h"
 
 using namespace quillstar;
@@ -25,40 +23,8 @@ using quillstar::msg::WM_BURN_STOPPED;
 
 namespace {
 
-constexpr int kSector = 2352;
-constexpr int kChunk = 16 * kSector;
-constexpr int kSecond = 176400;
-
-// The track as a disc holds it: whole sectors, at least 300 of them, the
-// rest digital silence.
-std::vector<uint8_t> OnDisc(std::vector<uint8_t> audio)
-{
-    const size_t sectors = std::max<size_t>(300, (audio.size() + kSector - 1) / kSector);
-    audio.resize(sectors * kSector, 0);
-    return audio;
-}
-
-std::string Numbered(const char* format, int track)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, track);
-    return text;
-}
-
-std::vector<std::string> TrackSteps(int track)
-{
-    return {Numbered(kTextPreparingTrack, track), Numbered(kTextWritingTrack, track),
-            Numbered(kTextClosingTrack, track)};
-}
-
-class Burn : public ::testing::Test {
+class Burn : public BurnTest {
 protected:
-    void Prepare(const DriveSetup& setup = {})
-    {
-        Disconnect();
-        Connect(MakeBurnRig(setup));
-    }
-
     SimulatedDrive& PrepareSimulated(const DriveSetup& setup = {})
     {
         Disconnect();
@@ -67,89 +33,6 @@ protected:
         Connect(std::move(simulated));
         return drive;
     }
-
-    // One test may burn on several drives in turn, each with a writer and a
-    // window of its own; only one drive exists at a time.
-    void Disconnect()
-    {
-        writer.reset();
-        rig.reset();
-    }
-
-    void Connect(std::unique_ptr<BurnRig> burnRig)
-    {
-        rig = std::move(burnRig);
-        log = std::make_unique<ProgressLog>();
-        writer = std::make_unique<CDiscWriter>(log->Handle(), rig->Library());
-        writer->SetTimings(timings);
-        log->Watch(writer.get());
-        ASSERT_TRUE(writer->Initialize());
-        ASSERT_EQ(writer->GetDeviceCount(), 1);
-    }
-
-    void Run(FakeTrackSource& source)
-    {
-        ASSERT_TRUE(writer->WriteDisc(&source));
-        ASSERT_TRUE(log->WaitFinished());
-    }
-
-    std::string Text() const
-    {
-        std::string text;
-        int percent = 0;
-        writer->GetProgress(text, percent);
-        return text;
-    }
-
-    int Percent() const
-    {
-        std::string text;
-        int percent = 0;
-        writer->GetProgress(text, percent);
-        return percent;
-    }
-
-    // The disc holds the given source tracks, numbered from 1, each after a
-    // 2-second pause but the first, and its session is closed.
-    void ExpectDiscHolds(const FakeTrackSource& source, const std::vector<int>& sourceTracks)
-    {
-        const BurnedDisc disc = rig->Disc();
-        EXPECT_TRUE(disc.sessionClosed);
-        ASSERT_EQ(disc.tracks.size(), sourceTracks.size());
-        for (size_t at = 0; at < sourceTracks.size(); ++at) {
-            SCOPED_TRACE(testing::Message() << "track " << at + 1);
-            EXPECT_EQ(disc.tracks[at].number, static_cast<int>(at) + 1);
-            EXPECT_EQ(disc.tracks[at].pauseSectors, at == 0 ? 0 : 150);
-            EXPECT_TRUE(disc.tracks[at].audio == OnDisc(source.Audio(sourceTracks[at])));
-        }
-    }
-
-    void ExpectEndedWith(int result, const char* text)
-    {
-        EXPECT_EQ(writer->GetResult(), result);
-        EXPECT_EQ(Text(), text);
-        const auto messages = log->Messages();
-        ASSERT_FALSE(messages.empty());
-        EXPECT_EQ(messages.back(), WM_BURN_FINISHED);
-        EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_FINISHED), 1);
-    }
-
-    // No progress after the stop: the window keeps its stop text.
-    void ExpectQuietAfterStop()
-    {
-        const auto messages = log->Messages();
-        const auto stop = std::find(messages.begin(), messages.end(), WM_BURN_STOPPED);
-        ASSERT_NE(stop, messages.end());
-        EXPECT_EQ(std::vector<uint32_t>(stop, messages.end()), (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
-        EXPECT_EQ(writer->GetResult(), kResultSuccess);
-        EXPECT_NE(Text(), kTextSuccess);
-        EXPECT_NE(Text(), kTextTooManyFiles);
-    }
-
-    RecorderTimings timings{1, 1, 1, 10000, 1};
-    std::unique_ptr<ProgressLog> log;
-    std::unique_ptr<BurnRig> rig;
-    std::unique_ptr<CDiscWriter> writer;
 };
 
 }  // namespace

@@ -6,8 +6,10 @@
 namespace quillstar::test {
 
 // What the burn and discovery tests ask of a drive: its disc, its identity
-// and speeds, and the faults it injects. Each field has a counterpart among
-// the image recorder's test options.
+// and speeds, and the faults it injects. The image rig turns a setup into the
+// image recorder's test options; a name of its own, a lead-out start other
+// than a whole minute's and busy answers per WRITE only the simulated drive
+// has (the image recorder is busy only as its throttle makes it).
 struct DriveSetup {
     enum class Disc { Blank, Appendable, Closed, Missing };
 

@@ -1,0 +1,184 @@
+// Burns about 74 minutes of MP3 in 20 tracks with quillstar-burn to the image
+// recorder and compares it with a plain libmpg123 decode of the same files in
+// the same run. Prints the ratio, the burn's times-realtime, its peak memory
+// and how many track endings waited for the plug-in's read time-out.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "AudioFixtures.h"
+#include "decode/MpegFile.h"
+#include "platform/ProgramPath.h"
+#include "resources/Plugins.h"
+
+extern char** environ;
+
+using namespace quillstar;
+using namespace quillstar::test;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kTracks = 20;
+constexpr double kTrackSeconds = 222.0;  // 20 x 222 s = 74 minutes
+constexpr double kRatioGoal = 1.15;
+constexpr double kMemoryGoalMiB = 64.0;
+
+fs::path CacheFolder()
+{
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    const fs::path base = cache && *cache ? fs::path(cache) : fs::path(home ? home : "/tmp") / ".cache";
+    return base / "quillstar-bench" / "burn";
+}
+
+// The MP3 set, made once and kept in the cache folder.
+std::vector<std::string> MakeTracks()
+{
+    const fs::path folder = CacheFolder();
+    fs::create_directories(folder);
+    std::vector<std::string> tracks;
+    for (int i = 0; i < kTracks; ++i) {
+        const std::string mp3 = (folder / ("track" + std::to_string(i + 1) + ".mp3")).string();
+        if (!fs::exists(mp3)) {
+            std::printf("making %s\n", mp3.c_str());
+            std::fflush(stdout);
+            const std::string wav = (folder / "source.wav").string();
+            const std::vector<std::string> options =
+                i % 2 ? std::vector<std::string>{"-V", "4"} : std::vector<std::string>{"-b", "192"};
+            if (WriteTestWav(wav, 44100, 2, kTrackSeconds) == 0 || !EncodeMp3(wav, mp3 + ".part", options))
+                return {};
+            fs::rename(mp3 + ".part", mp3);
+            fs::remove(wav);
+        }
+        tracks.push_back(mp3);
+    }
+    return tracks;
+}
+
+// The baseline: each file decoded with libmpg123 in a plain read loop, with
+// the program's decoder settings, the PCM dropped.
+double DecodeSeconds(const std::vector<std::string>& tracks)
+{
+    const auto start = Clock::now();
+    size_t bytes = 0;
+    std::vector<unsigned char> buffer(64 * 1024);
+    for (const std::string& track : tracks) {
+        MpegFile file;
+        if (!file.Open(track))
+            continue;
+        int status = MPG123_OK;
+        do {
+            size_t done = 0;
+            status = mpg123_read(file.Handle(), buffer.data(), buffer.size(), &done);
+            bytes += done;
+        } while (status == MPG123_OK || status == MPG123_NEW_FORMAT);
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("plain libmpg123 decode: %.2f s for %.1f minutes of audio\n", seconds, bytes / 176400.0 / 60.0);
+    return seconds;
+}
+
+struct BurnRun {
+    bool ok = false;
+    double seconds = 0.0;
+    double peakMiB = 0.0;
+};
+
+BurnRun RunBurn(const std::vector<std::string>& tracks, const fs::path& folder, const std::string& trace)
+{
+    std::vector<std::string> arguments = {ProgramDirectory() + "/quillstar-burn", "--image-recorder",
+                                          (folder / "bench.bin").string()};
+    arguments.insert(arguments.end(), tracks.begin(), tracks.end());
+    std::vector<std::string> variables = {"QUILLSTAR_DRIVES=", "QUILLSTAR_TRACE=" + trace};
+    for (char** variable = environ; *variable; ++variable) {
+        if (std::string(*variable).rfind("QUILLSTAR_", 0) != 0)
+            variables.emplace_back(*variable);
+    }
+    std::vector<char*> argv, envp;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    for (std::string& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    BurnRun run;
+    pid_t pid = -1;
+    const auto start = Clock::now();
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        run.peakMiB = usage.ru_maxrss / 1024.0;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() == ".bin" || entry.path().extension() == ".cue")
+            fs::remove(entry.path());
+    }
+    return run;
+}
+
+int CountTimeOuts(const std::string& trace)
+{
+    std::ifstream file(trace);
+    std::string line;
+    int count = 0;
+    while (std::getline(file, line)) {
+        if (line + "\n" == plugin::kTraceReadTimedOut)
+            ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+int main()
+{
+    const std::vector<std::string> tracks = MakeTracks();
+    if (tracks.empty()) {
+        std::fprintf(stderr, "bench-burn: cannot make the MP3 set (is lame installed?)\n");
+        return 2;
+    }
+    const fs::path folder = fs::temp_directory_path() / ("quillstar-bench-burn-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+
+    // The burns run first, while this process is small: the kernel counts
+    // the spawning process's memory into the child's peak up to its exec.
+    const BurnRun burn = RunBurn(tracks, folder, "");
+    const std::string trace = (folder / "trace.txt").string();
+    const BurnRun traced = RunBurn(tracks, folder, trace);
+    const int timeOuts = CountTimeOuts(trace);
+    const double decode = DecodeSeconds(tracks);
+    fs::remove_all(folder);
+    if (!burn.ok || !traced.ok) {
+        std::fprintf(stderr, "bench-burn: quillstar-burn failed\n");
+        return 2;
+    }
+
+    const double ratio = burn.seconds / decode;
+    std::printf("quillstar-burn to the image recorder: %.2f s, %.1fx realtime, peak memory %.1f MiB\n",
+                burn.seconds, kTracks * kTrackSeconds / burn.seconds, burn.peakMiB);
+    std::printf("burn / plain decode: %.3f (goal <= %.2f)\n", ratio, kRatioGoal);
+    std::printf("track endings that waited for the read time-out: %d (goal 0)\n", timeOuts);
+    const bool met = ratio <= kRatioGoal && burn.peakMiB <= kMemoryGoalMiB && timeOuts == 0;
+    return met ? 0 : 1;
+}

@@ -1,0 +1,186 @@
+#include "decode/AudioTrackSource.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <initializer_list>
+
+#include "decode/FileExtension.h"
+#include "resources/CdAudio.h"
+#include "resources/DecodeEngineTexts.h"
+
+namespace quillstar {
+
+using namespace engine;
+
+namespace {
+
+// A length measured in samples now and then comes out a hair below a whole
+// byte count once it is turned into seconds and back (frames / rate × 176400
+// can give 176399.99999999997), and cutting that would split the last sample.
+// The tolerance lies far below the smallest true fraction a sample count can
+// give (one byte divided by the sample rate).
+constexpr double kByteTolerance = 1e-6;
+
+int32_t ByteCountOf(double seconds)
+{
+    const double bytes = seconds * cd::kBytesPerSecond + kByteTolerance;
+    if (!(bytes >= 1.0))
+        return 0;
+    return bytes >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
+}
+
+bool IsOneOf(const std::string& extension, std::initializer_list<const char*> extensions)
+{
+    return std::any_of(extensions.begin(), extensions.end(), [&](const char* e) { return extension == e; });
+}
+
+}  // namespace
+
+AudioTrackSource::AudioTrackSource()
+{
+    engine_.SetBlockLength(cd::kBlockSize);
+}
+
+AudioTrackSource::~AudioTrackSource() = default;
+
+uint8_t AudioTrackSource::GetDataBlockType()
+{
+    return 0;
+}
+
+int AudioTrackSource::IsAudioTrack(int)
+{
+    return 1;
+}
+
+double AudioTrackSource::AddTrack(const std::string& path)
+{
+    double seconds = 0.0;
+    if (IsOneOf(LastThreeLower(path), {kExtensionMp3, kExtensionWma, kExtensionWav}))
+        seconds = std::max(DecodeEngine::ProbeDuration(path), 0.0);
+    tracks_.push_back(std::make_unique<TrackEntry>(TrackEntry{ByteCountOf(seconds), seconds, path}));
+    return seconds;
+}
+
+const TrackEntry* AudioTrackSource::EntryAt(int track) const
+{
+    if (track < 0 || track >= static_cast<int>(tracks_.size()))
+        return nullptr;
+    return tracks_[static_cast<size_t>(track)].get();
+}
+
+bool AudioTrackSource::OpenTrack(int track)
+{
+    bytesInTrack_ = 0;
+    currentTrack_ = track;
+    const TrackEntry* entry = EntryAt(track);
+    if (entry == nullptr)
+        return false;
+    const std::string extension = LastThreeLower(entry->path);
+    if (IsOneOf(extension, {kExtensionMp3, kExtensionOgg, kExtensionApe, kExtensionVqf, kExtensionWav})) {
+        trackOpen_ = true;
+        engine_.StartDecodeThread(entry->path);
+        return true;
+    }
+    // A graph that started counts as open whether it is already running or
+    // still on its way there.
+    if (extension == kExtensionWma && engine_.OpenGraph(entry->path) >= 0) {
+        trackOpen_ = true;
+        return true;
+    }
+    return false;
+}
+
+bool AudioTrackSource::ReadAudio(uint8_t* buffer, int& length)
+{
+    const TrackEntry* entry = trackOpen_ ? EntryAt(currentTrack_) : nullptr;
+    if (entry == nullptr || bytesInTrack_ >= entry->byteCount || length <= 0 || buffer == nullptr)
+        return FinishTrack(length);
+
+    const int wanted = length;
+    const bool delivered = engine_.Read(buffer, length);
+    const int got = std::max(length, 0);
+    bytesDone_ += got;
+    const int64_t left = int64_t{entry->byteCount} - bytesInTrack_;
+    if (got < wanted && got < left) {
+        // The decoder ran short of the track's length: silence makes up the rest.
+        std::memset(buffer + got, 0, static_cast<size_t>(wanted - got));
+        length = static_cast<int>(std::min<int64_t>(wanted, left));
+        bytesInTrack_ += length;
+        return true;
+    }
+    bool result = delivered;
+    if (got > left) {
+        length = static_cast<int>(left);
+        result = true;
+    }
+    bytesInTrack_ += length;
+    return result;
+}
+
+bool AudioTrackSource::FinishTrack(int& length)
+{
+    length = 0;
+    engine_.RequestStop();
+    engine_.Stop();
+    return false;
+}
+
+int AudioTrackSource::GetTrackCount()
+{
+    return static_cast<int>(tracks_.size());
+}
+
+int AudioTrackSource::GetBlockSize()
+{
+    return cd::kSectorSize;
+}
+
+void AudioTrackSource::FinishBurn()
+{
+    trackOpen_ = false;
+    engine_.Stop();
+    bytesDone_ = 0;
+}
+
+void AudioTrackSource::RemoveAllTracks()
+{
+    tracks_.clear();
+}
+
+void AudioTrackSource::SetWriteMode(int mode)
+{
+    writeMode_ = mode;
+}
+
+double AudioTrackSource::GetBytesDone()
+{
+    return static_cast<double>(bytesDone_.load());
+}
+
+double AudioTrackSource::GetTotalBytes()
+{
+    return GetTotalSeconds() * cd::kBytesPerSecond;
+}
+
+double AudioTrackSource::GetTotalSeconds()
+{
+    double seconds = 0.0;
+    for (const auto& entry : tracks_)
+        seconds += entry->seconds;
+    return seconds;
+}
+
+double AudioTrackSource::GetSecondsDone()
+{
+    return GetBytesDone() * cd::kSecondsPerByte;
+}
+
+double AudioTrackSource::GetTrackBytes(int track)
+{
+    const TrackEntry* entry = EntryAt(track);
+    return entry != nullptr ? entry->byteCount : 0.0;
+}
+
+}  // namespace quillstar

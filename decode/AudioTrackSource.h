@@ -1,0 +1,75 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "decode/DecodeEngine.h"
+#include "decode/DiscDataSource.h"
+#include "decode/TrackEntry.h"
+
+namespace quillstar {
+
+// The tracks of an audio CD for the disc writer: one decoded file per track,
+// each delivering exactly its byte count of CD audio (44100 Hz, 16-bit,
+// stereo) in blocks from ReadAudio, cut where a decoder gives more and filled
+// with silence where it gives less.
+//
+// The list is filled and emptied on the user-interface thread between burns;
+// during a burn the burn thread opens and reads the tracks, and FinishBurn
+// may also come from the user-interface thread to stop it, even while the
+// burn thread waits in ReadAudio, which then returns at once.
+class AudioTrackSource : public DiscDataSource {
+public:
+    AudioTrackSource();
+    ~AudioTrackSource() override;
+    AudioTrackSource(const AudioTrackSource&) = delete;
+    AudioTrackSource& operator=(const AudioTrackSource&) = delete;
+
+    // Raw 2352-byte audio sectors.
+    uint8_t GetDataBlockType() override;
+    int IsAudioTrack(int track) override;
+    // On entry length is the number of bytes wanted (the buffer holds at
+    // least one hand-off block), on return the number delivered. False with
+    // length 0 once the track is complete, or when no track is open.
+    bool ReadAudio(uint8_t* buffer, int& length) override;
+    // Starts the track's decoder: a decode thread for mp3, ogg, ape, vqf and
+    // wav, the media graph for wma. False for other extensions and for a
+    // graph that cannot play the file.
+    bool OpenTrack(int track) override;
+    int GetTrackCount() override;
+    int GetBlockSize() override;
+    // Stops the decoder and clears the progress; the list stays.
+    void FinishBurn() override;
+    void RemoveAllTracks() override;
+    void SetWriteMode(int mode) override;
+    // Bytes the decoders produced in this burn, before tracks were cut or
+    // filled.
+    double GetBytesDone() override;
+    double GetTotalBytes() override;
+    double GetTotalSeconds() override;
+    double GetSecondsDone() override;
+    double GetTrackBytes(int track) override;
+
+    // Appends a track and returns its seconds: the file's decoded length for
+    // mp3, wma and wav (0.0 when it cannot be read), 0.0 for any other
+    // extension without opening the file.
+    double AddTrack(const std::string& path);
+
+private:
+    const TrackEntry* EntryAt(int track) const;
+    bool FinishTrack(int& length);
+
+    int32_t currentTrack_ = 0;
+    int32_t bytesInTrack_ = 0;
+    int32_t writeMode_ = 0;
+    std::vector<std::unique_ptr<TrackEntry>> tracks_;
+    std::atomic<int64_t> bytesDone_{0};
+    // Cleared by FinishBurn, possibly from another thread than the reader's.
+    std::atomic<bool> trackOpen_{false};
+    DecodeEngine engine_;
+};
+
+}  // namespace quillstar

@@ -1,0 +1,462 @@
+#include "decode/DecodeEngine.h"
+
+#include <gst/audio/audio.h>
+#include <gst/gst.h>
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "decode/FileExtension.h"
+#include "decode/GStreamerSupport.h"
+#include "decode/MediaDetector.h"
+#include "decode/PluginDecoder.h"
+#include "decode/SndFileDecoder.h"
+#include "decode/WavOutputEmulator.h"
+#include "decode/WaveFormat.h"
+#include "platform/Trace.h"
+#include "resources/DecodeEngineTexts.h"
+
+namespace quillstar {
+
+using namespace engine;
+
+namespace {
+
+// The decoders hand out 16-bit samples whatever the file holds.
+constexpr uint16_t kDecoderBits = 16;
+
+bool IsCdFormat(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
+{
+    return sampleRate == static_cast<uint32_t>(cd::kSampleRate) && bitsPerSample == cd::kBitsPerSample &&
+           channels == cd::kChannels;
+}
+
+bool IsAudio(GstCaps* caps)
+{
+    if (caps == nullptr || gst_caps_get_size(caps) == 0)
+        return false;
+    return g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/") != FALSE;
+}
+
+}  // namespace
+
+struct DecodeEngine::GraphCallbacks {
+    static void PadAdded(GstElement*, GstPad* pad, gpointer engine)
+    {
+        static_cast<DecodeEngine*>(engine)->LinkDecodedPad(pad);
+    }
+
+    static void NoMorePads(GstElement*, gpointer engine)
+    {
+        static_cast<DecodeEngine*>(engine)->AllStreamsFound();
+    }
+
+    static void Handoff(GstElement*, GstBuffer* buffer, gpointer engine)
+    {
+        GstMapInfo map;
+        if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+            return;
+        const GstClockTime time = GST_BUFFER_PTS(buffer);
+        const double sampleTime = GST_CLOCK_TIME_IS_VALID(time) ? static_cast<double>(time) / GST_SECOND : 0.0;
+        static_cast<DecodeEngine*>(engine)->BufferCB(sampleTime, map.data, static_cast<int>(map.size));
+        gst_buffer_unmap(buffer, &map);
+    }
+
+    static GstPadProbeReturn GrabberEvent(GstPad*, GstPadProbeInfo* info, gpointer engine)
+    {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (event != nullptr && GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+            GstCaps* caps = nullptr;
+            gst_event_parse_caps(event, &caps);
+            static_cast<DecodeEngine*>(engine)->MediaTypeConnected(caps);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+
+    static GstBusSyncReply BusMessage(GstBus*, GstMessage* message, gpointer engine)
+    {
+        static_cast<DecodeEngine*>(engine)->HandleGraphEvents(message);
+        return GST_BUS_DROP;
+    }
+};
+
+DecodeEngine::DecodeEngine() = default;
+
+DecodeEngine::~DecodeEngine()
+{
+    Stop();
+}
+
+double DecodeEngine::ProbeDuration(const std::string& path)
+{
+    return DetectAudioSeconds(path);
+}
+
+std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(const std::string& path)
+{
+    if (LastThreeLower(path) == kExtensionWav)
+        return std::make_unique<SndFileDecoder>();
+    return std::make_unique<PluginDecoder>();
+}
+
+void DecodeEngine::SetBlockLength(int length)
+{
+    std::lock_guard control(controlMutex_);
+    blockLength_ = std::max(length, 0);
+}
+
+bool DecodeEngine::Read(uint8_t* destination, int& length)
+{
+    return feed_.ReadData(destination, length);
+}
+
+void DecodeEngine::RequestStop()
+{
+    stopRequest_ = 1;
+}
+
+void DecodeEngine::Stop()
+{
+    std::lock_guard control(controlMutex_);
+    EndProducer();
+}
+
+// The producer is freed before it is waited for: a decode thread or a
+// streaming thread blocked handing over a block returns at once, and drops
+// whatever it still adds. Only once it is gone is end of data marked, so the
+// reader never looks at a block a producer is still writing.
+void DecodeEngine::EndProducer()
+{
+    stopRequest_ = 1;
+    feed_.Release();
+    if (decodeThread_.joinable()) {
+        // A plug-in decoder may wait up to a second for the plug-in's next
+        // piece; the stop ends that wait.
+        if (UsesPlugin())
+            StopAllPlugins();
+        decodeThread_.join();
+    }
+    TearDownGraph();
+    feed_.SetEndOfData();
+}
+
+bool DecodeEngine::UsesPlugin() const
+{
+    return LastThreeLower(path_) != kExtensionWav;
+}
+
+void DecodeEngine::StartDecodeThread(const std::string& path)
+{
+    std::lock_guard control(controlMutex_);
+    EndProducer();
+    path_ = path;
+    feed_.Open(blockLength_);
+    stopRequest_ = 0;
+    try {
+        decodeThread_ = std::thread(&DecodeEngine::DecodeThread, this);
+    } catch (const std::system_error& error) {
+        Trace("The decode thread could not be started: %s\n", error.what());
+        feed_.SetEndOfData();
+    }
+}
+
+void DecodeEngine::DecodeThread()
+{
+    decoder_ = CreateDecoder(path_);
+    if (!decoder_->Open(path_)) {
+        Trace(kTraceDecoderNotOpened, path_.c_str());
+        decoder_.reset();
+        feed_.SetEndOfData();
+        return;
+    }
+    const uint32_t sampleRate = static_cast<uint32_t>(std::max(decoder_->SampleRate(), 0));
+    const uint16_t channels = static_cast<uint16_t>(std::clamp(decoder_->Channels(), 0, 0xFFFF));
+    if (ChooseConversion(sampleRate, kDecoderBits, channels) == kStatusOk) {
+        const int blockSize = std::max(decoder_->ReadBlockSize(), 1);
+        std::vector<uint8_t> block(static_cast<size_t>(blockSize));
+        while (!stopRequest_) {
+            const int bytes = decoder_->Read(block.data(), blockSize);
+            if (bytes <= 0)
+                break;
+            AddAudio(block.data(), std::min(bytes, blockSize));
+        }
+        if (!stopRequest_)
+            AddConverterTail();
+        CloseConverter();
+    } else {
+        Trace(kTraceCannotConvert, path_.c_str());
+    }
+    feed_.SetEndOfData();
+    decoder_->Close();
+    decoder_.reset();
+}
+
+int32_t DecodeEngine::ChooseConversion(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
+{
+    convert_ = false;
+    if (IsCdFormat(sampleRate, bitsPerSample, channels)) {
+        Trace(kTraceNoResample);
+        return kStatusOk;
+    }
+    Trace(kTraceResample, static_cast<unsigned long>(sampleRate), static_cast<unsigned long>(bitsPerSample),
+          static_cast<unsigned long>(channels));
+    if (converter_.Open(WaveFormat::Pcm(sampleRate, channels, bitsPerSample), WaveFormat::Cd()) != decode::kStatusOk)
+        return kStatusInvalidMediaType;
+    convert_ = true;
+    return kStatusOk;
+}
+
+// A buffer the converter cannot take is passed on as it is.
+void DecodeEngine::AddAudio(const uint8_t* data, int length)
+{
+    if (convert_) {
+        const uint8_t* converted = nullptr;
+        int convertedLength = 0;
+        if (converter_.Convert(data, length, converted, convertedLength) == decode::kStatusOk) {
+            data = converted;
+            length = convertedLength;
+        }
+    }
+    feed_.AddData(data, length);
+}
+
+void DecodeEngine::AddConverterTail()
+{
+    if (!convert_)
+        return;
+    const uint8_t* tail = nullptr;
+    int tailLength = 0;
+    if (converter_.Flush(tail, tailLength) == decode::kStatusOk)
+        feed_.AddData(tail, tailLength);
+}
+
+void DecodeEngine::CloseConverter()
+{
+    converter_.Close();
+    convert_ = false;
+}
+
+int32_t DecodeEngine::OpenGraph(const std::string& path)
+{
+    std::lock_guard control(controlMutex_);
+    if (blockLength_ <= 0)
+        return kStatusFailed;
+    EndProducer();
+    path_ = path;
+    stopRequest_ = 0;
+    int32_t status = kStatusOk;
+    {
+        std::lock_guard lock(graphMutex_);
+        convert_ = false;
+        graphEnded_ = false;
+        graphConnected_ = false;
+        mediaTypeStatus_ = kStatusOk;
+        graphSettled_.Reset();
+        feed_.Open(blockLength_);
+        status = BuildGraph(path);
+    }
+    GstStateChangeReturn started = GST_STATE_CHANGE_FAILURE;
+    if (status == kStatusOk) {
+        started = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+        status = started == GST_STATE_CHANGE_FAILURE ? kStatusFailed : WaitUntilConnected();
+    }
+    if (status != kStatusOk) {
+        EndProducer();
+        return status;
+    }
+    Trace(kTraceOpenFileExited);
+    return started == GST_STATE_CHANGE_ASYNC ? kStatusStarting : kStatusOk;
+}
+
+int32_t DecodeEngine::BuildGraph(const std::string& path)
+{
+    if (!InitGStreamer())
+        return kStatusFailed;
+    pipeline_ = gst_pipeline_new(nullptr);
+    if (pipeline_ == nullptr)
+        return kStatusFailed;
+    gst_object_ref_sink(pipeline_);
+    GstElement* source = AddElement("filesrc", kSourceFilterName);
+    GstElement* decoder = AddElement("decodebin", nullptr);
+    audioConvert_ = AddElement("audioconvert", nullptr);
+    GstElement* grabber = AddElement("identity", kGrabberName);
+    GstElement* renderer = AddElement("fakesink", kNullRendererName);
+    if (source == nullptr || decoder == nullptr || audioConvert_ == nullptr || grabber == nullptr || renderer == nullptr)
+        return kStatusFailed;
+
+    g_object_set(source, "location", path.c_str(), nullptr);
+    g_object_set(grabber, "signal-handoffs", TRUE, nullptr);
+    g_object_set(renderer, "sync", FALSE, nullptr);
+    const GstMiniObjectPtr<GstCaps> pcm(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout",
+                                                            G_TYPE_STRING, "interleaved", nullptr));
+    if (!gst_element_link(source, decoder) || !gst_element_link_filtered(audioConvert_, grabber, pcm.get()) ||
+        !gst_element_link(grabber, renderer))
+        return kStatusFailed;
+
+    g_signal_connect(decoder, "pad-added", G_CALLBACK(GraphCallbacks::PadAdded), this);
+    g_signal_connect(decoder, "no-more-pads", G_CALLBACK(GraphCallbacks::NoMorePads), this);
+    g_signal_connect(grabber, "handoff", G_CALLBACK(GraphCallbacks::Handoff), this);
+    const GstObjectPtr<GstPad> grabberInput(gst_element_get_static_pad(grabber, "sink"));
+    gst_pad_add_probe(grabberInput.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, GraphCallbacks::GrabberEvent, this,
+                      nullptr);
+    const GstObjectPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline_)));
+    gst_bus_set_sync_handler(bus.get(), GraphCallbacks::BusMessage, this, nullptr);
+    // Without a clock the pipeline decodes as fast as the feed buffer drains.
+    gst_pipeline_use_clock(GST_PIPELINE(pipeline_), nullptr);
+    return kStatusOk;
+}
+
+GstElement* DecodeEngine::AddElement(const char* factory, const char* name)
+{
+    GstElement* element = gst_element_factory_make(factory, name);
+    if (element == nullptr) {
+        Trace("GStreamer has no %s element\n", factory);
+        return nullptr;
+    }
+    gst_bin_add(GST_BIN(pipeline_), element);
+    return element;
+}
+
+// Only the first audio stream is decoded; other streams stay unlinked.
+void DecodeEngine::LinkDecodedPad(GstPad* pad)
+{
+    GstObjectPtr<GstPad> input;
+    {
+        std::lock_guard lock(graphMutex_);
+        if (graphEnded_ || audioConvert_ == nullptr)
+            return;
+        input.reset(gst_element_get_static_pad(audioConvert_, "sink"));
+    }
+    GstMiniObjectPtr<GstCaps> caps(gst_pad_get_current_caps(pad));
+    if (!caps)
+        caps.reset(gst_pad_query_caps(pad, nullptr));
+    if (!IsAudio(caps.get()) || !input || gst_pad_is_linked(input.get()))
+        return;
+    gst_pad_link(pad, input.get());
+}
+
+// A file without an audio stream would leave the pipeline waiting for ever
+// with nothing linked: it ends here.
+void DecodeEngine::AllStreamsFound()
+{
+    GstObjectPtr<GstPad> input;
+    {
+        std::lock_guard lock(graphMutex_);
+        if (graphEnded_ || audioConvert_ == nullptr)
+            return;
+        input.reset(gst_element_get_static_pad(audioConvert_, "sink"));
+    }
+    if (gst_pad_is_linked(input.get()))
+        return;
+    std::lock_guard lock(graphMutex_);
+    if (!graphEnded_) {
+        Trace(kTraceGraphNotConnected, "the file has no audio stream");
+        EndGraph();
+    }
+}
+
+// The graph counts as open once its audio reached the grabber with a format
+// it can convert; an error or an end before that means it cannot play.
+int32_t DecodeEngine::WaitUntilConnected()
+{
+    if (!graphSettled_.Wait(kGraphConnectTimeoutMs)) {
+        Trace(kTraceGraphNotConnected, "timed out");
+        return kStatusFailed;
+    }
+    if (!graphConnected_) {
+        Trace(kTraceGraphNotConnected, path_.c_str());
+        return kStatusFailed;
+    }
+    return mediaTypeStatus_;
+}
+
+void DecodeEngine::MediaTypeConnected(GstCaps* caps)
+{
+    std::lock_guard lock(graphMutex_);
+    if (graphEnded_ || (connectedCaps_ != nullptr && gst_caps_is_equal(connectedCaps_, caps)))
+        return;
+    // A format change mid-stream: what the converter holds of the old format
+    // goes out before the first buffer of the new one.
+    if (!stopRequest_)
+        AddConverterTail();
+    gst_caps_replace(&connectedCaps_, caps);
+    mediaTypeStatus_ = CheckMediaType(caps);
+    graphConnected_ = true;
+    graphSettled_.Set();
+}
+
+int32_t DecodeEngine::CheckMediaType(GstCaps* connected)
+{
+    CloseConverter();
+    GstAudioInfo info;
+    if (connected == nullptr || !gst_audio_info_from_caps(&info, connected))
+        return kStatusFailed;
+    if (GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_S16LE ||
+        GST_AUDIO_INFO_LAYOUT(&info) != GST_AUDIO_LAYOUT_INTERLEAVED)
+        return kStatusInvalidMediaType;
+    const uint32_t sampleRate = static_cast<uint32_t>(std::max(GST_AUDIO_INFO_RATE(&info), 0));
+    const uint16_t channels = static_cast<uint16_t>(std::clamp(GST_AUDIO_INFO_CHANNELS(&info), 0, 0xFFFF));
+    return ChooseConversion(sampleRate, kDecoderBits, channels);
+}
+
+int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)
+{
+    std::lock_guard lock(graphMutex_);
+    if (!graphEnded_ && !stopRequest_)
+        AddAudio(data, length);
+    return kStatusOk;
+}
+
+int DecodeEngine::HandleGraphEvents(GstMessage* message)
+{
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS)
+        return 1;
+    std::lock_guard lock(graphMutex_);
+    if (graphEnded_)
+        return 0;
+    if (type == GST_MESSAGE_ERROR) {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        Trace(kTraceGraphError, error != nullptr ? error->message : "unknown");
+        g_clear_error(&error);
+    } else {
+        Trace(kTraceEndOfStream);
+        if (!stopRequest_)
+            AddConverterTail();
+    }
+    EndGraph();
+    return 0;
+}
+
+// Nothing is added after this: the reader takes the last partial block.
+void DecodeEngine::EndGraph()
+{
+    graphEnded_ = true;
+    feed_.SetEndOfData();
+    graphSettled_.Set();
+}
+
+// Stopping the pipeline waits for its streaming threads, so the producer
+// must already be released from the feed buffer.
+void DecodeEngine::TearDownGraph()
+{
+    if (pipeline_ == nullptr)
+        return;
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    Trace(kTraceStopped);
+    {
+        std::lock_guard lock(graphMutex_);
+        graphEnded_ = true;
+        CloseConverter();
+        audioConvert_ = nullptr;
+        gst_caps_replace(&connectedCaps_, nullptr);
+    }
+    const GstObjectPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline_)));
+    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+    gst_object_unref(pipeline_);
+    pipeline_ = nullptr;
+}
+
+}  // namespace quillstar

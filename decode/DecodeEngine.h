@@ -1,0 +1,133 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "decode/AcmConverter.h"
+#include "decode/AudioDecoder.h"
+#include "decode/SyncBuffer.h"
+#include "platform/Event.h"
+
+typedef struct _GstCaps GstCaps;
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+typedef struct _GstPad GstPad;
+
+namespace quillstar {
+
+// Decodes one track at a time into the feed buffer, in CD format, for the
+// burn thread to Read. Two producers: a decode thread running a file decoder
+// (MP3 and other plug-in formats, WAV), or a GStreamer pipeline (WMA):
+//
+//   filesrc "Source Filter" -> decodebin -> audioconvert to interleaved S16LE
+//   -> identity "Audio Grabber" -> fakesink "NullRenderer" (sync=false)
+//
+// The grabber is an identity element whose handoff signal hands every buffer
+// to BufferCB on the streaming thread. The pipeline runs without a clock, so
+// the feed buffer alone paces it. Its bus is watched by a sync handler on the
+// posting thread, so the end of the stream or an error marks end of data
+// whether or not any thread dispatches messages.
+//
+// Whatever a producer decodes reaches the feed buffer as 44100 Hz 16-bit
+// stereo: other formats go through the converter, whose tail is flushed
+// before end of data. At most one producer runs; starting one, and Stop, end
+// the one before (stop request, producer released from the feed buffer,
+// thread joined or pipeline stopped, then end of data) before anything of it
+// is deleted, so no byte of an old track reaches the next one. The control
+// operations may come from two threads (a stop from the user interface while
+// the burn thread works).
+class DecodeEngine {
+public:
+    DecodeEngine();
+    ~DecodeEngine();
+    DecodeEngine(const DecodeEngine&) = delete;
+    DecodeEngine& operator=(const DecodeEngine&) = delete;
+
+    // The decoded length of the file's audio in seconds; 0.0 when it cannot
+    // be read or has no audio.
+    static double ProbeDuration(const std::string& path);
+    // The decoder the decode thread uses for a path: the WAV reader for
+    // "wav", the input plug-in decoder for everything else.
+    static std::unique_ptr<AudioDecoder> CreateDecoder(const std::string& path);
+
+    void SetBlockLength(int length);
+    void StartDecodeThread(const std::string& path);
+    // Builds and starts the pipeline and waits until its audio reaches the
+    // grabber: 0 when it runs, 1 when it still reaches the running state on
+    // its own, a failure status (negative) when the file gives no audio the
+    // pipeline can decode or the format cannot be converted.
+    int32_t OpenGraph(const std::string& path);
+    // The next block from the feed buffer, as SyncBuffer::ReadData gives it.
+    bool Read(uint8_t* destination, int& length);
+    // Asks the decode thread to leave its loop after the current block.
+    void RequestStop();
+    // Ends the producer; a reader waiting in Read gets the rest of the block
+    // and then the end of data.
+    void Stop();
+
+private:
+    void EndProducer();
+    void DecodeThread();
+    bool UsesPlugin() const;
+    // Decides whether the source format needs converting and opens the
+    // converter for it. 0, or the invalid media type status.
+    int32_t ChooseConversion(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels);
+    void AddAudio(const uint8_t* data, int length);
+    void AddConverterTail();
+    void CloseConverter();
+
+    int32_t BuildGraph(const std::string& path);
+    GstElement* AddElement(const char* factory, const char* name);
+    int32_t WaitUntilConnected();
+    void TearDownGraph();
+    int32_t CheckMediaType(GstCaps* connected);
+    void MediaTypeConnected(GstCaps* caps);
+    void LinkDecodedPad(GstPad* pad);
+    void AllStreamsFound();
+    // Marks the end of the graph's stream; graphMutex_ held.
+    void EndGraph();
+    int32_t BufferCB(double sampleTime, const uint8_t* data, int length);
+    // Handles one bus message: 0 when the stream completed (its end or an
+    // error, which both mark end of data), 1 for any other message.
+    int HandleGraphEvents(GstMessage* message);
+
+    // GStreamer's callbacks, which hand over to the members above.
+    struct GraphCallbacks;
+
+    // Decode-thread path.
+    std::unique_ptr<AudioDecoder> decoder_;
+    std::string path_;
+    std::thread decodeThread_;
+    std::atomic<int32_t> stopRequest_{0};
+
+    // Both paths; a producer's own while it runs.
+    bool convert_ = false;
+    int32_t blockLength_ = 0;
+    SyncBuffer feed_;
+    AcmConverter converter_;
+
+    // Graph path. The pipeline holds its elements; the grabber and the
+    // converter element are borrowed from it.
+    GstElement* pipeline_ = nullptr;
+    GstElement* audioConvert_ = nullptr;
+    GstCaps* connectedCaps_ = nullptr;
+    // Serialises the streaming threads' callbacks with each other and with
+    // the set-up and tear-down of the graph.
+    std::mutex graphMutex_;
+    bool graphEnded_ = false;
+    // Set once the audio reached the grabber or the stream ended; opening
+    // reads the two results after it without the lock, which a streaming
+    // thread may hold while it waits for the first read.
+    Event graphSettled_;
+    std::atomic<bool> graphConnected_{false};
+    std::atomic<int32_t> mediaTypeStatus_{0};
+
+    // Serialises the control operations (start, open, stop).
+    std::mutex controlMutex_;
+};
+
+}  // namespace quillstar

@@ -1,0 +1,426 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <sndfile.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "AudioFixtures.h"
+#include "DecodeFixtures.h"
+#include "app/Serializer.h"
+#include "platform/ProgramPath.h"
+#include "resources/BurnExitCodes.h"
+
+extern char** environ;
+
+using namespace quillstar;
+using namespace quillstar::test;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kSectorSize = 2352;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs quillstar-burn from beside this test with the recorder options and
+// only the image recorder (no real drives).
+class BurnProcess {
+public:
+    BurnProcess(const FixtureFolder& folder, std::vector<std::string> arguments,
+                const std::map<std::string, std::string>& environment = {})
+        : outPath_(folder.PathOf("out.txt")), errPath_(folder.PathOf("err.txt"))
+    {
+        arguments.insert(arguments.begin(), ProgramDirectory() + "/quillstar-burn");
+        std::vector<std::string> variables = {"QUILLSTAR_DRIVES="};
+        for (char** variable = environ; *variable; ++variable) {
+            const std::string text = *variable;
+            if (text.rfind("QUILLSTAR_", 0) != 0)
+                variables.push_back(text);
+        }
+        for (const auto& [name, value] : environment)
+            variables.push_back(name + "=" + value);
+        std::vector<char*> argv, envp;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        for (std::string& variable : variables)
+            envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    ~BurnProcess()
+    {
+        if (pid_ > 0 && !finished_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void Interrupt() const { kill(pid_, SIGINT); }
+    std::string OutputSoFar() const { return ReadText(outPath_); }
+
+    // The outcome, or exit code -1 when the process outlived the time.
+    Outcome Wait(std::chrono::milliseconds limit = 120s)
+    {
+        Outcome outcome;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                finished_ = true;
+                outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        outcome.out = ReadText(outPath_);
+        outcome.err = ReadText(errPath_);
+        return outcome;
+    }
+
+private:
+    std::string outPath_;
+    std::string errPath_;
+    pid_t pid_ = -1;
+    bool finished_ = false;
+};
+
+Outcome RunBurn(const FixtureFolder& folder, const std::vector<std::string>& arguments,
+                const std::map<std::string, std::string>& environment = {})
+{
+    BurnProcess process(folder, arguments, environment);
+    return process.Wait();
+}
+
+struct CueTrack {
+    int number = 0;
+    int64_t index0 = -1;  // sector of the pause, -1 without one
+    int64_t index1 = 0;   // sector where the audio starts
+};
+
+int64_t SectorOf(const std::string& msf)
+{
+    int minutes = 0, seconds = 0, frames = 0;
+    std::sscanf(msf.c_str(), "%d:%d:%d", &minutes, &seconds, &frames);
+    return (int64_t{minutes} * 60 + seconds) * 75 + frames;
+}
+
+std::vector<CueTrack> ReadCue(const std::string& path)
+{
+    std::vector<CueTrack> tracks;
+    std::istringstream lines(ReadText(path));
+    std::string word;
+    while (lines >> word) {
+        if (word == "TRACK") {
+            tracks.emplace_back();
+            lines >> tracks.back().number;
+        } else if (word == "INDEX" && !tracks.empty()) {
+            int index = 0;
+            std::string msf;
+            lines >> index >> msf;
+            (index == 0 ? tracks.back().index0 : tracks.back().index1) = SectorOf(msf);
+        }
+    }
+    return tracks;
+}
+
+// The audio of each track of a BIN/CUE image, from INDEX 01 to the next
+// track's INDEX 00 (or 01), or the end of the image.
+std::vector<std::vector<uint8_t>> SplitImage(const std::string& bin, const std::vector<CueTrack>& tracks)
+{
+    const std::vector<uint8_t> image = ReadFileBytes(bin);
+    std::vector<std::vector<uint8_t>> audio;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const int64_t start = tracks[i].index1 * kSectorSize;
+        int64_t end = static_cast<int64_t>(image.size());
+        if (i + 1 < tracks.size())
+            end = (tracks[i + 1].index0 >= 0 ? tracks[i + 1].index0 : tracks[i + 1].index1) * kSectorSize;
+        audio.emplace_back(image.begin() + start, image.begin() + std::max(start, end));
+    }
+    return audio;
+}
+
+// Sign changes of the left channel over the first frames: twice the
+// frequency per second of a pure tone.
+int ZeroCrossings(const std::vector<uint8_t>& pcm, size_t frames)
+{
+    int crossings = 0;
+    int16_t previous = 0;
+    for (size_t frame = 0; frame < frames && frame * 4 + 1 < pcm.size(); ++frame) {
+        const int16_t left = static_cast<int16_t>(pcm[frame * 4] | pcm[frame * 4 + 1] << 8);
+        if (frame > 0 && (left < 0) != (previous < 0))
+            ++crossings;
+        previous = left;
+    }
+    return crossings;
+}
+
+int64_t SectorsFor(int64_t bytes)
+{
+    return std::max<int64_t>(300, (bytes + kSectorSize - 1) / kSectorSize);
+}
+
+std::vector<uint8_t> WavPcm(const std::string& path)
+{
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
+    // Our fixtures are plain 44-byte-header PCM WAVs.
+    return std::vector<uint8_t>(bytes.begin() + 44, bytes.end());
+}
+
+class QuillstarBurn : public ::testing::Test {
+protected:
+    FixtureFolder folder_;
+
+    std::string Wav(const std::string& name, int rate, int channels, double seconds)
+    {
+        const std::string path = folder_.PathOf(name);
+        EXPECT_GT(WriteTestWav(path, rate, channels, seconds), 0);
+        return path;
+    }
+
+    // A 24-bit stereo sine WAV.
+    std::string Wav24(const std::string& name, int rate, double seconds)
+    {
+        const std::string path = folder_.PathOf(name);
+        SF_INFO info{};
+        info.samplerate = rate;
+        info.channels = 2;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
+        SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+        EXPECT_NE(file, nullptr);
+        std::vector<int> samples(static_cast<size_t>(rate * seconds) * 2);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<int>(0x30000000 * std::sin(2 * M_PI * 440.0 * double(i / 2) / rate));
+        sf_write_int(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+        sf_close(file);
+        return path;
+    }
+
+    std::string Mp3(const std::string& name, int rate, int channels, double seconds,
+                    const std::vector<std::string>& options)
+    {
+        if (!HaveProgram("lame"))
+            return {};
+        const std::string wav = Wav(name + ".wav", rate, channels, seconds);
+        const std::string mp3 = folder_.PathOf(name);
+        return EncodeMp3(wav, mp3, options) ? mp3 : std::string();
+    }
+};
+
+}  // namespace
+
+TEST_F(QuillstarBurn, BadUsageExitsWithTwoAndNamesTheProblem)
+{
+    EXPECT_EQ(RunBurn(folder_, {}).exitCode, cli::kExitUsage);
+    EXPECT_EQ(RunBurn(folder_, {"--frobnicate", "a.wav"}).exitCode, cli::kExitUsage);
+    EXPECT_EQ(RunBurn(folder_, {"--device", "x", "a.wav"}).exitCode, cli::kExitUsage);
+
+    const Outcome help = RunBurn(folder_, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--image-recorder"), std::string::npos);
+
+    const std::string missing = folder_.PathOf("missing.wav");
+    const Outcome noFile = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), missing});
+    EXPECT_EQ(noFile.exitCode, cli::kExitUsage);
+    EXPECT_NE(noFile.err.find(missing), std::string::npos);
+
+    const std::string wav = Wav("a.wav", 44100, 2, 1.0);
+    const Outcome badFolder = RunBurn(folder_, {"--image-recorder", folder_.PathOf("no/such/disc.bin"), wav});
+    EXPECT_EQ(badFolder.exitCode, cli::kExitUsage);
+    EXPECT_NE(badFolder.err.find("does not exist"), std::string::npos);
+}
+
+TEST_F(QuillstarBurn, DamagedListsAreRefusedWithTheirReason)
+{
+    const std::map<std::string, std::vector<uint8_t>> lists = {
+        {"truncated.tlm", {2, 0, 0, 0, 1, 'a'}},
+        {"huge-count.tlm", {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0}},
+        {"past-end.tlm", {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}},
+    };
+    for (const auto& [name, bytes] : lists) {
+        const std::string path = folder_.PathOf(name);
+        WriteFileBytes(path, bytes);
+        const Outcome outcome = RunBurn(folder_, {"--show", "--list", path});
+        EXPECT_EQ(outcome.exitCode, cli::kExitUsage) << name;
+        EXPECT_NE(outcome.err.find(path), std::string::npos) << name;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line: " << outcome.err;
+    }
+    const Outcome missing = RunBurn(folder_, {"--show", "--list", folder_.PathOf("none.tlm")});
+    EXPECT_EQ(missing.exitCode, cli::kExitUsage);
+}
+
+TEST_F(QuillstarBurn, ShowPrintsTheRowsAndTheTotalsLine)
+{
+    CSerializer list;
+    list.AddTrackInfo("Stored Title", 225, "/gone/away.mp3");
+    const std::string listPath = folder_.PathOf("list.tlm");
+    ASSERT_EQ(list.SaveFile(listPath), "");
+    const std::string wav = Wav("Second Song.wav", 44100, 2, 3.0);
+    const Outcome outcome = RunBurn(folder_, {"--show", "--list", listPath, wav});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("01  Stored Title"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("03:45"), std::string::npos);
+    EXPECT_NE(outcome.out.find("02  Second Song"), std::string::npos);
+    EXPECT_NE(outcome.out.find("00:03"), std::string::npos);
+    EXPECT_NE(outcome.out.find("03:50 - 2 Tracks"), std::string::npos);
+}
+
+TEST_F(QuillstarBurn, NoRecorderExitsWithThree)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 1.0);
+    const Outcome outcome = RunBurn(folder_, {wav});
+    EXPECT_EQ(outcome.exitCode, cli::kExitNoRecorder);
+    EXPECT_NE(outcome.err.find("no CD recorder"), std::string::npos);
+}
+
+TEST_F(QuillstarBurn, ListsTheImageRecorder)
+{
+    const Outcome outcome = RunBurn(folder_, {"--devices", "--image-recorder", folder_.PathOf("disc.bin")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("QUILLSTR IMAGE RECORDER"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("48x"), std::string::npos);
+}
+
+TEST_F(QuillstarBurn, BurnsAMixedListTrackForTrack)
+{
+    const std::string wav16 = Wav("plain.wav", 44100, 2, 4.5);
+    const std::string wav24 = Wav24("deep.wav", 48000, 5.0);
+    const std::string cbr = Mp3("cbr.mp3", 44100, 2, 6.0, {"-b", "128"});
+    const std::string vbr = Mp3("vbr.mp3", 44100, 2, 5.0, {"-V", "4"});
+    const std::string high = Mp3("high.mp3", 48000, 2, 4.2, {"-b", "160"});
+    const std::string mono = Mp3("mono.mp3", 22050, 1, 4.0, {"-m", "m", "-b", "64"});
+    if (cbr.empty() || vbr.empty() || high.empty() || mono.empty())
+        GTEST_SKIP() << "lame is not installed";
+    const std::string wma = folder_.PathOf("tone.wma");
+    if (!MakeWma(wma, 22050, 1, 22050 * 5 / 1024))
+        GTEST_SKIP() << "GStreamer's WMA encoder is not installed";
+    const std::vector<std::string> files = {cbr, vbr, high, mono, wav16, wav24, wma};
+
+    std::vector<std::string> arguments = {"--image-recorder", folder_.PathOf("disc.bin")};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const Outcome outcome = RunBurn(folder_, arguments);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find("Congratulations! This Audio CD is burned successfully!"), std::string::npos);
+
+    const std::vector<CueTrack> cue = ReadCue(folder_.PathOf("disc.cue"));
+    ASSERT_EQ(cue.size(), files.size());
+    const auto audio = SplitImage(folder_.PathOf("disc.bin"), cue);
+    for (size_t i = 0; i < cue.size(); ++i) {
+        EXPECT_EQ(cue[i].number, static_cast<int>(i) + 1);
+        if (i > 0) {
+            EXPECT_EQ(cue[i].index1 - cue[i].index0, 150) << "pause before track " << i + 1;
+        }
+    }
+    // Every track is its file's decoded length, rounded up to whole sectors.
+    const std::vector<uint8_t> cbrPcm = DecodeWithMpg123(cbr);
+    ASSERT_GE(audio[0].size(), cbrPcm.size());
+    EXPECT_EQ(audio[0].size(), static_cast<size_t>(SectorsFor(static_cast<int64_t>(cbrPcm.size())) * kSectorSize));
+    EXPECT_TRUE(std::equal(cbrPcm.begin(), cbrPcm.end(), audio[0].begin())) << "CBR MP3 differs from libmpg123";
+    const std::vector<uint8_t> vbrPcm = DecodeWithMpg123(vbr);
+    EXPECT_TRUE(vbrPcm.size() <= audio[1].size() && std::equal(vbrPcm.begin(), vbrPcm.end(), audio[1].begin()))
+        << "VBR MP3 differs from libmpg123";
+    const std::vector<uint8_t> plain = WavPcm(wav16);
+    EXPECT_TRUE(plain.size() <= audio[4].size() && std::equal(plain.begin(), plain.end(), audio[4].begin()))
+        << "16-bit WAV differs";
+    // Resampled tracks: 4.2 s at 48 kHz and 4 s of mono come out at CD rate.
+    EXPECT_EQ(audio[2].size(), static_cast<size_t>(SectorsFor(4.2 * 176400) * kSectorSize));
+    EXPECT_EQ(audio[3].size(), static_cast<size_t>(SectorsFor(4 * 176400) * kSectorSize));
+    const std::vector<uint8_t> deep = audio[5];
+    EXPECT_EQ(deep.size(), static_cast<size_t>(SectorsFor(5 * 176400) * kSectorSize));
+    EXPECT_NEAR(ZeroCrossings(deep, 4 * 44100), 4 * 440 * 2, 4) << "the 48 kHz 440 Hz tone changed its pitch";
+    EXPECT_GT(*std::max_element(audio[6].begin(), audio[6].end()), 0x20) << "the WMA burned as silence";
+
+    if (HaveProgram("bchunk")) {
+        EXPECT_TRUE(RunProgram({"bchunk", "-w", folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue"),
+                                folder_.PathOf("split")}));
+    }
+}
+
+TEST_F(QuillstarBurn, WriterResultsBecomeExitCodes)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 5.0);
+    const std::map<std::string, int> cases = {
+        {"media=cdrw", cli::kExitResultBase + 2},
+        {"disc=appendable", cli::kExitResultBase + 2},
+        {"disc=none", cli::kExitResultBase + 2},
+    };
+    for (const auto& [options, expected] : cases) {
+        const Outcome outcome = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav},
+                                        {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", options}});
+        EXPECT_EQ(outcome.exitCode, expected) << options << "\n" << outcome.out << outcome.err;
+        EXPECT_FALSE(fs::exists(folder_.PathOf("disc.bin"))) << options;
+    }
+    const std::string longWav = Wav("long.wav", 8000, 1, 61.0);
+    const Outcome tooLong = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), longWav},
+                                    {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "minutes=1"}});
+    EXPECT_EQ(tooLong.exitCode, cli::kExitResultBase + 1) << tooLong.out << tooLong.err;
+}
+
+TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
+{
+    const std::string good = Wav("good.wav", 44100, 2, 4.0);
+    const std::string silent = folder_.PathOf("nothing.ogg");
+    WriteFileBytes(silent, {'O', 'g', 'g', 'S'});
+    const Outcome outcome = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), good, silent, good});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.err.find(silent), std::string::npos) << outcome.err;
+    EXPECT_EQ(ReadCue(folder_.PathOf("disc.cue")).size(), 2u);
+
+    const Outcome nothing = RunBurn(folder_, {"--image-recorder", folder_.PathOf("none.bin"), silent});
+    EXPECT_EQ(nothing.exitCode, cli::kExitResultBase + 4) << nothing.out << nothing.err;
+    EXPECT_FALSE(fs::exists(folder_.PathOf("none.bin")));
+}
+
+TEST_F(QuillstarBurn, CtrlCStopsTheBurnQuicklyAndLeavesNoImage)
+{
+    const std::string wav = Wav("long.wav", 44100, 2, 40.0);
+    BurnProcess process(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav},
+                        {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "throttle,current-write-speed=706,buffer-kb=256"}});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (process.OutputSoFar().find("Writing") == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_NE(process.OutputSoFar().find("Writing"), std::string::npos);
+    // The stopped track is still closed, which waits for the drive to empty
+    // its buffer: a small buffer keeps that wait well below the limit.
+    const auto stop = std::chrono::steady_clock::now();
+    process.Interrupt();
+    const Outcome outcome = process.Wait(10s);
+    EXPECT_EQ(outcome.exitCode, cli::kExitStopped) << outcome.out << outcome.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - stop, 2s);
+    EXPECT_FALSE(fs::exists(folder_.PathOf("disc.bin")));
+    EXPECT_FALSE(fs::exists(folder_.PathOf("disc.cue")));
+}

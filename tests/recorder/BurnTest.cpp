@@ -1,0 +1,114 @@
+#include "tests/recorder/BurnTest.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "resources/Messages.h"
+#include "resources/RecorderTexts.h"
+
+namespace quillstar::test {
+
+using namespace recorder;
+using msg::WM_BURN_FINISHED;
+using msg::WM_BURN_STOPPED;
+
+std::vector<uint8_t> OnDisc(std::vector<uint8_t> audio)
+{
+    const size_t sectors = std::max<size_t>(300, (audio.size() + kSector - 1) / kSector);
+    audio.resize(sectors * kSector, 0);
+    return audio;
+}
+
+std::string Numbered(const char* format, int track)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, track);
+    return text;
+}
+
+std::vector<std::string> TrackSteps(int track)
+{
+    return {Numbered(kTextPreparingTrack, track), Numbered(kTextWritingTrack, track),
+            Numbered(kTextClosingTrack, track)};
+}
+
+void BurnTest::Prepare(const DriveSetup& setup)
+{
+    Disconnect();
+    Connect(MakeBurnRig(setup));
+}
+
+void BurnTest::Disconnect()
+{
+    writer.reset();
+    rig.reset();
+}
+
+void BurnTest::Connect(std::unique_ptr<BurnRig> burnRig)
+{
+    rig = std::move(burnRig);
+    log = std::make_unique<ProgressLog>();
+    writer = std::make_unique<CDiscWriter>(log->Handle(), rig->Library());
+    writer->SetTimings(timings);
+    log->Watch(writer.get());
+    ASSERT_TRUE(writer->Initialize());
+    ASSERT_EQ(writer->GetDeviceCount(), 1);
+}
+
+void BurnTest::Run(FakeTrackSource& source)
+{
+    ASSERT_TRUE(writer->WriteDisc(&source));
+    ASSERT_TRUE(log->WaitFinished());
+}
+
+std::string BurnTest::Text() const
+{
+    std::string text;
+    int percent = 0;
+    writer->GetProgress(text, percent);
+    return text;
+}
+
+int BurnTest::Percent() const
+{
+    std::string text;
+    int percent = 0;
+    writer->GetProgress(text, percent);
+    return percent;
+}
+
+void BurnTest::ExpectDiscHolds(const FakeTrackSource& source, const std::vector<int>& sourceTracks)
+{
+    const BurnedDisc disc = rig->Disc();
+    EXPECT_TRUE(disc.sessionClosed);
+    ASSERT_EQ(disc.tracks.size(), sourceTracks.size());
+    for (size_t at = 0; at < sourceTracks.size(); ++at) {
+        SCOPED_TRACE(testing::Message() << "track " << at + 1);
+        EXPECT_EQ(disc.tracks[at].number, static_cast<int>(at) + 1);
+        EXPECT_EQ(disc.tracks[at].pauseSectors, at == 0 ? 0 : 150);
+        EXPECT_TRUE(disc.tracks[at].audio == OnDisc(source.Audio(sourceTracks[at])));
+    }
+}
+
+void BurnTest::ExpectEndedWith(int result, const char* text)
+{
+    EXPECT_EQ(writer->GetResult(), result);
+    EXPECT_EQ(Text(), text);
+    const auto messages = log->Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), WM_BURN_FINISHED);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_FINISHED), 1);
+}
+
+void BurnTest::ExpectQuietAfterStop()
+{
+    const auto messages = log->Messages();
+    const auto stop = std::find(messages.begin(), messages.end(), WM_BURN_STOPPED);
+    ASSERT_NE(stop, messages.end());
+    EXPECT_EQ(std::vector<uint32_t>(stop, messages.end()), (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
+    EXPECT_EQ(writer->GetResult(), kResultSuccess);
+    EXPECT_NE(Text(), kTextSuccess);
+    EXPECT_NE(Text(), kTextTooManyFiles);
+}
+
+}  // namespace quillstar::test
