@@ -14,6 +14,7 @@
 #include "app/Serializer.h"
 #include "app/TipDialog.h"
 #include "decode/AudioTrackSource.h"
+#include "platform/Trace.h"
 #include "recorder/DiscWriter.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/Messages.h"
@@ -123,6 +124,7 @@ void BurnNowDialog::BurnNow()
     skipped_->clear();
     SetBurning(true);
     if (finishPending_) {
+        Trace("BurnNowDialog: the new burn waits for the stopped one to end\n");
         startOnFinish_ = true;
         return;
     }
@@ -206,6 +208,7 @@ void BurnNowDialog::OnStopped()
 
 void BurnNowDialog::Retire()
 {
+    Trace("BurnNowDialog: closed while its stopped burn ends\n");
     retired_ = true;
     hide();
 }

@@ -209,6 +209,7 @@ private slots:
             QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Writing Audio CD track 01"), kBurnMs);
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
+            QTRY_COMPARE(StatesOf(burnNow), kReady);
             QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
             QCOMPARE(StatesOf(burnNow), kBurning);
             QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
@@ -229,6 +230,7 @@ private slots:
         });
         // The first window's stopped burn may still be ending: its finish
         // must neither end the new burn early nor find its source gone.
+        QVERIFY(window_->BurnNowWindow());
         RunSession([&](BurnNowDialog& burnNow) {
             QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
@@ -268,7 +270,6 @@ private slots:
         });
         window_->OnSkinEvent("New");
         AddTracks({"broken.mp3"});
-        ModalWatcher tips;
         RunSession([&](BurnNowDialog& burnNow) {
             QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
@@ -276,7 +277,7 @@ private slots:
                      QString("Nothing was burned: none of the tracks could be written. The disc is still blank."));
             QVERIFY(burnNow.SkippedTracksText().contains("Track 01  \"broken\""));
         });
-        QCOMPARE(tips.seen, QStringList{"BurnNowDialog"});
+        QCOMPARE(seen_, QStringList{"BurnNowDialog"});
     }
 
     // Run with the recorder's options set for one result and the tip expected.
