@@ -1,3 +1,5 @@
+# make run   installs what is missing, builds, starts the windowed program
+#            with the image recorder burning to ~/QuillstarDisc.bin
 # make test  installs what is missing, builds, runs every test
 # make test SANITIZE=address|thread   the engine's tests under a sanitizer
 # make demo  burns a short list of tones to a disc image, without a window
@@ -5,7 +7,7 @@ SANITIZE ?=
 BUILD_DIR := build$(if $(SANITIZE),-$(SANITIZE))
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test demo bench clean
+.PHONY: deps configure build run test demo bench clean
 
 deps:
 	@scripts/install-deps
@@ -17,6 +19,9 @@ configure: deps $(BUILD_DIR)/build.ninja
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/bin/quillstar --image-recorder $(HOME)/QuillstarDisc.bin
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600

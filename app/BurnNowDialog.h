@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace quillstar {
+
+class AudioTrackSource;
+class CDiscWriter;
+class CSerializer;
+
+// The Burn Now window (dialog 133): burns the track list with the disc
+// writer, follows the burn in a status line and a progress bar, stops it on
+// request, and ends with the writer's last text or a tip window. The writer
+// reaches it only through the messages the main window passes on.
+class BurnNowDialog : public QDialog {
+    Q_OBJECT
+public:
+    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent = nullptr);
+    ~BurnNowDialog() override;
+
+    bool IsBurning() const { return burning_; }
+    // A burn was started and its finished message has not come yet; until
+    // then the writer's thread may still read the track source.
+    bool FinishPending() const { return finishPending_; }
+    // The main window lets go of the window while its burn is still ending:
+    // it hides, waits for the finished message and then deletes itself.
+    void Retire();
+    // The "&Burn Now" and "&Stop Burning" buttons.
+    void BurnNow();
+    void StopBurning();
+    // The writer's text and percent, as a progress message shows them.
+    void ShowProgress(const QString& text, int percent);
+    // The main window ends: a running burn is stopped and the window closes.
+    void EndForExit();
+    // The tip for a writer's result (1 to 3), modal over this window; other
+    // results show none.
+    void ShowResultTip(int result);
+
+    QString StatusText() const;
+    QString PercentText() const;
+    int ProgressPosition() const;
+    QString SkippedTracksText() const;
+    QPushButton* BurnNowButton() const { return burnNowButton_; }
+    QPushButton* StopBurningButton() const { return stopButton_; }
+    QPushButton* CloseButton() const { return closeButton_; }
+
+public slots:
+    // Refused while a burn runs, as the greyed "&Close" button is.
+    void reject() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void StartBurn();
+    void OnProgress();
+    void OnStopped();
+    void OnFinished();
+    void ShowSkippedTracks();
+    void SetBurning(bool burning);
+
+    QPushButton* closeButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QPushButton* burnNowButton_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* percent_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* skipped_ = nullptr;
+    CDiscWriter& writer_;
+    std::unique_ptr<AudioTrackSource> source_;
+    const CSerializer& trackList_;
+    bool burning_ = false;
+    bool finishPending_ = false;
+    // "Burn Now" after a stop, while the stopped burn is still ending: the
+    // new burn starts once the old one has finished.
+    bool startOnFinish_ = false;
+    // Set by a stop until the next burn: the stop's text stays up.
+    bool stopped_ = false;
+    bool retired_ = false;
+};
+
+}  // namespace quillstar

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "app/HtmlHelp.h"
+#include "app/MainWindowSetup.h"
+#include "app/Serializer.h"
+#include "browse/BrowserOwner.h"
+#include "browse/BurnListOwner.h"
+#include "platform/MessageTarget.h"
+#include "platform/PostMessage.h"
+
+class QComboBox;
+class QProgressBar;
+
+namespace quillstar {
+
+class BurnList;
+class BurnNowDialog;
+class CDiscWriter;
+class ColorLabel;
+class FileList;
+class FolderTree;
+class SkinControl;
+
+// The program's one window (dialog 102): the folder tree, the file list and
+// the burn list, the file-type and drive choices, the totals line with the
+// capacity bar, and the skin through which the user gives every command. It
+// owns the disc writer and the track list for the whole run and receives
+// the messages the writer and the plug-ins post.
+class MainWindow : public QDialog, public BrowserOwner, public BurnListOwner, public MessageTarget {
+    Q_OBJECT
+public:
+    explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    WindowHandle Handle() const { return handle_; }
+
+    void FolderChosen(const QString& path) override;
+    void RevealFolder(const QString& path) override;
+    int filterIndex() const override { return filterIndex_; }
+    CSerializer& TrackList() override { return trackList_; }
+    void ShowTotals(const QString& text, int barPosition) override;
+    void BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point) override;
+    // Runs on the posting thread: queues the message as an event of the same number.
+    void Deliver(const WindowMessage& message) override;
+
+    // A click on a skin element, by its name in any case; unknown names do nothing.
+    void OnSkinEvent(const QString& name);
+    // A command of the window menu.
+    void SystemCommand(int id);
+    void StartBurnSession();
+    // Help at a context (HELP_CONTEXT) or at the start; false when there is no help.
+    bool WinHelp(int data, int command);
+    // Another start of the program asked for this window.
+    void BringToFront();
+
+    SkinControl* Skin() const { return skin_; }
+    FolderTree* Tree() const { return folderTree_; }
+    FileList* Files() const { return fileList_; }
+    BurnList* Burn() const { return burnList_; }
+    QComboBox* DriveCombo() const { return driveCombo_; }
+    QComboBox* FileTypeCombo() const { return fileTypeCombo_; }
+    QProgressBar* CapacityBar() const { return capacityBar_; }
+    ColorLabel* TotalsLabel() const { return totalsLabel_; }
+    ColorLabel* Mark74Label() const { return mark74_; }
+    ColorLabel* Mark80Label() const { return mark80_; }
+    CDiscWriter* Writer() const { return writer_.get(); }
+    BurnNowDialog* BurnNowWindow() const { return burnNow_.get(); }
+    const HtmlHelp& Help() const { return help_; }
+    // Why drives were left out, told once the window shows; empty when none were.
+    const QString& SkippedDrivesNotice() const { return skippedNotice_; }
+
+public slots:
+    void done(int result) override;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+    QWidget* BuildCapacityGauge(QWidget* parent);
+    void PlaceCapacityMarks();
+    void ConnectSkin();
+    void InitializeWriter();
+    void FillDriveCombo();
+    void OnFileTypeChanged(int index);
+    void OnDriveChanged(int index);
+    void ShowTitleMenu(const QPoint& globalPosition);
+    void ShowAbout();
+    void ShowTip(int tipId);
+    void TellSkippedDrives();
+
+    void AddToList();
+    void DeleteFromList();
+    void PlayTrack();
+    void NewList();
+    void PrintCover();
+    void OpenHelp();
+    void OpenHomepage();
+    void OpenRipper();
+    void Minimize();
+    void Exit();
+
+    MainWindowSetup setup_;
+    CSerializer trackList_;
+    ColorLabel* mark80_ = nullptr;
+    ColorLabel* mark74_ = nullptr;
+    ColorLabel* totalsLabel_ = nullptr;
+    QProgressBar* capacityBar_ = nullptr;
+    QComboBox* driveCombo_ = nullptr;
+    QComboBox* fileTypeCombo_ = nullptr;
+    BurnList* burnList_ = nullptr;
+    FileList* fileList_ = nullptr;
+    FolderTree* folderTree_ = nullptr;
+    QWidget* capacityGauge_ = nullptr;
+    QWidget* tick74_ = nullptr;
+    QWidget* tick80_ = nullptr;
+    SkinControl* skin_ = nullptr;
+    std::unique_ptr<CDiscWriter> writer_;
+    int filterIndex_;
+    std::unique_ptr<BurnNowDialog> burnNow_;
+    // Earlier Burn Now windows whose stopped burns are still ending, oldest
+    // first; each takes the next finished message and then deletes itself.
+    QList<BurnNowDialog*> retired_;
+    HtmlHelp help_;
+    QString skippedNotice_;
+    bool toldSkippedDrives_ = false;
+    WindowHandle handle_ = nullptr;
+};
+
+}  // namespace quillstar

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillstar {
+
+// A CD device the ASPI layer found but left out, and why.
+struct SkippedDrive {
+    std::string device;  // "/dev/sr0", or the image recorder's image path
+    int error = 0;       // errno value of the failure, 0 when none applies
+    std::string reason;
+
+    bool operator==(const SkippedDrive&) const = default;
+};
+
+// What the ASPI layer beside the program left out; nothing when the layer
+// cannot be loaded.
+std::vector<SkippedDrive> SkippedDrivesOfAspiLayer();
+
+}  // namespace quillstar

@@ -1,0 +1,409 @@
+// The main window without a CD writer: its combos, the skin's commands, the
+// window menu, help, the tip for no drives, and the messages it takes.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <cerrno>
+#include <map>
+
+#include "ModalWatcher.h"
+#include "app/AboutDialog.h"
+#include "app/HelpWindow.h"
+#include "app/MainWindow.h"
+#include "app/SkinButton.h"
+#include "app/SkinControl.h"
+#include "app/TipDialog.h"
+#include "browse/BurnList.h"
+#include "browse/FileList.h"
+#include "browse/FolderTree.h"
+#include "controls/ColorLabel.h"
+#include "controls/LinkLabel.h"
+#include "decode/WavOutputEmulator.h"
+#include "platform/PostMessage.h"
+#include "recorder/DiscWriter.h"
+#include "resources/ImageRecorderTexts.h"
+#include "resources/Messages.h"
+
+using namespace quillstar;
+using test::ModalWatcher;
+
+namespace {
+
+void MakeFile(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("data");
+}
+
+QStringList ListedNames(const FileList& list)
+{
+    QStringList names;
+    for (int row = 0; row < list.model()->rowCount(); ++row)
+        names.append(list.model()->index(row, 0).data().toString());
+    return names;
+}
+
+void SelectNames(FileList& list, const QStringList& names)
+{
+    list.selectionModel()->clear();
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+        const QModelIndex index = list.model()->index(row, 0);
+        if (names.contains(index.data().toString()))
+            list.selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        folder_ = std::make_unique<QTemporaryDir>();
+        music_ = folder_->path() + "/";
+        MakeFile(music_ + "one.mp3");
+        MakeFile(music_ + "two.MP3");
+        MakeFile(music_ + "three.wav");
+        opened_.clear();
+        MakeWindow();
+    }
+
+    void cleanup() { window_.reset(); }
+
+    void WithoutAWriterTheDriveComboSaysSo()
+    {
+        QVERIFY(window_->Writer()->IsInitialized());
+        QCOMPARE(window_->Writer()->GetDeviceCount(), 0);
+        QComboBox* drives = window_->DriveCombo();
+        QCOMPARE(drives->count(), 1);
+        QCOMPARE(drives->itemText(0), QString("CD-R/RW drive not found"));
+        QCOMPARE(drives->currentIndex(), 0);
+    }
+
+    void StartsWithAllFilesTheTotalsAndWhiteOnPurpleLabels()
+    {
+        QCOMPARE(window_->windowTitle(), QString("Quillstar Music CD Burner"));
+        QCOMPARE(window_->FileTypeCombo()->count(), 2);
+        QCOMPARE(window_->FileTypeCombo()->itemText(0), QString("MP3 Files {*.mp3}"));
+        QCOMPARE(window_->FileTypeCombo()->itemText(1), QString("All Files {*.*}"));
+        QCOMPARE(window_->FileTypeCombo()->currentIndex(), 1);
+        QCOMPARE(window_->filterIndex(), 1);
+        QCOMPARE(window_->TotalsLabel()->text(), QString("00:00 - 0 Track"));
+        QCOMPARE(window_->Mark74Label()->text(), QString("74min"));
+        QCOMPARE(window_->Mark80Label()->text(), QString("80min"));
+        QCOMPARE(window_->CapacityBar()->maximum(), 100);
+        for (ColorLabel* label : {window_->TotalsLabel(), window_->Mark74Label(), window_->Mark80Label()}) {
+            QCOMPARE(label->LabelTextColor(), QColor(255, 255, 255));
+            QCOMPARE(label->LabelBackColor(), QColor(0x33, 0x00, 0x33));
+        }
+        // The 74-minute mark ends left of the 80-minute one, under the bar.
+        QVERIFY(window_->Mark74Label()->geometry().right() < window_->Mark80Label()->geometry().left());
+        QCOMPARE(window_->Mark80Label()->geometry().right(), window_->CapacityBar()->geometry().right());
+        QCOMPARE(window_->Files()->CurrentFolder(), QString());
+    }
+
+    void TheFileTypeComboListsTheFolderAgain()
+    {
+        window_->FolderChosen(music_);
+        QCOMPARE(ListedNames(*window_->Files()), (QStringList{"..", "one.mp3", "three.wav", "two.MP3"}));
+        window_->FileTypeCombo()->setCurrentIndex(0);
+        QCOMPARE(window_->filterIndex(), 0);
+        QCOMPARE(window_->Files()->CurrentFolder(), music_);
+        QCOMPARE(ListedNames(*window_->Files()), (QStringList{"..", "one.mp3", "two.MP3"}));
+        window_->FileTypeCombo()->setCurrentIndex(1);
+        QCOMPARE(ListedNames(*window_->Files()), (QStringList{"..", "one.mp3", "three.wav", "two.MP3"}));
+    }
+
+    void AddTakesOnlyAnMp3SelectionAndNewEmptiesTheList()
+    {
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), {"one.mp3", "three.wav"});
+        window_->OnSkinEvent("Add");
+        QCOMPARE(window_->TrackList().GetCount(), 0);
+
+        SelectNames(*window_->Files(), {"one.mp3", "two.MP3"});
+        window_->OnSkinEvent("add");
+        QCOMPARE(window_->TrackList().GetCount(), 2);
+        QCOMPARE(window_->TotalsLabel()->text(), QString("02:32 - 2 Tracks"));
+        QCOMPARE(window_->CapacityBar()->value(), 3);
+
+        window_->Burn()->selectAll();
+        window_->OnSkinEvent("PLAY");
+        QCOMPARE(opened_, QStringList{music_ + "two.MP3"});
+
+        window_->OnSkinEvent("New");
+        QCOMPARE(window_->TrackList().GetCount(), 0);
+        QCOMPARE(window_->Burn()->topLevelItemCount(), 0);
+        QCOMPARE(window_->TotalsLabel()->text(), QString("00:00 - 0 Track"));
+        QCOMPARE(window_->CapacityBar()->value(), 0);
+    }
+
+    void DelRemovesTheSelectedTracks()
+    {
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), {"one.mp3", "two.MP3"});
+        window_->OnSkinEvent("Add");
+        window_->Burn()->setCurrentItem(window_->Burn()->topLevelItem(0));
+        window_->OnSkinEvent("del");
+        QCOMPARE(window_->TrackList().GetCount(), 1);
+        QCOMPARE(window_->TrackList().Tracks().front().title, std::string("two"));
+    }
+
+    void BurnNowWithoutADriveShowsTip151EvenForAnEmptyList()
+    {
+        ModalWatcher watcher([this](QWidget* modal) {
+            if (auto* tip = qobject_cast<TipDialog*>(modal)) {
+                tipText_ = tip->Text();
+                emailTarget_ = tip->EmailLink() ? tip->EmailLink()->Url() : QString();
+            }
+            return false;
+        });
+        QCOMPARE(window_->TrackList().GetCount(), 0);
+        window_->OnSkinEvent("BURNNOW");
+        QCOMPARE(watcher.seen, QStringList{"Tip151"});
+        QCOMPARE(watcher.titles, QStringList{"Tip - No CD-R/RW Drives"});
+        QCOMPARE(window_->BurnNowWindow(), nullptr);
+        QVERIFY(tipText_.startsWith("         Sorry, no CD-R/RW drives can be found on your computer"));
+        QVERIFY(tipText_.contains("supported by this software, please email us with"));
+        QVERIFY(tipText_.contains(QDir::homePath() + "/QuillstarDrive.txt so that we can support your CD-R/RW drive"));
+        QVERIFY(!tipText_.contains("C:\\"));
+        QVERIFY(emailTarget_.startsWith("mailto:"));
+
+        // With files in the list the tip is the same.
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), {"one.mp3"});
+        window_->OnSkinEvent("Add");
+        window_->OnSkinEvent("BurnNow");
+        QCOMPARE(watcher.seen, (QStringList{"Tip151", "Tip151"}));
+    }
+
+    void UnknownNamesDoNothing()
+    {
+        ModalWatcher watcher;
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), {"one.mp3"});
+        for (const char* name : {"Burn", "", "BurnNow ", "About", "Load", "Save", "Minimize"})
+            window_->OnSkinEvent(name);
+        QTest::qWait(50);
+        QVERIFY(watcher.seen.isEmpty());
+        QCOMPARE(window_->TrackList().GetCount(), 0);
+        QVERIFY(!(window_->windowState() & Qt::WindowMinimized));
+        QVERIFY(window_->isVisible());
+        QVERIFY(opened_.isEmpty());
+        // A CD info file is neither loaded nor saved yet: the buttons are greyed.
+        QVERIFY(!window_->Skin()->Element("Load")->isEnabled());
+        QVERIFY(!window_->Skin()->Element("Save")->isEnabled());
+    }
+
+    void TheSkinsClicksReachTheWindow()
+    {
+        QTest::mouseClick(window_->Skin()->Element("Homepage"), Qt::LeftButton);
+        QCOMPARE(urls_, QList<QUrl>{QUrl("https://quillstar.example/")});
+        window_->OnSkinEvent("mp3ripper");
+        QCOMPARE(urls_.size(), 2);
+        QVERIFY(urls_.back().isLocalFile());
+        QCOMPARE(QFileInfo(urls_.back().toLocalFile()).fileName(), QString("QuillstarCD&MP3Ripper.exe"));
+        QCOMPARE(QFileInfo(urls_.back().toLocalFile()).path(), QDir::currentPath());
+    }
+
+    void TheWindowMenusAboutIsCommand16()
+    {
+        ModalWatcher watcher([this](QWidget* modal) {
+            if (qobject_cast<AboutDialog*>(modal)) {
+                auto* version = modal->findChild<QLabel*>("VersionLine");
+                aboutVersion_ = version ? version->text() : QString();
+                auto* close = modal->findChild<QPushButton*>("Close");
+                aboutClose_ = close ? close->text() : QString();
+            }
+            return false;
+        });
+        window_->SystemCommand(16);
+        QCOMPARE(watcher.seen, QStringList{"AboutDialog"});
+        QCOMPARE(aboutVersion_, QString("Quillstar Music CD Burner 2.5.0.0"));
+        QCOMPARE(aboutClose_, QString("&Close"));
+        window_->SystemCommand(31);
+        QCOMPARE(watcher.seen.size(), 2);
+        window_->SystemCommand(32);
+        window_->SystemCommand(15);
+        QTest::qWait(30);
+        QCOMPARE(watcher.seen.size(), 2);
+        window_->OnSkinEvent("title");
+        QCOMPARE(watcher.seen.size(), 3);
+
+        // The title band's menu carries the same command.
+        QTimer::singleShot(50, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction* action : menu->actions()) {
+                if (action->data().toInt() == 16) {
+                    QCOMPARE(action->text(), QString("About Quillstar Music CD Burner (&A)..."));
+                    menu->setActiveAction(action);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                }
+            }
+        });
+        emit window_->Skin()->TitleMenuRequested(window_->mapToGlobal(QPoint(20, 10)));
+        QCOMPARE(watcher.seen, (QStringList{"AboutDialog", "AboutDialog", "AboutDialog", "AboutDialog"}));
+    }
+
+    void HelpOpensTheHelpFileAtItsContext()
+    {
+        window_->OnSkinEvent("Help");
+        HelpWindow* help = window_->Help().Window();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->Browser()->source().fragment(), QString("context-131174"));
+        QCOMPARE(help->Browser()->source().toLocalFile(), helpFile_);
+        QVERIFY(help->Browser()->toPlainText().contains("The main window"));
+        // Scrolled down to the anchor, which is not at the top of the page.
+        QVERIFY(help->Browser()->verticalScrollBar()->value() > 0);
+        QVERIFY(window_->WinHelp(0, 0));
+        QCOMPARE(help->Browser()->source().fragment(), QString());
+    }
+
+    void AMissingHelpFileIsLookedForOnce()
+    {
+        window_.reset();
+        const QString missing = folder_->path() + "/no-help.html";
+        MakeWindow(missing);
+        QVERIFY(!window_->WinHelp(131174, 1));
+        QFile::copy(helpFile_, missing);
+        QVERIFY(!window_->WinHelp(131174, 1));
+        QCOMPARE(window_->Help().Window(), nullptr);
+    }
+
+    void MinAndExit()
+    {
+        window_->OnSkinEvent("Min");
+        QTRY_VERIFY(window_->windowState() & Qt::WindowMinimized);
+        window_->BringToFront();
+        QTRY_VERIFY(!(window_->windowState() & Qt::WindowMinimized));
+        QVERIFY(window_->isVisible());
+
+        QSignalSpy finished(window_.get(), &QDialog::finished);
+        window_->OnSkinEvent("EXIT");
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toInt(), 1);
+        QVERIFY(!window_->isVisible());
+    }
+
+    void EscapeEndsTheWindowButEnterDoesNot()
+    {
+        QSignalSpy finished(window_.get(), &QDialog::finished);
+        window_->Tree()->setFocus();
+        QTest::keyClick(window_->Tree(), Qt::Key_Return);
+        QTest::keyClick(window_.get(), Qt::Key_Enter);
+        QCOMPARE(finished.count(), 0);
+        QTest::keyClick(window_->Tree(), Qt::Key_Escape);
+        QCOMPARE(finished.count(), 1);
+    }
+
+    void CdCoverOpensThePrintWindowOnTheTrackList()
+    {
+        ModalWatcher watcher;
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), {"one.mp3"});
+        window_->OnSkinEvent("Add");
+        window_->OnSkinEvent("cdcover");
+        QCOMPARE(watcher.titles, QStringList{"Quillstar Print Now"});
+    }
+
+    void ThePluginsEndOfFileNoticeStopsThePlugins()
+    {
+        WavOutputEmulator::Instance().PrepareForPlay();
+        QVERIFY(!WavOutputEmulator::Instance().IsStopped());
+        QVERIFY(PostMessage(window_->Handle(), msg::WM_PLUGIN_EOF, 7, 9));
+        QTRY_VERIFY(WavOutputEmulator::Instance().IsStopped());
+        WavOutputEmulator::Instance().PrepareForPlay();
+        // Burn messages go nowhere while no Burn Now window exists.
+        for (uint32_t message : {msg::WM_BURN_PROGRESS, msg::WM_BURN_STOPPED, msg::WM_BURN_FINISHED})
+            QVERIFY(PostMessage(window_->Handle(), message));
+        QTest::qWait(20);
+        QVERIFY(!WavOutputEmulator::Instance().IsStopped());
+    }
+
+    void DrivesLeftOutForWantOfPermissionAreExplained()
+    {
+        window_.reset();
+        skipped_ = {{"/dev/sr0", EACCES, "cannot open: Permission denied"}};
+        ModalWatcher watcher([this](QWidget* modal) {
+            if (auto* tip = qobject_cast<TipDialog*>(modal))
+                tipText_ = tip->Text();
+            return false;
+        });
+        MakeWindow();
+        // Told once, when the window first shows, without waiting for an answer.
+        QTRY_COMPARE(watcher.seen, QStringList{"SkippedDrives"});
+        QVERIFY(window_->SkippedDrivesNotice().contains("/dev/sr0: cannot open: Permission denied"));
+        QVERIFY(window_->SkippedDrivesNotice().contains("\"cdrom\" group"));
+        QVERIFY(window_->SkippedDrivesNotice().contains("sudo adduser "));
+        window_->hide();
+        window_->show();
+        window_->OnSkinEvent("BurnNow");
+        QCOMPARE(watcher.seen, (QStringList{"SkippedDrives", "Tip151"}));
+        QVERIFY(tipText_.contains("sudo adduser "));
+
+        window_.reset();
+        skipped_ = {{"/home/ann/x/disc.bin", ENOENT, "cannot write into /home/ann/x: No such file or directory"}};
+        MakeWindow();
+        QVERIFY(window_->SkippedDrivesNotice().contains("/home/ann/x/disc.bin"));
+        QVERIFY(!window_->SkippedDrivesNotice().contains("cdrom"));
+    }
+
+private:
+    void MakeWindow(const QString& helpFile = {})
+    {
+        MainWindowSetup setup;
+        setup.helpFile = helpFile.isEmpty() ? helpFile_ : helpFile;
+        setup.drives = [this] { return QStringList{folder_->path()}; };
+        setup.probe = [](const std::string& path) { return path.find("one") != std::string::npos ? 61 : 89; };
+        setup.openFile = [this](const QString& path) {
+            opened_.append(path);
+            return true;
+        };
+        setup.openUrl = [this](const QUrl& url) {
+            urls_.append(url);
+            return false;
+        };
+        setup.skippedDrives = [this] { return skipped_; };
+        window_ = std::make_unique<MainWindow>(std::move(setup));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    const QString helpFile_ = QCoreApplication::applicationDirPath() + "/quillstar.html";
+    std::unique_ptr<QTemporaryDir> folder_;
+    QString music_;
+    std::unique_ptr<MainWindow> window_;
+    QStringList opened_;
+    QList<QUrl> urls_;
+    std::vector<SkippedDrive> skipped_;
+    QString tipText_;
+    QString emailTarget_;
+    QString aboutVersion_;
+    QString aboutClose_;
+};
+
+int main(int argc, char** argv)
+{
+    // No real drive and no image recorder: the ASPI layer finds nothing.
+    qputenv(aspi::kDrivesVariable, "");
+    qunsetenv(aspi::kImageRecorderVariable);
+    QApplication application(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainWindowTest.moc"
