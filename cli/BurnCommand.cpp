@@ -80,7 +80,10 @@ bool BurnCommand::BuildTrackList()
     }
     for (const std::string& file : options_.files) {
         const std::string name = std::filesystem::path(file).filename().string();
-        trackList_.AddTrackInfo(BurnListModel::TitleFromName(name), FileSeconds(file), file);
+        // Only --show prints the times; a burn times every file again as it
+        // fills the track source, so it is not timed twice.
+        const int seconds = options_.show ? FileSeconds(file) : 0;
+        trackList_.AddTrackInfo(BurnListModel::TitleFromName(name), seconds, file);
     }
     if (trackList_.GetCount() == 0)
         return Fail("the list \"" + options_.listFile + "\" holds no tracks");
