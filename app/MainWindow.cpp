@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -21,6 +23,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/BurnNowDialog.h"
+#include "app/FileDialogEx.h"
 #include "app/SkinControl.h"
 #include "app/TipDialog.h"
 #include "browse/BurnList.h"
@@ -35,6 +38,7 @@
 #include "resources/BurnListControlTexts.h"
 #include "resources/BurnListTexts.h"
 #include "resources/BurnSessionTexts.h"
+#include "resources/InfoFileTexts.h"
 #include "resources/MainWindowTexts.h"
 #include "resources/Messages.h"
 
@@ -254,9 +258,6 @@ void MainWindow::ConnectSkin()
 {
     connect(skin_, &SkinControl::ElementClicked, this, &MainWindow::OnSkinEvent);
     connect(skin_, &SkinControl::TitleMenuRequested, this, &MainWindow::ShowTitleMenu);
-    // A CD info file is neither loaded nor saved yet.
-    skin_->SetElementEnabled(QStringLiteral("Load"), false);
-    skin_->SetElementEnabled(QStringLiteral("Save"), false);
 }
 
 void MainWindow::InitializeWriter()
@@ -353,6 +354,8 @@ void MainWindow::OnSkinEvent(const QString& name)
         {"Del", &MainWindow::DeleteFromList},
         {"Play", &MainWindow::PlayTrack},
         {"New", &MainWindow::NewList},
+        {"Load", &MainWindow::LoadList},
+        {"Save", &MainWindow::SaveList},
         {"BurnNow", &MainWindow::StartBurnSession},
         {"CDCover", &MainWindow::PrintCover},
         {"Help", &MainWindow::OpenHelp},
@@ -390,6 +393,58 @@ void MainWindow::NewList()
 {
     burnList_->ClearAll();
     trackList_.RemoveAll();
+}
+
+// The track list is replaced only by a file that loaded whole; a damaged
+// one leaves the burn list as it was and says what was wrong.
+void MainWindow::LoadList()
+{
+    CFileDialogEx dialog(true, QString(), QString(), infofile::OFN_HIDEREADONLY | infofile::OFN_OVERWRITEPROMPT,
+                         QString::fromUtf8(infofile::kFilter), this);
+    if (dialog.DoModal() != infofile::IDOK)
+        return;
+    const std::string error = trackList_.LoadFile(QFile::encodeName(dialog.GetPathName()).toStdString());
+    if (!error.empty()) {
+        ShowInfoFileError(infofile::kLoadCaption, error);
+        return;
+    }
+    burnList_->LoadFromTrackList();
+}
+
+void MainWindow::SaveList()
+{
+    if (burnList_->topLevelItemCount() == 0)
+        return;
+    burnList_->SyncTrackList();
+    CFileDialogEx dialog(false, QString(), QString(), infofile::OFN_HIDEREADONLY | infofile::OFN_OVERWRITEPROMPT,
+                         QString::fromUtf8(infofile::kFilter), this);
+    if (dialog.DoModal() != infofile::IDOK)
+        return;
+    const QString chosen = dialog.GetPathName();
+    const QString path = QFile::decodeName(InfoFilePathFor(QFile::encodeName(chosen).toStdString()).c_str());
+    if (path != chosen && QFileInfo::exists(path) && !ConfirmReplace(path))
+        return;
+    const std::string error = trackList_.SaveFile(QFile::encodeName(path).toStdString());
+    if (!error.empty())
+        ShowInfoFileError(infofile::kSaveCaption, error);
+}
+
+bool MainWindow::ConfirmReplace(const QString& path)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(infofile::kSaveCaption),
+                    QString::fromUtf8(infofile::kReplaceQuestion).arg(QDir::toNativeSeparators(path)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QString::fromLatin1(infofile::kReplaceObjectName));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void MainWindow::ShowInfoFileError(const char* caption, const std::string& error)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption), QString::fromStdString(error),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QString::fromLatin1(infofile::kErrorObjectName));
+    box.exec();
 }
 
 void MainWindow::PrintCover()

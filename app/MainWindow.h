@@ -102,6 +102,10 @@ private:
     void DeleteFromList();
     void PlayTrack();
     void NewList();
+    void LoadList();
+    void SaveList();
+    bool ConfirmReplace(const QString& path);
+    void ShowInfoFileError(const char* caption, const std::string& error);
     void PrintCover();
     void OpenHelp();
     void OpenHomepage();

@@ -4,9 +4,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 
 #include <unistd.h>
+
+#include "resources/InfoFileTexts.h"
 
 namespace quillstar {
 namespace {
@@ -122,6 +125,12 @@ std::string CSerializer::SaveFile(const std::string& path) const
     const int reason = error != 0 ? error : errno;
     std::remove(temporary.c_str());
     return Describe(path, "cannot be written: " + std::string(std::strerror(reason)));
+}
+
+std::string InfoFilePathFor(const std::string& chosen)
+{
+    const std::string_view extension = infofile::kExtension;
+    return chosen.ends_with(extension) ? chosen : chosen + std::string(extension);
 }
 
 }  // namespace quillstar

@@ -37,4 +37,9 @@ private:
     std::vector<TrackInfo> tracks_;
 };
 
+// The file a save writes for the name the user chose: the name itself when
+// it ends exactly in ".tlm" (case counts), else the name with ".tlm" added,
+// so song.TLM is saved as song.TLM.tlm.
+std::string InfoFilePathFor(const std::string& chosen);
+
 }  // namespace quillstar

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 
 #include "ModalWatcher.h"
 #include "app/AboutDialog.h"
+#include "app/FileDialogEx.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/SkinButton.h"
@@ -30,6 +32,7 @@
 #include "decode/WavOutputEmulator.h"
 #include "platform/PostMessage.h"
 #include "recorder/DiscWriter.h"
+#include "resources/BurnListControlTexts.h"
 #include "resources/ImageRecorderTexts.h"
 #include "resources/Messages.h"
 
@@ -161,6 +164,133 @@ private slots:
         QCOMPARE(window_->TrackList().Tracks().front().title, std::string("two"));
     }
 
+    void SavedListsLoadBackWithTheirEditedTitles()
+    {
+        AddBothFiles();
+        QVERIFY(window_->Burn()->ChangeTitle(0, "First song"));
+        const QString totals = window_->TotalsLabel()->text();
+        {
+            InfoFileDialogs dialogs({music_ + "mylist"});
+            window_->OnSkinEvent("Save");
+            QCOMPARE(dialogs.watcher.seen, QStringList{"CFileDialogEx"});
+        }
+        QVERIFY(QFileInfo::exists(music_ + "mylist.tlm"));
+        QVERIFY(!QFileInfo::exists(music_ + "mylist"));
+        const std::vector<TrackInfo> saved = window_->TrackList().Tracks();
+        QCOMPARE(saved.front().title, std::string("First song"));
+
+        window_->OnSkinEvent("New");
+        InfoFileDialogs dialogs({music_ + "mylist.tlm"});
+        window_->OnSkinEvent("Load");
+        QCOMPARE(window_->TrackList().Tracks(), saved);
+        QCOMPARE(BurnTitles(), (QStringList{"First song", "two"}));
+        QCOMPARE(window_->TotalsLabel()->text(), totals);
+    }
+
+    void SavingNamesTheFileAndAsksBeforeReplacingOne()
+    {
+        AddBothFiles();
+        // A name ending in ".tlm" is kept; the dialog itself asks about replacing it.
+        WriteListFile(music_ + "mylist.tlm", {{1, "old", "/old.mp3"}});
+        {
+            InfoFileDialogs dialogs({music_ + "mylist.tlm"}, QMessageBox::Yes);
+            window_->OnSkinEvent("Save");
+        }
+        QCOMPARE(ListInFile(music_ + "mylist.tlm").GetCount(), 2);
+        QVERIFY(!QFileInfo::exists(music_ + "mylist.tlm.saving"));
+
+        // Other endings get ".tlm", case and all; the file that name makes is
+        // asked about too, and a "No" keeps it.
+        {
+            InfoFileDialogs dialogs({music_ + "song.TLM"});
+            window_->OnSkinEvent("Save");
+        }
+        QVERIFY(QFileInfo::exists(music_ + "song.TLM.tlm"));
+        QVERIFY(!QFileInfo::exists(music_ + "song.TLM"));
+        WriteListFile(music_ + "mylist.tlm", {{1, "old", "/old.mp3"}});
+        {
+            InfoFileDialogs dialogs({music_ + "mylist"}, QMessageBox::No);
+            window_->OnSkinEvent("Save");
+            QCOMPARE(dialogs.watcher.seen, (QStringList{"CFileDialogEx", "InfoFileReplace"}));
+        }
+        QCOMPARE(ListInFile(music_ + "mylist.tlm").GetCount(), 1);
+        {
+            InfoFileDialogs dialogs({music_ + "mylist"}, QMessageBox::Yes);
+            window_->OnSkinEvent("Save");
+        }
+        QCOMPARE(ListInFile(music_ + "mylist.tlm").GetCount(), 2);
+    }
+
+    void AnEmptyListOrACancelSavesNothing()
+    {
+        {
+            InfoFileDialogs dialogs({music_ + "empty"});
+            window_->OnSkinEvent("Save");
+            QTest::qWait(50);
+            QVERIFY(dialogs.watcher.seen.isEmpty());
+        }
+        AddBothFiles();
+        InfoFileDialogs dialogs({});
+        window_->OnSkinEvent("Save");
+        QCOMPARE(dialogs.watcher.seen, QStringList{"CFileDialogEx"});
+        QCOMPARE(QDir(music_).entryList(QDir::Files).size(), 3);
+    }
+
+    void LoadedTracksKeepTheirStoredTimesWhenTheirFilesAreGone()
+    {
+        WriteListFile(music_ + "gone.tlm", {{225, "Gone one", "/nowhere/one.mp3"}, {10, "Gone two", "/nowhere/two.mp3"}});
+        InfoFileDialogs dialogs({music_ + "gone.tlm"});
+        window_->OnSkinEvent("Load");
+        QCOMPARE(BurnTitles(), (QStringList{"Gone one", "Gone two"}));
+        QCOMPARE(window_->TrackList().Tracks()[0].seconds, 225);
+        QCOMPARE(window_->TrackList().Tracks()[1].seconds, 10);
+        QCOMPARE(window_->TotalsLabel()->text(),
+                 QString::fromStdString(BurnListModel::Totals(window_->TrackList()).text));
+    }
+
+    void ADamagedFileIsNamedAndTheListStaysAsItWas()
+    {
+        AddBothFiles();
+        QFile damaged(music_ + "damaged.tlm");
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("\x03\x00\x00\x00\x01\x61", 6));
+        damaged.close();
+        QString message;
+        {
+            InfoFileDialogs dialogs({music_ + "damaged.tlm"}, QMessageBox::Ok, &message);
+            window_->OnSkinEvent("Load");
+            QCOMPARE(dialogs.watcher.seen, (QStringList{"CFileDialogEx", "InfoFileError"}));
+        }
+        QVERIFY(message.contains(music_ + "damaged.tlm"));
+        QVERIFY(message.contains("damaged"));
+        QCOMPARE(BurnTitles(), (QStringList{"one", "two"}));
+        QCOMPARE(window_->TrackList().GetCount(), 2);
+
+        // Four zero bytes are an empty list.
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(4, '\0'));
+        damaged.close();
+        InfoFileDialogs again({music_ + "damaged.tlm"});
+        window_->OnSkinEvent("Load");
+        QCOMPARE(window_->Burn()->topLevelItemCount(), 0);
+        QCOMPARE(window_->TotalsLabel()->text(), QString("00:00 - 0 Track"));
+    }
+
+    void TheFileDialogsFilterAndResults()
+    {
+        QCOMPARE(CFileDialogEx::NameFilters("Quillstar CD Info File {*.tlm}|*.tlm|"),
+                 QStringList{"Quillstar CD Info File {*.tlm} (*.tlm)"});
+        QCOMPARE(CFileDialogEx::NameFilters("Music|*.mp3;*.wav|All|*.*||"),
+                 (QStringList{"Music (*.mp3 *.wav)", "All (*.*)"}));
+        CFileDialogEx dialog(true, {}, {}, 6, "Quillstar CD Info File {*.tlm}|*.tlm|", window_.get());
+        QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
+        QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        QTimer::singleShot(50, &dialog, &QDialog::reject);
+        QCOMPARE(dialog.DoModal(), 2);
+        QCOMPARE(dialog.GetPathName(), QString());
+        QVERIFY(window_->isEnabled());
+    }
+
     void BurnNowWithoutADriveShowsTip151EvenForAnEmptyList()
     {
         ModalWatcher watcher([this](QWidget* modal) {
@@ -194,7 +324,7 @@ private slots:
         ModalWatcher watcher;
         window_->FolderChosen(music_);
         SelectNames(*window_->Files(), {"one.mp3"});
-        for (const char* name : {"Burn", "", "BurnNow ", "About", "Load", "Save", "Minimize"})
+        for (const char* name : {"Burn", "", "BurnNow ", "About", "Minimize"})
             window_->OnSkinEvent(name);
         QTest::qWait(50);
         QVERIFY(watcher.seen.isEmpty());
@@ -202,9 +332,6 @@ private slots:
         QVERIFY(!(window_->windowState() & Qt::WindowMinimized));
         QVERIFY(window_->isVisible());
         QVERIFY(opened_.isEmpty());
-        // A CD info file is neither loaded nor saved yet: the buttons are greyed.
-        QVERIFY(!window_->Skin()->Element("Load")->isEnabled());
-        QVERIFY(!window_->Skin()->Element("Save")->isEnabled());
     }
 
     void TheSkinsClicksReachTheWindow()
@@ -363,6 +490,66 @@ private slots:
     }
 
 private:
+    // Answers each file dialog with the next path (cancels when none is
+    // left), message boxes with the given button, and keeps their texts.
+    struct InfoFileDialogs {
+        InfoFileDialogs(QStringList paths, QMessageBox::StandardButton answer = QMessageBox::Ok,
+                        QString* message = nullptr)
+            : watcher([this, paths, answer, message](QWidget* modal) mutable {
+                  if (auto* dialog = qobject_cast<CFileDialogEx*>(modal)) {
+                      if (paths.isEmpty())
+                          return false;
+                      const QFileInfo path(paths.takeFirst());
+                      dialog->setDirectory(path.path());
+                      // The name box has the focus, so it is typed into as the user would.
+                      dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path.fileName());
+                      static_cast<QDialog*>(dialog)->accept();
+                      return true;
+                  }
+                  if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                      if (message)
+                          *message = box->text();
+                      box->button(answer)->click();
+                      return true;
+                  }
+                  return false;
+              })
+        {
+        }
+        ModalWatcher watcher;
+    };
+
+    void AddBothFiles()
+    {
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), {"one.mp3", "two.MP3"});
+        window_->OnSkinEvent("Add");
+        QCOMPARE(window_->Burn()->topLevelItemCount(), 2);
+    }
+
+    QStringList BurnTitles() const
+    {
+        QStringList titles;
+        for (int row = 0; row < window_->Burn()->topLevelItemCount(); ++row)
+            titles.append(window_->Burn()->topLevelItem(row)->text(burnlist::kTitleColumn));
+        return titles;
+    }
+
+    static void WriteListFile(const QString& path, const std::vector<TrackInfo>& tracks)
+    {
+        CSerializer list;
+        for (const TrackInfo& track : tracks)
+            list.AddTrackInfo(track.title, track.seconds, track.path);
+        QCOMPARE(list.SaveFile(path.toStdString()), std::string());
+    }
+
+    static CSerializer ListInFile(const QString& path)
+    {
+        CSerializer list;
+        list.LoadFile(path.toStdString());
+        return list;
+    }
+
     void MakeWindow(const QString& helpFile = {})
     {
         MainWindowSetup setup;
