@@ -3,11 +3,14 @@
 # make test  installs what is missing, builds, runs every test
 # make test SANITIZE=address|thread   the engine's tests under a sanitizer
 # make demo  burns a short list of tones to a disc image, without a window
+# make fuzz  feeds random CD info files to the loader for FUZZ_SECONDS
+#            (600) with clang's libFuzzer; new finds go to build-fuzz/corpus
 SANITIZE ?=
 BUILD_DIR := build$(if $(SANITIZE),-$(SANITIZE))
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
 
-.PHONY: deps configure build run test demo bench clean
+.PHONY: deps configure build run test demo bench fuzz clean
 
 deps:
 	@scripts/install-deps
@@ -36,5 +39,13 @@ bench: build
 	@missed=""; for b in $(BUILD_DIR)/bin/bench-*; do echo "== $$b"; $$b || missed="$$missed $$(basename $$b)"; done; \
 	if [ -n "$$missed" ]; then echo "missed their goal:$$missed"; exit 1; fi
 
+fuzz:
+	@scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUILLSTAR_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) --target fuzz-list-file
+	mkdir -p build-fuzz/corpus
+	build-fuzz/bin/fuzz-list-file -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	  build-fuzz/corpus fuzz/corpus/list-file
+
 clean:
-	rm -rf build build-address build-thread
+	rm -rf build build-address build-thread build-fuzz

@@ -44,10 +44,11 @@ int MpegPlayback::Play(const char* path)
         return 1;
     }
     blockAlign_ = format_.channels * kBitsPerSample / 8;
-    int64_t frames = 0;
-    MpegFormat scanned;
-    const bool measured = MpegFile::MeasureFrames(path, frames, scanned);
-    lengthMs_ = measured ? MpegFile::FramesToMilliseconds(frames, scanned.sampleRate) : 0;
+    {
+        std::lock_guard lock(lengthMutex_);
+        path_ = path;
+        lengthMs_.reset();
+    }
     framesWritten_ = 0;
     firstBurst_ = burstCount_ = 0;
     reportedBitRate_ = 0;
@@ -102,6 +103,18 @@ bool MpegPlayback::IsPaused() const
 {
     std::lock_guard lock(mutex_);
     return paused_;
+}
+
+int MpegPlayback::LengthMs()
+{
+    std::lock_guard lock(lengthMutex_);
+    if (!lengthMs_ && !path_.empty()) {
+        int64_t frames = 0;
+        MpegFormat scanned;
+        const bool measured = MpegFile::MeasureFrames(path_, frames, scanned);
+        lengthMs_ = measured ? MpegFile::FramesToMilliseconds(frames, scanned.sampleRate) : 0;
+    }
+    return lengthMs_.value_or(0);
 }
 
 int MpegPlayback::OutputTimeMs() const

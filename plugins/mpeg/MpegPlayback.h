@@ -4,6 +4,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,8 +33,10 @@ public:
     void Pause();
     void UnPause();
     bool IsPaused() const;
-    // The exact decoded length, from a scan of every frame at Play.
-    int LengthMs() const { return lengthMs_.load(); }
+    // The exact decoded length, from a scan of every frame the first time
+    // it is asked for. The scan reads the file on the caller's thread while
+    // the decoding thread goes on, rather than hold up the start of Play.
+    int LengthMs();
     // How far the PCM handed to the output reaches.
     int OutputTimeMs() const;
     void SetOutputTime(int milliseconds);
@@ -62,7 +66,9 @@ private:
     bool paused_ = false;
     int seekToMs_ = -1;
 
-    std::atomic<int> lengthMs_{0};
+    std::mutex lengthMutex_;
+    std::string path_;
+    std::optional<int> lengthMs_;
     std::atomic<int64_t> framesWritten_{0};
 
     // Decoding thread only: decoded PCM not yet written, a ring of bursts
