@@ -211,8 +211,9 @@ MpegPlayback::WriteResult MpegPlayback::WritePending()
         return WriteResult::Refused;
     burst.start += bytes;
     if (burst.start == burst.end) {
-        firstBurst_ = (firstBurst_ + 1) % bursts_.size();
-        --burstCount_;
+        // With nothing left over the next burst reuses the first buffer,
+        // which is still in the cache, rather than the next one in the ring.
+        firstBurst_ = --burstCount_ == 0 ? 0 : (firstBurst_ + 1) % bursts_.size();
     }
     return WriteResult::Written;
 }
