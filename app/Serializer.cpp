@@ -41,6 +41,17 @@ int WriteDurably(const std::string& path, const std::string& bytes)
     return error;
 }
 
+// A file that replaces an older one keeps who may read it.
+int KeepPermissionsOf(const std::string& old, const std::string& replacement)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(old, error);
+    if (error || !std::filesystem::exists(status))
+        return 0;
+    std::filesystem::permissions(replacement, status.permissions(), error);
+    return error.value();
+}
+
 }  // namespace
 
 int CSerializer::AddTrackInfo(const std::string& title, int seconds, const std::string& path)
@@ -119,7 +130,9 @@ std::string CSerializer::SaveFile(const std::string& path) const
     Archive archive;
     Store(archive);
     const std::string temporary = path + ".saving";
-    const int error = WriteDurably(temporary, archive.Bytes());
+    int error = WriteDurably(temporary, archive.Bytes());
+    if (error == 0)
+        error = KeepPermissionsOf(path, temporary);
     if (error == 0 && std::rename(temporary.c_str(), path.c_str()) == 0)
         return {};
     const int reason = error != 0 ? error : errno;

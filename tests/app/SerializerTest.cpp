@@ -145,6 +145,17 @@ TEST_F(TempFolder, AFailedSaveKeepsTheOldFile)
     EXPECT_EQ(loaded.GetCount(), 1);
 }
 
+TEST_F(TempFolder, AReplacedFileKeepsItsPermissions)
+{
+    CSerializer list;
+    list.AddTrackInfo("Private", 1, "/private.mp3");
+    const std::string path = (folder_ / "private.tlm").string();
+    ASSERT_EQ(list.SaveFile(path), "");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_EQ(list.SaveFile(path), "");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(TempFolder, LoadErrorsNameTheFileAndTheReason)
 {
     CSerializer list;
