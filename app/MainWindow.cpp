@@ -399,11 +399,10 @@ void MainWindow::NewList()
 // one leaves the burn list as it was and says what was wrong.
 void MainWindow::LoadList()
 {
-    CFileDialogEx dialog(true, QString(), QString(), infofile::OFN_HIDEREADONLY | infofile::OFN_OVERWRITEPROMPT,
-                         QString::fromUtf8(infofile::kFilter), this);
-    if (dialog.DoModal() != infofile::IDOK)
+    const QString chosen = AskForInfoFile(true);
+    if (chosen.isEmpty())
         return;
-    const std::string error = trackList_.LoadFile(QFile::encodeName(dialog.GetPathName()).toStdString());
+    const std::string error = trackList_.LoadFile(QFile::encodeName(chosen).toStdString());
     if (!error.empty()) {
         ShowInfoFileError(infofile::kLoadCaption, error);
         return;
@@ -416,17 +415,22 @@ void MainWindow::SaveList()
     if (burnList_->topLevelItemCount() == 0)
         return;
     burnList_->SyncTrackList();
-    CFileDialogEx dialog(false, QString(), QString(), infofile::OFN_HIDEREADONLY | infofile::OFN_OVERWRITEPROMPT,
-                         QString::fromUtf8(infofile::kFilter), this);
-    if (dialog.DoModal() != infofile::IDOK)
+    const QString chosen = AskForInfoFile(false);
+    if (chosen.isEmpty())
         return;
-    const QString chosen = dialog.GetPathName();
     const QString path = QFile::decodeName(InfoFilePathFor(QFile::encodeName(chosen).toStdString()).c_str());
     if (path != chosen && QFileInfo::exists(path) && !ConfirmReplace(path))
         return;
     const std::string error = trackList_.SaveFile(QFile::encodeName(path).toStdString());
     if (!error.empty())
         ShowInfoFileError(infofile::kSaveCaption, error);
+}
+
+QString MainWindow::AskForInfoFile(bool open)
+{
+    CFileDialogEx dialog(open, QString(), QString(), infofile::OFN_HIDEREADONLY | infofile::OFN_OVERWRITEPROMPT,
+                         QString::fromUtf8(infofile::kFilter), this);
+    return dialog.DoModal() == infofile::IDOK ? dialog.GetPathName() : QString();
 }
 
 bool MainWindow::ConfirmReplace(const QString& path)

@@ -104,6 +104,8 @@ private:
     void NewList();
     void LoadList();
     void SaveList();
+    // The file the user chose to load (open) or save to; empty after a cancel.
+    QString AskForInfoFile(bool open);
     bool ConfirmReplace(const QString& path);
     void ShowInfoFileError(const char* caption, const std::string& error);
     void PrintCover();
