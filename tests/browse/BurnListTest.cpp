@@ -32,9 +32,10 @@ class FakeBurnListOwner : public BurnListOwner {
     totals.append(text);
     bar = barPosition;
   }
-  void BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
+  bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
                  const QPoint& point) override {
     drags.append({source, &list, point});
+    return true;
   }
 
   struct Drag {
