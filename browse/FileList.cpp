@@ -306,16 +306,23 @@ void FileList::OpenFirstSelected() {
 }
 
 void FileList::StartRename() {
-  const int row = FirstSelectedRow();
-  if (row >= 0)
-    edit(model_->index(row, browse::kNameColumn));
+  EditName(FirstSelectedRow());
 }
 
 // Label editing is for the names of files and folders: neither ".." nor a drive.
+bool FileList::NameEditable(const QModelIndex& index) const {
+  return index.isValid() && index.column() == browse::kNameColumn && index.row() != 0 &&
+         !IsDriveList();
+}
+
+void FileList::EditName(int row) {
+  const QModelIndex name = model_->index(row, browse::kNameColumn);
+  if (NameEditable(name))
+    edit(name);
+}
+
 bool FileList::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-  if (index.column() != browse::kNameColumn || index.row() == 0 || IsDriveList())
-    return false;
-  return QTreeView::edit(index, trigger, event);
+  return NameEditable(index) && QTreeView::edit(index, trigger, event);
 }
 
 bool FileList::RenameRow(int row, const QString& newName) {
@@ -409,7 +416,7 @@ void FileList::keyPressEvent(QKeyEvent* event) {
       break;
     case Qt::Key_F2:
       if (const std::vector<int> rows = SelectedRows(); rows.size() == 1)
-        edit(model_->index(rows.front(), browse::kNameColumn));
+        EditName(rows.front());
       break;
     case Qt::Key_Backspace:
       GoToParentFolder();

@@ -94,6 +94,8 @@ class FileList : public QTreeView {
   const FileEntry* EntryOfRow(int row) const;
   int FirstSelectedRow() const;
   bool IsDriveList() const;
+  bool NameEditable(const QModelIndex& index) const;
+  void EditName(int row);
   QString FolderTarget(int row) const;
   void NavigateTo(QString folder);
 
