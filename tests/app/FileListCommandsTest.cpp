@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "../browse/ListInput.h"
 #include "BrowsingWindow.h"
 #include "ModalWatcher.h"
 #include "app/BurnListDragDrop.h"
@@ -24,56 +25,13 @@ using test::ModalWatcher;
 
 namespace {
 
-// What the context menu showed: whether it opened, where, and which of its
-// five commands were enabled. `choose` names a command to pick while it is open.
-struct MenuSeen {
-    bool opened = false;
-    QPoint position;
-    QList<bool> enabled;
-};
+// The commands in menu order.
+enum Command { kAdd, kOpen, kRename, kDelete, kProperties };
 
 MenuSeen OpenMenu(FileList& list, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse,
-                  const char* choose = nullptr)
+                  int choose = -1)
 {
-    MenuSeen seen;
-    auto* menu = list.findChild<QMenu*>(filelist::kFilesListMenuName);
-    QTimer inspector;
-    QObject::connect(&inspector, &QTimer::timeout, [&] {
-        if (!menu->isVisible())
-            return;
-        inspector.stop();
-        seen.position = menu->pos();
-        for (QAction* action : menu->actions()) {
-            if (action->isSeparator())
-                continue;
-            seen.enabled.append(action->isEnabled());
-            if (choose && action->text() == QString::fromUtf8(choose))
-                action->trigger();
-        }
-        menu->close();
-    });
-    QObject::connect(menu, &QMenu::aboutToShow, &inspector, [&] { seen.opened = true; });
-    inspector.start(10);
-    const QPoint at(30, 30);
-    QContextMenuEvent event(reason, at, list.viewport()->mapToGlobal(at));
-    QApplication::sendEvent(reason == QContextMenuEvent::Mouse ? list.viewport() : &list, &event);
-    return seen;
-}
-
-QLineEdit* NameEditor(FileList& list)
-{
-    return list.viewport()->findChild<QLineEdit*>();
-}
-
-// Types a name into the open edit field and presses Enter.
-void TypeName(FileList& list, const QString& text)
-{
-    QLineEdit* editor = NameEditor(list);
-    QVERIFY(editor);
-    editor->clear();
-    QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTest::qWait(20);  // the name is checked once the edit field has closed
+    return OpenMenu(list, filelist::kFilesListMenuName, reason, QPoint(30, 30), choose);
 }
 
 QString Trash()
@@ -120,8 +78,8 @@ private slots:
         QTest::qWait(QApplication::doubleClickInterval() + 100);
         QVERIFY(w_->opened.isEmpty());
         QCOMPARE(w_->Files().CurrentFolder(), w_->Drive() + "/");
-        QVERIFY(!NameEditor(w_->Files()));
-        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, filelist::kOpenText);
+        QVERIFY(!LabelEditor(w_->Files()));
+        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, kOpen);
         QCOMPARE(w_->opened, QStringList{w_->Drive("one.mp3")});
     }
 
@@ -153,8 +111,8 @@ private slots:
         w_->Select({w_->Drive()});
         QCOMPARE(OpenMenu(w_->Files()).enabled, (Enabled{false, true, false, false, true}));
         QTest::keyClick(&w_->Files(), Qt::Key_F2);
-        QVERIFY(!NameEditor(w_->Files()));
-        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, browse::kPropertiesText);
+        QVERIFY(!LabelEditor(w_->Files()));
+        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, kProperties);
         auto* properties = w_->window->findChild<PropertiesDialog*>();
         QVERIFY(properties);
         QCOMPARE(properties->windowTitle(), QString("Drive Properties"));
@@ -164,10 +122,10 @@ private slots:
         QCOMPARE(OpenMenu(w_->Files()).enabled, (Enabled{false, true, false, false, false}));
         w_->Select({"one.mp3", "three.wav"});
         QCOMPARE(OpenMenu(w_->Files()).enabled, (Enabled{false, true, true, true, true}));
-        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, filelist::kAddToListText);
+        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, kAdd);
         w_->Select({"one.mp3", "two.mp3"});
         QCOMPARE(OpenMenu(w_->Files()).enabled, (Enabled{true, true, true, true, true}));
-        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, filelist::kAddToListText);
+        OpenMenu(w_->Files(), QContextMenuEvent::Mouse, kAdd);
         QCOMPARE(w_->TrackTitles(), (QStringList{"one", "two"}));
     }
 
@@ -242,25 +200,25 @@ private slots:
         w_->Browse(w_->Drive());
         w_->Select({"one.mp3", "two.mp3"});
         QTest::keyClick(&w_->Files(), Qt::Key_F2);
-        QVERIFY(!NameEditor(w_->Files()));
+        QVERIFY(!LabelEditor(w_->Files()));
 
         w_->Select({"one.mp3"});
         const int row = w_->RowOf("one.mp3");
         QTest::keyClick(&w_->Files(), Qt::Key_F2);
-        TypeName(w_->Files(), "a*b.mp3");
+        TypeLabel(w_->Files(), "a*b.mp3");
         QCOMPARE(told, QStringList{browse::kInvalidNameText});
         QVERIFY(QFileInfo::exists(w_->Drive("one.mp3")));
         QCOMPARE(w_->RowOf("one.mp3"), row);
 
         QTest::keyClick(&w_->Files(), Qt::Key_F2);
-        TypeName(w_->Files(), "two.mp3");
+        TypeLabel(w_->Files(), "two.mp3");
         QCOMPARE(told.size(), 2);
         QVERIFY(told.back().contains("already"));
         QVERIFY(QFileInfo::exists(w_->Drive("one.mp3")));
 
         // Renamed in place: the row stays where it was until the next sort.
         QTest::keyClick(&w_->Files(), Qt::Key_F2);
-        TypeName(w_->Files(), "zz.mp3");
+        TypeLabel(w_->Files(), "zz.mp3");
         QVERIFY(QFileInfo::exists(w_->Drive("zz.mp3")));
         QVERIFY(!QFileInfo::exists(w_->Drive("one.mp3")));
         QCOMPARE(w_->RowOf("zz.mp3"), row);
@@ -268,7 +226,7 @@ private slots:
         // A renamed folder shows in the tree under its new name.
         w_->Select({"Music"});
         QTest::keyClick(&w_->Files(), Qt::Key_F2);
-        TypeName(w_->Files(), "Songs");
+        TypeLabel(w_->Files(), "Songs");
         QVERIFY(QFileInfo(w_->Drive("Songs")).isDir());
         QCOMPARE(w_->TreeSelection(), w_->Drive() + "/");
         QVERIFY(FolderTree::FindChild(w_->Tree().currentItem(), "Songs"));

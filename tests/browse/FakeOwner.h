@@ -3,10 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <QAbstractItemView>
-#include <QList>
-#include <QPoint>
-
 #include "browse/BrowserOwner.h"
 
 namespace quillstar {
@@ -17,25 +13,16 @@ class FakeOwner : public BrowserOwner {
   void FolderChosen(const QString& path) override { chosen.append(path); }
   void RevealFolder(const QString& path) override { revealed.append(path); }
   int filterIndex() const override { return filter; }
-  void RebuildFolderTree() override { ++treeBuilds; }
-  void AddSelectionToBurnList() override { ++adds; }
-  bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
-                 const QPoint& point) override {
-    drags.append({source, &list, point});
-    return true;
+  // The window's tree and burn list are not there.
+  void RebuildFolderTree() override {}
+  void AddSelectionToBurnList() override {}
+  bool BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) override {
+    return false;
   }
 
-  struct Drag {
-    BurnListModel::DragSource source;
-    QAbstractItemView* list;
-    QPoint point;
-  };
   QStringList chosen;
   QStringList revealed;
   int filter = 1;
-  int treeBuilds = 0;
-  int adds = 0;
-  QList<Drag> drags;
 };
 
 }  // namespace quillstar
