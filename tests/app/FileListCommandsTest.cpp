@@ -210,12 +210,6 @@ private slots:
         QVERIFY(QFileInfo::exists(w_->Drive("one.mp3")));
         QCOMPARE(w_->RowOf("one.mp3"), row);
 
-        QTest::keyClick(&w_->Files(), Qt::Key_F2);
-        TypeLabel(w_->Files(), "two.mp3");
-        QCOMPARE(told.size(), 2);
-        QVERIFY(told.back().contains("already"));
-        QVERIFY(QFileInfo::exists(w_->Drive("one.mp3")));
-
         // Renamed in place: the row stays where it was until the next sort.
         QTest::keyClick(&w_->Files(), Qt::Key_F2);
         TypeLabel(w_->Files(), "zz.mp3");
@@ -231,7 +225,7 @@ private slots:
         QCOMPARE(w_->TreeSelection(), w_->Drive() + "/");
         QVERIFY(FolderTree::FindChild(w_->Tree().currentItem(), "Songs"));
         QVERIFY(!FolderTree::FindChild(w_->Tree().currentItem(), "Music"));
-        QCOMPARE(told.size(), 2);
+        QCOMPARE(told.size(), 1);
     }
 
     void TheKeyboardMenuOpensAtTheListsTopLeft()
