@@ -42,9 +42,18 @@ void BurnListModel::Append(BurnEntry entry)
 
 void BurnListModel::AppendFiles(const std::string& folder, const std::vector<std::string>& names)
 {
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    for (const std::string& name : names)
+        paths.push_back(folder + name);
+    AppendPaths(paths);
+}
+
+void BurnListModel::AppendPaths(const std::vector<std::string>& paths)
+{
     countBeforeAdd_ = static_cast<int>(entries_.size());
-    for (const std::string& name : names) {
-        const std::string path = folder + name;
+    for (const std::string& path : paths) {
+        const std::string name = path.substr(path.rfind('/') + 1);
         Append(BurnEntry{0, TitleFromName(name), fileSeconds_(path), path});
     }
     countAfterAdd_ = static_cast<int>(entries_.size());

@@ -38,6 +38,8 @@ public:
     // Appends the named files of a folder ("/music/" + "song.mp3"), in the
     // given order, each timed with the file-seconds function.
     void AppendFiles(const std::string& folder, const std::vector<std::string>& names);
+    // The same for full paths, from any folders; each title comes from its file's name.
+    void AppendPaths(const std::vector<std::string>& paths);
     // After rows were deleted from the control: rebuilds the model from the
     // rows that remain (their shown titles and paths), timing each again.
     void RebuildFromRows(const std::vector<BurnEntry>& rows);

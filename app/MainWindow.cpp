@@ -113,6 +113,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     setWindowIcon(QIcon(QString::fromLatin1(mainwindow::kProgramIcon)));
 
     BuildControls();
+    dragDrop_ = std::make_unique<BurnListDragDrop>(*this, *folderTree_, *fileList_, *burnList_);
     ConnectSkin();
     folderTree_->Initialize();
     fileList_->ShowFolder(QString());
@@ -152,7 +153,7 @@ void MainWindow::BuildControls()
     QWidget* area = skin_->ClientArea();
     folderTree_ = new FolderTree(*this, setup_.drives, area);
     folderTree_->setFixedWidth(kFolderTreeWidth);
-    fileList_ = new FileList(*this, setup_.drives, ShellTypeName::Lookup, area);
+    fileList_ = new FileList(*this, setup_.drives, ShellTypeName::Lookup, setup_.openFile, area);
     burnList_ = new BurnList(*this, setup_.probe, setup_.openFile, area);
     burnList_->setFixedHeight(kBurnListHeight);
     // Names and titles get room to show whole; the last column takes the
@@ -309,8 +310,20 @@ void MainWindow::ShowTotals(const QString& text, int barPosition)
     capacityBar_->setValue(barPosition);
 }
 
-// Drags into the burn list are not taken yet: a drag that starts goes nowhere.
-void MainWindow::BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) {}
+bool MainWindow::BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point)
+{
+    return dragDrop_->BeginDrag(source, list, point);
+}
+
+void MainWindow::RebuildFolderTree()
+{
+    folderTree_->Initialize();
+}
+
+void MainWindow::AddSelectionToBurnList()
+{
+    burnList_->AddSelectionToBurnList(*fileList_);
+}
 
 void MainWindow::Deliver(const WindowMessage& message)
 {

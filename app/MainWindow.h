@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/BurnListDragDrop.h"
 #include "app/HtmlHelp.h"
 #include "app/MainWindowSetup.h"
 #include "app/Serializer.h"
@@ -46,7 +47,9 @@ public:
     int filterIndex() const override { return filterIndex_; }
     CSerializer& TrackList() override { return trackList_; }
     void ShowTotals(const QString& text, int barPosition) override;
-    void BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point) override;
+    bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point) override;
+    void RebuildFolderTree() override;
+    void AddSelectionToBurnList() override;
     // Runs on the posting thread: queues the message as an event of the same number.
     void Deliver(const WindowMessage& message) override;
 
@@ -72,6 +75,7 @@ public:
     ColorLabel* Mark80Label() const { return mark80_; }
     CDiscWriter* Writer() const { return writer_.get(); }
     BurnNowDialog* BurnNowWindow() const { return burnNow_.get(); }
+    BurnListDragDrop* DragDrop() const { return dragDrop_.get(); }
     const HtmlHelp& Help() const { return help_; }
     // Why drives were left out, told once the window shows; empty when none were.
     const QString& SkippedDrivesNotice() const { return skippedNotice_; }
@@ -130,6 +134,8 @@ private:
     QWidget* tick74_ = nullptr;
     QWidget* tick80_ = nullptr;
     SkinControl* skin_ = nullptr;
+    // Gone before the window's base deletes the controls it works on.
+    std::unique_ptr<BurnListDragDrop> dragDrop_;
     std::unique_ptr<CDiscWriter> writer_;
     int filterIndex_;
     std::unique_ptr<BurnNowDialog> burnNow_;

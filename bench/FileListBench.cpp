@@ -29,6 +29,11 @@ class AllFilesOwner : public BrowserOwner {
   void FolderChosen(const QString&) override {}
   void RevealFolder(const QString&) override {}
   int filterIndex() const override { return browse::kFilterAll; }
+  void RebuildFolderTree() override {}
+  void AddSelectionToBurnList() override {}
+  bool BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) override {
+    return false;
+  }
 };
 
 void MakeFolder(const QString& path) {

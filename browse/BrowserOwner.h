@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/BurnListModel.h"
+
+class QAbstractItemView;
+class QPoint;
 class QString;
 
 namespace quillstar {
@@ -7,7 +11,7 @@ namespace quillstar {
 // What the folder tree and the file list need of the window that holds them.
 // They never talk to each other directly: the tree reports a chosen folder, the
 // owner shows it in the list, and the list asks the owner to reveal a folder in
-// the tree.
+// the tree, to build the tree again, or to take its MP3 files into the burn list.
 class BrowserOwner {
  public:
   virtual ~BrowserOwner() = default;
@@ -18,6 +22,14 @@ class BrowserOwner {
   virtual void RevealFolder(const QString& path) = 0;
   // The file-type filter the file list applies at every listing.
   virtual int filterIndex() const = 0;
+  // A folder got a new name or went away: the tree is built again.
+  virtual void RebuildFolderTree() = 0;
+  // Appends the file list's selected files to the burn list.
+  virtual void AddSelectionToBurnList() = 0;
+  // A drag of the list's selected rows starts at the point (in the list's
+  // viewport coordinates); false when none starts.
+  virtual bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
+                         const QPoint& point) = 0;
 };
 
 }  // namespace quillstar

@@ -166,13 +166,21 @@ void BurnList::AddSelectionToBurnList(const FileList& fileList) {
 }
 
 void BurnList::AddFiles(const QString& folder, const QStringList& names) {
+  QStringList paths;
+  paths.reserve(names.size());
+  for (const QString& name : names)
+    paths.append(folder + name);
+  AddPaths(paths);
+}
+
+void BurnList::AddPaths(const QStringList& paths) {
   if (probeProgress_)
     return;
   std::vector<std::string> files;
-  files.reserve(static_cast<size_t>(names.size()));
-  for (const QString& name : names)
-    files.push_back(PathBytes(name));
-  TimeFiles(static_cast<int>(files.size()), [&] { model_.AppendFiles(PathBytes(folder), files); });
+  files.reserve(static_cast<size_t>(paths.size()));
+  for (const QString& path : paths)
+    files.push_back(PathBytes(path));
+  TimeFiles(static_cast<int>(files.size()), [&] { model_.AppendPaths(files); });
   AfterChange();
 }
 

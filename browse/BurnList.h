@@ -53,6 +53,8 @@ class BurnList : public QTreeWidget {
   void AddSelectionToBurnList(const FileList& fileList);
   // The same for named files of a folder ending in a slash.
   void AddFiles(const QString& folder, const QStringList& names);
+  // The same for full paths, from any folders.
+  void AddPaths(const QStringList& paths);
   // Removes the selected rows; the rest keep their titles and are timed again.
   void DeleteSelection();
   // Moves the dragged rows so they start at the insertion index: the

@@ -21,8 +21,8 @@ class BurnListOwner {
   virtual void ShowTotals(const QString& text, int barPosition) = 0;
   // A drag of the list's selected rows starts at the point (in the list's
   // viewport coordinates). The owner runs it and drops through the burn
-  // list's AddSelectionToBurnList and MoveToIndex.
-  virtual void BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
+  // list's AddSelectionToBurnList and MoveToIndex; false when none starts.
+  virtual bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
                          const QPoint& point) = 0;
 };
 

@@ -1,8 +1,14 @@
 #include "browse/FileList.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QToolTip>
 
 #include <algorithm>
@@ -10,15 +16,29 @@
 #include "browse/BrowserOwner.h"
 #include "browse/FileListHeader.h"
 #include "browse/FileListModel.h"
+#include "browse/LabelEditDelegate.h"
+#include "browse/ShellFileOperation.h"
 #include "resources/BrowseTexts.h"
+#include "resources/FileListCommandTexts.h"
 
 namespace quillstar {
 
+namespace {
+
+QString WithoutTrailingSlashes(QString path) {
+  while (path.endsWith(QLatin1Char('/')))
+    path.chop(1);
+  return path;
+}
+
+}  // namespace
+
 FileList::FileList(BrowserOwner& owner, DriveSource drives, TypeNameSource typeNames,
-                   QWidget* parent)
+                   FileOpener open, QWidget* parent)
     : QTreeView(parent),
       owner_(owner),
       drives_(std::move(drives)),
+      open_(std::move(open)),
       model_(new FileListModel(std::move(typeNames), this)),
       header_(new FileListHeader(this)) {
   setObjectName(QStringLiteral("FileList"));
@@ -34,11 +54,43 @@ FileList::FileList(BrowserOwner& owner, DriveSource drives, TypeNameSource typeN
   setAllColumnsShowFocus(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A click on a selected row's name starts editing it; F2 is handled here.
+  setEditTriggers(QAbstractItemView::SelectedClicked);
+  setItemDelegateForColumn(browse::kNameColumn,
+                           new LabelEditDelegate(
+                               [this](const QModelIndex& index, const QString& text) {
+                                 RenameRow(index.row(), text);
+                               },
+                               this));
+  // The owner runs drags; the list only says where one starts.
+  setDragDropMode(QAbstractItemView::DragOnly);
   for (int column = 0; column < browse::kColumnCount; ++column)
     header_->resizeSection(column, browse::kColumnWidths[column]);
   connect(header_, &QHeaderView::sectionClicked, this,
           [this](int column) { SortBy(column, browse::kSwitchOrder); });
+  CreateMenu();
+}
+
+void FileList::CreateMenu() {
+  menu_ = new QMenu(this);
+  menu_->setObjectName(QString::fromLatin1(filelist::kFilesListMenuName));
+  const auto add = [this](const char* text, int command, void (FileList::*run)()) {
+    QAction* action = menu_->addAction(QString::fromUtf8(text));
+    action->setData(command);
+    connect(action, &QAction::triggered, this, run);
+    return action;
+  };
+  addAction_ = add(filelist::kAddToListText, filelist::kCommandAddToList, &FileList::AddToList);
+  menu_->addSeparator();
+  openAction_ = add(filelist::kOpenText, filelist::kCommandOpen, &FileList::OpenFirstSelected);
+  renameAction_ = add(browse::kRenameText, filelist::kCommandRename, &FileList::StartRename);
+  deleteAction_ = menu_->addAction(QString::fromUtf8(browse::kDeleteText));
+  deleteAction_->setData(filelist::kCommandDelete);
+  connect(deleteAction_, &QAction::triggered, this, [this] {
+    DeleteSelected(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier));
+  });
+  propertiesAction_ =
+      add(browse::kPropertiesText, filelist::kCommandProperties, &FileList::ShowProperties);
 }
 
 const QString& FileList::CurrentFolder() const {
@@ -195,6 +247,211 @@ QStringList FileList::SelectedPaths() const {
   for (const FileEntry& entry : SelectedEntries())
     paths.append(CurrentFolder() + entry.displayName);
   return paths;
+}
+
+const FileEntry* FileList::EntryOfRow(int row) const {
+  const int entry = model_->EntryAt(row);
+  return entry < 0 ? nullptr : &model_->Entries()[entry];
+}
+
+int FileList::FirstSelectedRow() const {
+  const std::vector<int> rows = SelectedRows();
+  return rows.empty() ? -1 : rows.front();
+}
+
+bool FileList::IsDriveList() const {
+  return CurrentFolder().isEmpty();
+}
+
+QString FileList::ParentFolder() const {
+  const QString folder = WithoutTrailingSlashes(CurrentFolder());
+  // A drive's own folder leads back to the drive list, even where the drive
+  // lies inside another one ("/home/ann" inside "/").
+  for (const QString& drive : drives_()) {
+    if (WithoutTrailingSlashes(drive) == folder)
+      return QString();
+  }
+  const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+  return slash < 0 ? QString() : folder.left(slash + 1);
+}
+
+// ".." leads to the parent folder; any other folder or drive to itself.
+QString FileList::FolderTarget(int row) const {
+  if (row == 0 && !IsDriveList())
+    return ParentFolder();
+  const QString path = CurrentFolder() + EntryOfRow(row)->displayName;
+  return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+// The tree shows the folder first, then the list; both end up on it.
+void FileList::NavigateTo(QString folder) {
+  owner_.RevealFolder(folder);
+  owner_.FolderChosen(folder);
+}
+
+void FileList::AddToList() {
+  if (SelectionIsMp3())
+    owner_.AddSelectionToBurnList();
+}
+
+void FileList::OpenFirstSelected() {
+  const int row = FirstSelectedRow();
+  const FileEntry* entry = EntryOfRow(row);
+  if (!entry)
+    return;
+  if (entry->isFolder)
+    NavigateTo(FolderTarget(row));
+  else
+    open_(CurrentFolder() + entry->displayName);
+}
+
+void FileList::StartRename() {
+  EditName(FirstSelectedRow());
+}
+
+// Label editing is for the names of files and folders: neither ".." nor a drive.
+bool FileList::NameEditable(const QModelIndex& index) const {
+  return index.isValid() && index.column() == browse::kNameColumn && index.row() != 0 &&
+         !IsDriveList();
+}
+
+void FileList::EditName(int row) {
+  const QModelIndex name = model_->index(row, browse::kNameColumn);
+  if (NameEditable(name))
+    edit(name);
+}
+
+bool FileList::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  return NameEditable(index) && QTreeView::edit(index, trigger, event);
+}
+
+bool FileList::RenameRow(int row, const QString& newName) {
+  if (!ShellFileOperation::CheckNewName(newName, window()))
+    return false;
+  const FileEntry* entry = EntryOfRow(row);
+  if (newName.isEmpty() || !entry || row == 0 || IsDriveList())
+    return false;
+  if (newName == entry->displayName)
+    return true;
+  const QString folder = CurrentFolder();
+  const bool isFolder = entry->isFolder;
+  if (!ShellFileOperation::Rename(folder + entry->displayName, folder + newName, window()))
+    return false;
+  model_->RenameRow(row, newName);
+  if (isFolder) {
+    owner_.RebuildFolderTree();
+    owner_.RevealFolder(folder);
+  }
+  return true;
+}
+
+void FileList::DeleteSelected(bool forGood) {
+  if (IsDriveList())
+    return;
+  const QString folder = CurrentFolder();
+  QStringList paths;
+  bool folderGoes = false;
+  for (const int row : SelectedRows()) {
+    const FileEntry* entry = EntryOfRow(row);
+    if (row == 0 || !entry)
+      continue;
+    paths.append(folder + entry->displayName);
+    folderGoes = folderGoes || entry->isFolder;
+  }
+  if (paths.isEmpty())
+    return;
+  // A failure can come after some of the items went, so the folder is
+  // listed again unless the user said no.
+  if (ShellFileOperation::Delete(paths, forGood, this) == ShellFileOperation::Result::Cancelled)
+    return;
+  ShowFolder(folder);
+  if (folderGoes) {
+    owner_.RebuildFolderTree();
+    owner_.RevealFolder(folder);
+  }
+}
+
+void FileList::ShowProperties() {
+  const int row = FirstSelectedRow();
+  const FileEntry* entry = EntryOfRow(row);
+  if (entry && (row != 0 || IsDriveList()))
+    ShellLauncher::ShowProperties(CurrentFolder() + entry->displayName, window());
+}
+
+void FileList::GoToParentFolder() {
+  const FileEntry* first = EntryOfRow(0);
+  if (first && first->isFolder && !IsDriveList())
+    NavigateTo(ParentFolder());
+}
+
+void FileList::contextMenuEvent(QContextMenuEvent* event) {
+  if (model_->rowCount() == 0)
+    return;
+  const std::vector<int> rows = SelectedRows();
+  const bool any = !rows.empty();
+  const bool nameRow = any && rows.front() != 0 && !IsDriveList();
+  // Row 0 of the drive list is a drive like any other: it has properties.
+  const bool parentRow = any && rows.front() == 0 && !IsDriveList();
+  addAction_->setEnabled(any && SelectionIsMp3());
+  openAction_->setEnabled(any);
+  renameAction_->setEnabled(nameRow);
+  deleteAction_->setEnabled(nameRow);
+  propertiesAction_->setEnabled(any && !parentRow);
+  // From the keyboard the menu opens near the top left corner of the list,
+  // inside its frame.
+  const QPoint at =
+      event->reason() == QContextMenuEvent::Keyboard
+          ? mapToGlobal(contentsRect().topLeft() +
+                        QPoint(filelist::kKeyboardMenuPoint, filelist::kKeyboardMenuPoint))
+          : event->globalPos();
+  menu_->exec(at);
+}
+
+// Every key goes on to the list afterwards, so arrows, Home, End and
+// type-ahead keep working.
+void FileList::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Delete:
+      DeleteSelected(event->modifiers().testFlag(Qt::ShiftModifier));
+      break;
+    case Qt::Key_F2:
+      if (const std::vector<int> rows = SelectedRows(); rows.size() == 1)
+        EditName(rows.front());
+      break;
+    case Qt::Key_Backspace:
+      GoToParentFolder();
+      break;
+    default:
+      break;
+  }
+  QTreeView::keyPressEvent(event);
+}
+
+// A folder opens; a file does nothing ("&Open" starts its program).
+void FileList::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeView::mouseDoubleClickEvent(event);
+  if (event->button() != Qt::LeftButton)
+    return;
+  const int row = FirstSelectedRow();
+  const FileEntry* entry = EntryOfRow(row);
+  if (entry && entry->isFolder)
+    NavigateTo(FolderTarget(row));
+}
+
+void FileList::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton)
+    pressPoint_ = event->position().toPoint();
+  QTreeView::mousePressEvent(event);
+}
+
+// Only MP3 files go to the burn list.
+void FileList::startDrag(Qt::DropActions) {
+  if (!SelectionIsMp3())
+    return;
+  const QModelIndex dragged = indexAt(pressPoint_);
+  if (dragged.isValid())
+    scrollTo(dragged, QAbstractItemView::EnsureVisible);
+  owner_.BeginDrag(BurnListModel::DragSource::FileList, *this, pressPoint_);
 }
 
 // A name too long for its column shows whole in a tip.

@@ -54,6 +54,17 @@ void FileListModel::RebuildRows() {
   endResetModel();
 }
 
+void FileListModel::RenameRow(int row, const QString& name) {
+  const int entry = EntryAt(row);
+  if (entry < 0)
+    return;
+  entries_[entry].displayName = name;
+  entries_[entry].lowerName = name.toLower();
+  // A new extension may bring another icon.
+  entries_[entry].iconIndex = -1;
+  emit dataChanged(index(row, 0), index(row, browse::kColumnCount - 1));
+}
+
 void FileListModel::Sort(int column, int order) {
   if (index_.size() < 2)
     return;
@@ -183,6 +194,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return Text(index.row(), entries_[entry], index.column());
+    case Qt::EditRole:
+      return index.column() == browse::kNameColumn ? entries_[entry].displayName : QVariant();
     case Qt::DecorationRole:
       return index.column() == browse::kNameColumn ? Icon(entry) : QVariant();
     case Qt::TextAlignmentRole:
@@ -203,6 +216,15 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     return QVariant::fromValue(section == browse::kSizeColumn ? Qt::AlignRight | Qt::AlignVCenter
                                                               : Qt::AlignLeft | Qt::AlignVCenter);
   return QVariant();
+}
+
+// Every row can be dragged and have its name edited; the list decides
+// whether a drag or an edit may start.
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+  if (EntryAt(index.row()) < 0)
+    return Qt::NoItemFlags;
+  return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsEditable |
+         Qt::ItemNeverHasChildren;
 }
 
 QString FileListModel::Text(int row, const FileEntry& entry, int column) const {

@@ -30,6 +30,8 @@ class FileListModel : public QAbstractTableModel {
   void Sort(int column, int order);
   // Makes the rows show the entries in `index` order.
   void RebuildRows();
+  // Gives the entry of a row a new name in place; the rows keep their order.
+  void RenameRow(int row, const QString& name);
 
   QString TypeName(const FileEntry& entry) const;
 
@@ -47,6 +49,7 @@ class FileListModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
   QString Text(int row, const FileEntry& entry, int column) const;

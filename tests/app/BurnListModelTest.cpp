@@ -95,6 +95,24 @@ TEST(BurnListModel, AppendsTimedFilesAndSyncsTheTrackList)
     EXPECT_EQ(BurnListModel::Totals(list).text, "05:04 - 3 Tracks");
 }
 
+TEST(BurnListModel, PathsFromSeveralFoldersAreOneAppend)
+{
+    FakeTimer timer;
+    timer.seconds = {{"/b/two.mp3", 20}};
+    BurnListModel model(timer.Function());
+    model.AppendFiles("/m/", Names(2));
+    model.AppendPaths({"/a/one.mp3", "/b/two.mp3"});
+    EXPECT_EQ(model.CountBeforeAdd(), 2);
+    EXPECT_EQ(model.CountAfterAdd(), 4);
+    model.MoveToIndex(1, Source::FileList, {});
+    CSerializer list;
+    model.SyncTrackList(list);
+    ASSERT_EQ(list.GetCount(), 4);
+    EXPECT_EQ(list.Tracks()[1], (TrackInfo{0, "one", "/a/one.mp3"}));
+    EXPECT_EQ(list.Tracks()[2], (TrackInfo{20, "two", "/b/two.mp3"}));
+    EXPECT_EQ(list.Tracks()[3].title, "t1");
+}
+
 TEST(BurnListModel, RebuildAfterDeleteKeepsShownTitlesAndProbesAgain)
 {
     FakeTimer timer;

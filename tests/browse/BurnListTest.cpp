@@ -11,6 +11,7 @@
 
 #include <map>
 
+#include "ListInput.h"
 #include "FakeOwner.h"
 #include "MessageBoxAnswerer.h"
 #include "browse/BurnList.h"
@@ -32,9 +33,10 @@ class FakeBurnListOwner : public BurnListOwner {
     totals.append(text);
     bar = barPosition;
   }
-  void BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
+  bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
                  const QPoint& point) override {
     drags.append({source, &list, point});
+    return true;
   }
 
   struct Drag {
@@ -87,50 +89,9 @@ void SelectRows(BurnList& list, const QList<int>& rows) {
     list.setCurrentItem(list.topLevelItem(rows.back()), 0, QItemSelectionModel::NoUpdate);
 }
 
-// What the context menu showed: whether it opened, where, and which of its
-// commands were enabled. `choose` names a command to pick while it is open.
-struct MenuSeen {
-  bool opened = false;
-  QPoint position;
-  QList<bool> enabled;
-};
-
 MenuSeen OpenMenu(BurnList& list, QContextMenuEvent::Reason reason, const QPoint& at,
                   int choose = -1) {
-  MenuSeen seen;
-  auto* menu = list.findChild<QMenu*>(burnlist::kAudioFilesListMenuName);
-  QTimer inspector;
-  QObject::connect(&inspector, &QTimer::timeout, [&] {
-    if (!menu->isVisible())
-      return;
-    inspector.stop();
-    seen.position = menu->pos();
-    for (QAction* action : menu->actions())
-      seen.enabled.append(action->isEnabled());
-    if (choose >= 0)
-      menu->actions()[choose]->trigger();
-    menu->close();
-  });
-  QObject::connect(menu, &QMenu::aboutToShow, &inspector, [&] { seen.opened = true; });
-  inspector.start(10);
-  // The mouse asks the rows' area for a menu, the keyboard the list itself.
-  QContextMenuEvent event(reason, at, list.viewport()->mapToGlobal(at));
-  QApplication::sendEvent(reason == QContextMenuEvent::Mouse ? list.viewport() : &list, &event);
-  return seen;
-}
-
-QLineEdit* TitleEditor(BurnList& list) {
-  return list.viewport()->findChild<QLineEdit*>();
-}
-
-// Types a title into the edit field of the row being edited and presses Enter.
-void TypeTitle(BurnList& list, const QString& text) {
-  QLineEdit* editor = TitleEditor(list);
-  QVERIFY(editor);
-  editor->clear();
-  QTest::keyClicks(editor, text);
-  QTest::keyClick(editor, Qt::Key_Return);
-  QTest::qWait(20);  // the title is checked once the edit field has closed
+  return OpenMenu(list, burnlist::kAudioFilesListMenuName, reason, at, choose);
 }
 
 }  // namespace
@@ -241,7 +202,7 @@ class BurnListTest : public QObject {
     QCOMPARE(Column(list, 0), (QStringList{"a", "c"}));
     SelectRows(list, {1});
     OpenMenu(list, QContextMenuEvent::Keyboard, QPoint(), 0);
-    QTRY_VERIFY(TitleEditor(list));
+    QTRY_VERIFY(LabelEditor(list));
     QCOMPARE(list.currentColumn(), int(burnlist::kTitleColumn));
   }
 
@@ -254,7 +215,7 @@ class BurnListTest : public QObject {
     {
       MessageBoxAnswerer answerer;
       QTest::keyClick(&list, Qt::Key_F2);
-      TypeTitle(list, "AC/DC");
+      TypeLabel(list, "AC/DC");
       QTRY_COMPARE(answerer.texts.size(), 1);
       QCOMPARE(answerer.texts.front(),
                QString("Filename can't contain one of the following characters:\n"
@@ -265,7 +226,7 @@ class BurnListTest : public QObject {
     {
       MessageBoxAnswerer answerer;
       QTest::keyClick(&list, Qt::Key_F2);
-      TypeTitle(list, "");
+      TypeLabel(list, "");
       QVERIFY(answerer.texts.isEmpty());
     }
     QCOMPARE(Column(list, 0), (QStringList{"a", "b"}));
@@ -273,10 +234,10 @@ class BurnListTest : public QObject {
 
     // 255 characters are taken; the edit field takes no 256th.
     QTest::keyClick(&list, Qt::Key_F2);
-    QLineEdit* editor = TitleEditor(list);
+    QLineEdit* editor = LabelEditor(list);
     QVERIFY(editor);
     QCOMPARE(editor->maxLength(), 255);
-    TypeTitle(list, QString(256, QChar('x')));
+    TypeLabel(list, QString(256, QChar('x')));
     const QString longest(255, QChar('x'));
     QCOMPARE(list.topLevelItem(1)->text(0), longest);
     QCOMPARE(TrackTitles(owner_.trackList), (QStringList{"a", longest}));
@@ -290,12 +251,12 @@ class BurnListTest : public QObject {
     list.setCurrentItem(list.topLevelItem(2), 0, QItemSelectionModel::NoUpdate);
     QVERIFY(list.selectedItems().isEmpty());
     QTest::keyClick(&list, Qt::Key_F2);
-    QVERIFY(!TitleEditor(list));
+    QVERIFY(!LabelEditor(list));
 
     SelectRows(list, {1, 2});
     QTest::keyClick(&list, Qt::Key_F2);
-    QVERIFY(TitleEditor(list));
-    QCOMPARE(TitleEditor(list)->text(), QString("b"));
+    QVERIFY(LabelEditor(list));
+    QCOMPARE(LabelEditor(list)->text(), QString("b"));
   }
 
   void deleteRemovesSelectedRowsRenumbersAndKeepsEditedTitles() {

@@ -13,6 +13,12 @@ class FakeOwner : public BrowserOwner {
   void FolderChosen(const QString& path) override { chosen.append(path); }
   void RevealFolder(const QString& path) override { revealed.append(path); }
   int filterIndex() const override { return filter; }
+  // The window's tree and burn list are not there.
+  void RebuildFolderTree() override {}
+  void AddSelectionToBurnList() override {}
+  bool BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) override {
+    return false;
+  }
 
   QStringList chosen;
   QStringList revealed;
