@@ -19,8 +19,11 @@ namespace {
 constexpr size_t kPieceBytes = 8192;
 constexpr size_t kBurstBytes = 8 * kPieceBytes;
 constexpr size_t kBurstsAhead = 32;
-// How often a full or still-playing output is asked again.
-constexpr auto kPollInterval = std::chrono::milliseconds(1);
+// How often a full or still-playing output is asked again. A reader that
+// keeps up has taken the last PCM within microseconds, so the wait for the
+// output to drain starts short and grows to the full interval.
+constexpr auto kPollInterval = std::chrono::microseconds(1000);
+constexpr auto kFirstDrainPoll = std::chrono::microseconds(50);
 constexpr int kBitsPerSample = 16;
 
 }  // namespace
@@ -138,6 +141,7 @@ void MpegPlayback::Run()
     // After the end was posted, or the output refused more, the thread only
     // waits for a seek or the stop.
     bool idle = false;
+    auto drainPoll = kFirstDrainPoll;
     for (;;) {
         int seekMs = -1;
         {
@@ -153,6 +157,7 @@ void MpegPlayback::Run()
         if (seekMs >= 0) {
             SeekTo(seekMs);
             decoderDone = idle = false;
+            drainPoll = kFirstDrainPoll;
         } else if (burstCount_ == 0 && !decoderDone) {
             decoderDone = !Decode();
         } else if (burstCount_ > 0) {
@@ -160,10 +165,11 @@ void MpegPlayback::Run()
             if (result == WriteResult::NoRoom && !decoderDone && burstCount_ < bursts_.size())
                 decoderDone = !Decode();
             else if (result == WriteResult::NoRoom)
-                Sleep();
+                Sleep(kPollInterval);
             idle = result == WriteResult::Refused;
         } else if (module_.outMod->IsPlaying()) {
-            Sleep();
+            Sleep(drainPoll);
+            drainPoll = std::min(drainPoll * 2, kPollInterval);
         } else {
             PostMessage(module_.hMainWindow, msg::WM_PLUGIN_EOF);
             idle = true;
@@ -237,10 +243,10 @@ void MpegPlayback::ReportBitRate()
         module_.SetInfo(info.bitrate, format_.sampleRate / 1000, format_.channels > 1 ? 1 : 0, 1);
 }
 
-void MpegPlayback::Sleep()
+void MpegPlayback::Sleep(std::chrono::microseconds interval)
 {
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, kPollInterval, [this] { return stopping_ || seekToMs_ >= 0; });
+    changed_.wait_for(lock, interval, [this] { return stopping_ || seekToMs_ >= 0; });
 }
 
 }  // namespace quillstar

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -50,8 +51,8 @@ private:
     WriteResult WritePending();
     void SeekTo(int milliseconds);
     void ReportBitRate();
-    // Sleeps a poll interval, or less when a stop or seek comes.
-    void Sleep();
+    // Sleeps the interval, or less when a stop or seek comes.
+    void Sleep(std::chrono::microseconds interval);
 
     In_Module& module_;
     MpegFile file_;
