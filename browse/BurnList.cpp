@@ -62,22 +62,8 @@ BurnList::BurnList(BurnListOwner& owner, DurationCache::Probe probe, FileOpener 
   for (const char* image : burnlist::kHeaderImages)
     headerImages_.append(QIcon(QString::fromLatin1(image)));
   setIconSize(QSize(burnlist::kTrackImageSize, burnlist::kTrackImageSize));
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  // A click on a selected row's title starts editing it; F2 is handled here.
-  setEditTriggers(QAbstractItemView::SelectedClicked);
-  setItemDelegateForColumn(burnlist::kTitleColumn,
-                           new LabelEditDelegate(
-                               [this](const QModelIndex& index, const QString& text) {
-                                 ChangeTitle(index.row(), text);
-                               },
-                               this));
-  // The owner runs drags; the list only reports where one starts.
-  setDragDropMode(QAbstractItemView::DragOnly);
+  LabelEditDelegate::SetUpRowList(*this, burnlist::kTitleColumn,
+                                  [this](const QModelIndex& index, const QString& text) { ChangeTitle(index.row(), text); });
   CreateMenu();
 }
 

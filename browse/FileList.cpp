@@ -48,22 +48,8 @@ FileList::FileList(BrowserOwner& owner, DriveSource drives, TypeNameSource typeN
   // here; the list sorts itself, so clicks are switched on after the view has
   // taken the header.
   header_->setSectionsClickable(true);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  // A click on a selected row's name starts editing it; F2 is handled here.
-  setEditTriggers(QAbstractItemView::SelectedClicked);
-  setItemDelegateForColumn(browse::kNameColumn,
-                           new LabelEditDelegate(
-                               [this](const QModelIndex& index, const QString& text) {
-                                 RenameRow(index.row(), text);
-                               },
-                               this));
-  // The owner runs drags; the list only says where one starts.
-  setDragDropMode(QAbstractItemView::DragOnly);
+  LabelEditDelegate::SetUpRowList(*this, browse::kNameColumn,
+                                  [this](const QModelIndex& index, const QString& text) { RenameRow(index.row(), text); });
   for (int column = 0; column < browse::kColumnCount; ++column)
     header_->resizeSection(column, browse::kColumnWidths[column]);
   connect(header_, &QHeaderView::sectionClicked, this,

@@ -1,6 +1,7 @@
 #include "browse/LabelEditDelegate.h"
 
 #include <QLineEdit>
+#include <QTreeView>
 
 #include "resources/BrowseTexts.h"
 
@@ -8,6 +9,21 @@ namespace quillstar {
 
 LabelEditDelegate::LabelEditDelegate(Commit commit, QObject* parent)
     : QStyledItemDelegate(parent), commit_(std::move(commit)) {}
+
+void LabelEditDelegate::SetUpRowList(QTreeView& view, int editColumn, Commit commit) {
+  view.setRootIsDecorated(false);
+  view.setItemsExpandable(false);
+  view.setUniformRowHeights(true);
+  view.setAllColumnsShowFocus(true);
+  view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view.setSelectionBehavior(QAbstractItemView::SelectRows);
+  // A click on a selected row's label starts editing it; the lists handle F2
+  // themselves.
+  view.setEditTriggers(QAbstractItemView::SelectedClicked);
+  view.setItemDelegateForColumn(editColumn, new LabelEditDelegate(std::move(commit), &view));
+  // The owner runs drags; the list only reports where one starts.
+  view.setDragDropMode(QAbstractItemView::DragOnly);
+}
 
 QWidget* LabelEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const {

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QTreeView;
+
 namespace quillstar {
 
 // Label editing of a tree or list item: the edit field takes at most 255
@@ -17,6 +19,12 @@ class LabelEditDelegate : public QStyledItemDelegate {
   using Commit = std::function<void(const QModelIndex& index, const QString& text)>;
 
   LabelEditDelegate(Commit commit, QObject* parent);
+
+  // Makes the view a list of whole rows in several columns, the way the
+  // file list and the burn list show: no tree lines, rows of one height,
+  // several rows selectable, the column's labels edited through a delegate
+  // that hands the typed text to the handler, and drags only reported.
+  static void SetUpRowList(QTreeView& view, int editColumn, Commit commit);
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
