@@ -121,6 +121,17 @@ std::string ImageRig::Options(const DriveSetup& setup)
     return options.str();
 }
 
+void ImageRig::ExpectImageOf(const std::vector<std::vector<uint8_t>>& tracks) const
+{
+    std::vector<uint8_t> expected;
+    for (size_t at = 0; at < tracks.size(); ++at) {
+        if (at > 0)
+            expected.resize(expected.size() + size_t{150} * kSectorBytes, 0);
+        expected.insert(expected.end(), tracks[at].begin(), tracks[at].end());
+    }
+    EXPECT_TRUE(Image() == expected) << "the image differs from its tracks and their pauses";
+}
+
 BurnedDisc ImageRig::Disc()
 {
     BurnedDisc disc;
