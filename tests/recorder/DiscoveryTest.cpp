@@ -150,18 +150,6 @@ TEST_F(Discovery, ADriveWithoutCapabilitiesCountsAsACdRWriter)
     EXPECT_TRUE(devices[0]->writeSpeeds.empty());
 }
 
-TEST_F(Discovery, NoAdaptersGiveAnEmptyListAndAnEmptyReport)
-{
-    {
-        std::ofstream old(DriveReport::Path());
-        old << "OLD DRIVE\n";
-    }
-    ASSERT_EQ(Discover(), 0);
-    EXPECT_TRUE(devices.empty());
-    EXPECT_TRUE(std::filesystem::exists(DriveReport::Path()));
-    EXPECT_EQ(ReadReport(), "");
-}
-
 TEST_F(Discovery, AReportThatCannotBeWrittenDoesNotStopDiscovery)
 {
     SimulatedDrive drive(Writer("KEPT")), reader(Reader("READER"));
