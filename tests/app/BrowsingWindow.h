@@ -19,6 +19,26 @@
 
 namespace quillstar::test {
 
+// The names the file list shows, row by row.
+inline QStringList ListedNames(const FileList& list)
+{
+    QStringList names;
+    for (int row = 0; row < list.model()->rowCount(); ++row)
+        names.append(list.model()->index(row, 0).data().toString());
+    return names;
+}
+
+// Selects the rows of these names, and only them.
+inline void SelectNames(FileList& list, const QStringList& names)
+{
+    list.selectionModel()->clear();
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+        const QModelIndex index = list.model()->index(row, 0);
+        if (names.contains(index.data().toString()))
+            list.selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
 class BrowsingWindow {
 public:
     // The drive holds the files named (folders end in "/").
@@ -58,24 +78,11 @@ public:
     // Shows a folder the way the tree does, both in the tree and in the list.
     void Browse(const QString& folder) const { QVERIFY(Tree().SelectPath(folder)); }
 
-    QStringList Names() const
-    {
-        QStringList names;
-        for (int row = 0; row < Files().model()->rowCount(); ++row)
-            names.append(Files().model()->index(row, 0).data().toString());
-        return names;
-    }
+    QStringList Names() const { return ListedNames(Files()); }
 
     int RowOf(const QString& name) const { return static_cast<int>(Names().indexOf(name)); }
 
-    void Select(const QStringList& names) const
-    {
-        Files().selectionModel()->clear();
-        for (const QString& name : names) {
-            Files().selectionModel()->select(Files().model()->index(RowOf(name), 0),
-                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-    }
+    void Select(const QStringList& names) const { SelectNames(Files(), names); }
 
     QPoint RowCenter(const QString& name) const
     {

@@ -66,6 +66,18 @@ ButtonStates StatesOf(const BurnNowDialog& window)
 }
 
 constexpr ButtonStates kReady{true, false, true};
+
+void BurnUntilTrack1IsWritten(BurnNowDialog& burnNow)
+{
+    QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Writing Audio CD track 01"), kBurnMs);
+}
+
+void BurnToTheEnd(BurnNowDialog& burnNow)
+{
+    QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+}
 constexpr ButtonStates kBurning{false, true, false};
 
 }  // namespace
@@ -188,8 +200,7 @@ private slots:
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Writing Audio CD track 01"), kBurnMs);
+            BurnUntilTrack1IsWritten(burnNow);
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
             QTRY_COMPARE(burnNow.StatusText(), kStopped);
             QCOMPARE(StatesOf(burnNow), kReady);
@@ -206,8 +217,7 @@ private slots:
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Writing Audio CD track 01"), kBurnMs);
+            BurnUntilTrack1IsWritten(burnNow);
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
             QTRY_COMPARE(StatesOf(burnNow), kReady);
             QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
@@ -223,8 +233,7 @@ private slots:
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Writing Audio CD track 01"), kBurnMs);
+            BurnUntilTrack1IsWritten(burnNow);
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
             QTest::mouseClick(burnNow.CloseButton(), Qt::LeftButton);
         });
@@ -232,8 +241,7 @@ private slots:
         // must neither end the new burn early nor find its source gone.
         QVERIFY(window_->BurnNowWindow());
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            BurnToTheEnd(burnNow);
             QCOMPARE(burnNow.StatusText(), kSuccess);
             QCOMPARE(burnNow.PercentText(), QString("100%"));
         });
@@ -248,8 +256,7 @@ private slots:
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Writing Audio CD track 01"), kBurnMs);
+            BurnUntilTrack1IsWritten(burnNow);
             window_->OnSkinEvent("Exit");
         });
         QVERIFY(!window_->isVisible());
@@ -263,16 +270,14 @@ private slots:
     {
         AddTracks({"first.mp3", "broken.mp3"});
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            BurnToTheEnd(burnNow);
             QCOMPARE(burnNow.StatusText(), kSuccess);
             QVERIFY(burnNow.SkippedTracksText().contains("Track 02  \"broken\""));
         });
         window_->OnSkinEvent("New");
         AddTracks({"broken.mp3"});
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            BurnToTheEnd(burnNow);
             QCOMPARE(burnNow.StatusText(),
                      QString("Nothing was burned: none of the tracks could be written. The disc is still blank."));
             QVERIFY(burnNow.SkippedTracksText().contains("Track 01  \"broken\""));
@@ -288,8 +293,7 @@ private slots:
             QSKIP("needs QUILLSTAR_TEST_EXPECTED_TIP and the recorder's options for it");
         AddTracks({"long1.wav", "long2.wav"});
         RunSession([&](BurnNowDialog& burnNow) {
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            BurnToTheEnd(burnNow);
             QCOMPARE(StatesOf(burnNow), kReady);
         });
         QCOMPARE(seen_, (QStringList{"BurnNowDialog", QString("Tip%1").arg(expectedTip)}));

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <map>
 
+#include "BrowsingWindow.h"
 #include "ModalWatcher.h"
 #include "app/AboutDialog.h"
 #include "app/FileDialogEx.h"
@@ -37,7 +38,9 @@
 #include "resources/Messages.h"
 
 using namespace quillstar;
+using test::ListedNames;
 using test::ModalWatcher;
+using test::SelectNames;
 
 namespace {
 
@@ -46,24 +49,6 @@ void MakeFile(const QString& path)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("data");
-}
-
-QStringList ListedNames(const FileList& list)
-{
-    QStringList names;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        names.append(list.model()->index(row, 0).data().toString());
-    return names;
-}
-
-void SelectNames(FileList& list, const QStringList& names)
-{
-    list.selectionModel()->clear();
-    for (int row = 0; row < list.model()->rowCount(); ++row) {
-        const QModelIndex index = list.model()->index(row, 0);
-        if (names.contains(index.data().toString()))
-            list.selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
 }
 
 }  // namespace

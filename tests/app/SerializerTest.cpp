@@ -115,19 +115,6 @@ TEST(CSerializer, DamagedInputFailsAndKeepsTheList)
     }
 }
 
-TEST_F(TempFolder, SavesAndLoadsAFile)
-{
-    CSerializer list;
-    list.AddTrackInfo("One", 100, "/music/one.mp3");
-    list.AddTrackInfo("Two", 200, "/music/two.mp3");
-    const std::string path = (folder_ / "mylist.tlm").string();
-    ASSERT_EQ(list.SaveFile(path), "");
-    CSerializer loaded;
-    ASSERT_EQ(loaded.LoadFile(path), "");
-    EXPECT_EQ(loaded.Tracks(), list.Tracks());
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator{}), 1);
-}
-
 TEST_F(TempFolder, AFailedSaveKeepsTheOldFile)
 {
     CSerializer list;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include <sndfile.h>
 
 #include <chrono>
@@ -17,6 +16,7 @@
 #include "DecodeFixtures.h"
 #include "app/Serializer.h"
 #include "resources/BurnExitCodes.h"
+#include "tests/recorder/BurnedDisc.h"
 
 using namespace quillstar;
 using namespace quillstar::test;
@@ -75,54 +75,6 @@ Outcome RunBurn(const FixtureFolder& folder, const std::vector<std::string>& arg
 {
     Burn burn(folder, arguments, environment);
     return burn.Wait();
-}
-
-struct CueTrack {
-    int number = 0;
-    int64_t index0 = -1;  // sector of the pause, -1 without one
-    int64_t index1 = 0;   // sector where the audio starts
-};
-
-int64_t SectorOf(const std::string& msf)
-{
-    int minutes = 0, seconds = 0, frames = 0;
-    std::sscanf(msf.c_str(), "%d:%d:%d", &minutes, &seconds, &frames);
-    return (int64_t{minutes} * 60 + seconds) * 75 + frames;
-}
-
-std::vector<CueTrack> ReadCue(const std::string& path)
-{
-    std::vector<CueTrack> tracks;
-    std::istringstream lines(ReadText(path));
-    std::string word;
-    while (lines >> word) {
-        if (word == "TRACK") {
-            tracks.emplace_back();
-            lines >> tracks.back().number;
-        } else if (word == "INDEX" && !tracks.empty()) {
-            int index = 0;
-            std::string msf;
-            lines >> index >> msf;
-            (index == 0 ? tracks.back().index0 : tracks.back().index1) = SectorOf(msf);
-        }
-    }
-    return tracks;
-}
-
-// The audio of each track of a BIN/CUE image, from INDEX 01 to the next
-// track's INDEX 00 (or 01), or the end of the image.
-std::vector<std::vector<uint8_t>> SplitImage(const std::string& bin, const std::vector<CueTrack>& tracks)
-{
-    const std::vector<uint8_t> image = ReadFileBytes(bin);
-    std::vector<std::vector<uint8_t>> audio;
-    for (size_t i = 0; i < tracks.size(); ++i) {
-        const int64_t start = tracks[i].index1 * kSectorSize;
-        int64_t end = static_cast<int64_t>(image.size());
-        if (i + 1 < tracks.size())
-            end = (tracks[i + 1].index0 >= 0 ? tracks[i + 1].index0 : tracks[i + 1].index1) * kSectorSize;
-        audio.emplace_back(image.begin() + start, image.begin() + std::max(start, end));
-    }
-    return audio;
 }
 
 // Sign changes of the left channel over the first frames: twice the
@@ -287,14 +239,13 @@ TEST_F(QuillstarBurn, BurnsAMixedListTrackForTrack)
     ASSERT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
     EXPECT_NE(outcome.out.find("Congratulations! This Audio CD is burned successfully!"), std::string::npos);
 
-    const std::vector<CueTrack> cue = ReadCue(folder_.PathOf("disc.cue"));
-    ASSERT_EQ(cue.size(), files.size());
-    const auto audio = SplitImage(folder_.PathOf("disc.bin"), cue);
-    for (size_t i = 0; i < cue.size(); ++i) {
-        EXPECT_EQ(cue[i].number, static_cast<int>(i) + 1);
-        if (i > 0) {
-            EXPECT_EQ(cue[i].index1 - cue[i].index0, 150) << "pause before track " << i + 1;
-        }
+    const BurnedDisc disc = ReadBurnedDisc(folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue"));
+    ASSERT_EQ(disc.tracks.size(), files.size());
+    std::vector<std::vector<uint8_t>> audio;
+    for (size_t i = 0; i < disc.tracks.size(); ++i) {
+        EXPECT_EQ(disc.tracks[i].number, static_cast<int>(i) + 1);
+        EXPECT_EQ(disc.tracks[i].pauseSectors, i > 0 ? 150 : 0) << "pause before track " << i + 1;
+        audio.push_back(disc.tracks[i].audio);
     }
     // Every track is its file's decoded length, rounded up to whole sectors.
     const std::vector<uint8_t> cbrPcm = DecodeWithMpg123(cbr);
@@ -349,7 +300,7 @@ TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
     const Outcome outcome = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), good, silent, good});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
     EXPECT_NE(outcome.err.find(silent), std::string::npos) << outcome.err;
-    EXPECT_EQ(ReadCue(folder_.PathOf("disc.cue")).size(), 2u);
+    EXPECT_EQ(ReadBurnedDisc(folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue")).tracks.size(), 2u);
 
     const Outcome nothing = RunBurn(folder_, {"--image-recorder", folder_.PathOf("none.bin"), silent});
     EXPECT_EQ(nothing.exitCode, cli::kExitResultBase + 4) << nothing.out << nothing.err;

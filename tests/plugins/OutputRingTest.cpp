@@ -114,17 +114,6 @@ TEST_F(PluginHost, ThirtyOneSlotsFillTheRingAndTheNextWriteWaitsForARead)
     EXPECT_EQ(Output().IsPlaying(), 0);
 }
 
-TEST_F(PluginHost, OneWriteComesOutAsOneRead)
-{
-    ASSERT_TRUE(decoder_.Open("/music/song.tst"));
-    ASSERT_EQ(Write(Pattern(4608)), 0);
-    EXPECT_EQ(Output().IsPlaying(), 1);
-    ASSERT_EQ(Read(), 4608);
-    EXPECT_EQ(0, std::memcmp(buffer_.data(), Pattern(4608).data(), 4608));
-    EXPECT_EQ(Output().IsPlaying(), 0);
-    EXPECT_EQ(Output().CanWrite(), plugin::kSlotBytes);
-}
-
 TEST_F(PluginHost, AReadWithNothingQueuedEndsTheTrackAfterASecond)
 {
     ASSERT_TRUE(decoder_.Open("/music/song.tst"));
@@ -193,35 +182,35 @@ TEST_F(PluginHost, StopAllPluginsReleasesAWaitingRead)
     EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
 }
 
-TEST_F(PluginHost, AWriteLongerThanASlotIsSpreadOverSlots)
+TEST_F(PluginHost, WritesComeOutOfTheRingWholeAndInOrder)
 {
-    ASSERT_TRUE(decoder_.Open("/music/song.tst"));
-    ASSERT_EQ(Write(Pattern(20000)), 0);
-    std::vector<char> all;
-    for (const int expected : {8200, 8200, 3600}) {
-        ASSERT_EQ(Read(), expected);
-        all.insert(all.end(), buffer_.begin(), buffer_.begin() + expected);
-    }
-    EXPECT_EQ(all, Pattern(20000));
-    EXPECT_EQ(Output().IsPlaying(), 0);
-}
-
-TEST_F(PluginHost, AReadSmallerThanASlotLeavesTheRestForTheNext)
-{
-    ASSERT_TRUE(decoder_.Open("/music/song.tst"));
-    ASSERT_EQ(Write(Pattern(8200)), 0);
-    ASSERT_EQ(Read(3000), 3000);
-    std::vector<char> all(buffer_.begin(), buffer_.end());
-    ASSERT_EQ(Read(), 5200);
-    all.insert(all.end(), buffer_.begin(), buffer_.begin() + 5200);
-    EXPECT_EQ(all, Pattern(8200));
-}
-
-TEST_F(PluginHost, AnEmptyWriteQueuesNothing)
-{
+    struct Case {
+        int written;
+        std::vector<std::pair<int, int>> reads;  // asked, delivered
+    };
+    const std::vector<Case> cases = {
+        {4608, {{plugin::kReadBlockSize, 4608}}},
+        // Longer than a slot: spread over slots.
+        {20000, {{plugin::kReadBlockSize, 8200}, {plugin::kReadBlockSize, 8200}, {plugin::kReadBlockSize, 3600}}},
+        // A read smaller than a slot leaves the rest for the next.
+        {8200, {{3000, 3000}, {plugin::kReadBlockSize, 5200}}},
+    };
     ASSERT_TRUE(decoder_.Open("/music/song.tst"));
     EXPECT_EQ(Write({}), 0);
-    EXPECT_EQ(Output().IsPlaying(), 0);
+    EXPECT_EQ(Output().IsPlaying(), 0) << "an empty write queued something";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        ASSERT_EQ(Write(Pattern(static_cast<size_t>(c.written))), 0);
+        EXPECT_EQ(Output().IsPlaying(), 1);
+        std::vector<char> all;
+        for (const auto& [asked, delivered] : c.reads) {
+            ASSERT_EQ(Read(asked), delivered);
+            all.insert(all.end(), buffer_.begin(), buffer_.begin() + delivered);
+        }
+        EXPECT_EQ(all, Pattern(static_cast<size_t>(c.written)));
+        EXPECT_EQ(Output().IsPlaying(), 0);
+        EXPECT_EQ(Output().CanWrite(), plugin::kSlotBytes);
+    }
 }
 
 TEST_F(PluginHost, OpenTakesTheFormatThePluginOpenedItsOutputWith)

@@ -60,8 +60,14 @@ public:
     void ShowMessage(QWidget*, const QString& text) override { messages << text; }
 };
 
+const CSerializer& NoTracks()
+{
+    static const CSerializer empty;
+    return empty;
+}
+
 struct Window {
-    explicit Window(const CSerializer& tracks)
+    explicit Window(const CSerializer& tracks = NoTracks())
     {
         auto owned = std::make_unique<ScriptedServices>();
         services = owned.get();
@@ -100,6 +106,15 @@ QImage SolidPicture(const QColor& color)
     return picture;
 }
 
+// A red BMP picture in the folder.
+QString RedBitmap(const QTemporaryDir& folder, const QString& name = QStringLiteral("cover.bmp"))
+{
+    const QString path = folder.filePath(name);
+    if (!SolidPicture(Qt::red).save(path, "BMP"))
+        QTest::qFail("the picture could not be saved", __FILE__, __LINE__);
+    return path;
+}
+
 QPair<QFont, QColor> PixelFont(int pixels, const QColor& color = Qt::black)
 {
     QFont font(QStringLiteral("Verdana"));
@@ -119,8 +134,7 @@ class PrintNowDialogTest : public QObject {
 private slots:
     void startsWithTheDefaultCover()
     {
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         PrintNowDialog& dialog = *window.dialog;
         const int dpi = dialog.findChild<QLabel*>(QString::number(print::IDC_PREVIEW))->logicalDpiY();
 
@@ -146,8 +160,7 @@ private slots:
 
     void emptyListDrawsOnlyTheHeading()
     {
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         const QImage& cover = window.Drawn();
         const int headingBottom = 5 + window.dialog->TitleFont().pixelSize() * 5 / 4;
 
@@ -212,8 +225,7 @@ private slots:
 
     void fontDialogInPointsBecomesPreviewPixels()
     {
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         const int dpi = window.dialog->findChild<QLabel*>(QString::number(print::IDC_PREVIEW))->logicalDpiY();
         QFont chosen(QStringLiteral("Verdana"));
         chosen.setPointSize(18);
@@ -225,8 +237,7 @@ private slots:
 
     void titleEditRedrawsTheHeadingThroughTheTimer()
     {
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         const QImage before = window.Drawn();
         window.dialog->findChild<QLineEdit*>(QString::number(print::IDC_ALBUM_TITLE))->setText(QStringLiteral("Road"));
         QCOMPARE(window.dialog->AlbumTitle(), QStringLiteral("Road"));
@@ -244,11 +255,9 @@ private slots:
     {
         QFETCH(QString, name);
         QTemporaryDir folder;
-        const QString path = folder.filePath(name);
-        QVERIFY(SolidPicture(Qt::red).save(path, "BMP"));
+        const QString path = RedBitmap(folder, name);
 
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         window.services->backgroundAnswer = path;
         window.Click(print::IDC_BACKGROUND);
         QCOMPARE(window.dialog->BackgroundPath(), path);
@@ -276,8 +285,7 @@ private slots:
         if (!format.isEmpty())
             QVERIFY(SolidPicture(Qt::red).save(path, format.constData()));
 
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         window.services->colorAnswer = QColor(Qt::blue);
         window.Click(print::IDC_BACK_COLOR);
         window.services->backgroundAnswer = path;
@@ -290,10 +298,8 @@ private slots:
     void cancelledBackColorKeepsTheColourAndDropsThePicture()
     {
         QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("cover.bmp"));
-        QVERIFY(SolidPicture(Qt::red).save(path, "BMP"));
-        const CSerializer tracks;
-        Window window(tracks);
+        const QString path = RedBitmap(folder);
+        Window window;
         window.services->colorAnswer = QColor(Qt::green);
         window.Click(print::IDC_BACK_COLOR);
         window.services->backgroundAnswer = path;
@@ -310,10 +316,8 @@ private slots:
     void clearResetsOnlyTheBackground()
     {
         QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("cover.bmp"));
-        QVERIFY(SolidPicture(Qt::red).save(path, "BMP"));
-        const CSerializer tracks;
-        Window window(tracks);
+        const QString path = RedBitmap(folder);
+        Window window;
         window.services->fontAnswer = PixelFont(20, Qt::blue);
         window.Click(print::IDC_TITLE_FONT);
         window.services->fontAnswer = PixelFont(14, Qt::darkGreen);
@@ -358,9 +362,8 @@ private slots:
 
     void cancelledPrintDialogPrintsNothing()
     {
-        const CSerializer tracks;
         QTemporaryDir folder;
-        Window window(tracks);
+        Window window;
         window.services->pdfPath = folder.filePath(QStringLiteral("cover.pdf"));
         window.services->acceptPrint = false;
         window.Click(print::IDC_PRINT_NOW);
@@ -372,8 +375,7 @@ private slots:
     // a user who empties the name gets the printing error.
     void noPrinterAndNoFileEndsWithThePrintingError()
     {
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         window.services->pdfPath = QString();
         window.Click(print::IDC_PRINT_NOW);
         QVERIFY(window.services->offeredPages >= 1);
@@ -385,8 +387,7 @@ private slots:
 
     void unknownDefaultPrinterIsReportedBeforeTheDialog()
     {
-        const CSerializer tracks;
-        Window window(tracks);
+        Window window;
         window.services->defaultPrinter = QStringLiteral("Quillstar Test Printer That Does Not Exist");
         window.Click(print::IDC_PRINT_NOW);
         QCOMPARE(window.services->offeredPages, 0);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "recorder/AspiLibrary.h"
 #include "tests/recorder/BurnedDisc.h"
@@ -18,6 +21,11 @@ public:
     virtual AspiLibrary Library() = 0;
     // The disc as the burn left it.
     virtual BurnedDisc Disc() = 0;
+    // The files the burn left behind: the image rig's images and CUE sheets.
+    virtual std::vector<std::string> Files() const { return {}; }
+    // What only an image shows of a closed disc holding these tracks (whole
+    // sectors each): the silence of the pauses between them.
+    virtual void ExpectImageOf(const std::vector<std::vector<uint8_t>>& /*tracks*/) const {}
 };
 
 // A rig with one drive set up as asked: each test program links the maker

@@ -1,6 +1,7 @@
 #include "tests/recorder/BurnTest.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 #include "resources/Messages.h"
@@ -82,12 +83,53 @@ void BurnTest::ExpectDiscHolds(const FakeTrackSource& source, const std::vector<
     const BurnedDisc disc = rig->Disc();
     EXPECT_TRUE(disc.sessionClosed);
     ASSERT_EQ(disc.tracks.size(), sourceTracks.size());
+    std::vector<std::vector<uint8_t>> expected;
     for (size_t at = 0; at < sourceTracks.size(); ++at) {
         SCOPED_TRACE(testing::Message() << "track " << at + 1);
+        expected.push_back(OnDisc(source.Audio(sourceTracks[at])));
         EXPECT_EQ(disc.tracks[at].number, static_cast<int>(at) + 1);
         EXPECT_EQ(disc.tracks[at].pauseSectors, at == 0 ? 0 : 150);
-        EXPECT_TRUE(disc.tracks[at].audio == OnDisc(source.Audio(sourceTracks[at])));
+        EXPECT_TRUE(disc.tracks[at].audio == expected.back());
     }
+    rig->ExpectImageOf(expected);
+}
+
+void BurnTest::ExpectProgressThenFinished()
+{
+    auto messages = log->Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), WM_BURN_FINISHED);
+    messages.pop_back();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), msg::WM_BURN_PROGRESS),
+              static_cast<std::ptrdiff_t>(messages.size()));
+}
+
+void BurnTest::ExpectRefusedBeforeWriting(int result, const char* text, const FakeTrackSource& source)
+{
+    ExpectEndedWith(result, text);
+    EXPECT_EQ(log->Messages(), (std::vector<uint32_t>{msg::WM_BURN_PROGRESS, WM_BURN_FINISHED}));
+    EXPECT_EQ(log->Texts(), std::vector<std::string>{text});
+    EXPECT_EQ(Percent(), 0);
+    EXPECT_TRUE(rig->Disc().tracks.empty());
+    EXPECT_TRUE(rig->Files().empty());
+    EXPECT_EQ(source.FinishCalls(), 0);
+}
+
+void ExpectNothingRefused(const TraceCapture& trace)
+{
+    for (const std::string& text : trace.Texts())
+        EXPECT_NE(text.rfind("Image recorder: command ", 0), 0u) << text;
+}
+
+std::vector<std::string> BurnTexts(const std::vector<int>& writtenTracks)
+{
+    std::vector<std::string> texts = {kTextPowerCalibration};
+    for (const int track : writtenTracks) {
+        const auto steps = TrackSteps(track);
+        texts.insert(texts.end(), steps.begin(), steps.end());
+    }
+    texts.insert(texts.end(), {kTextClosingSession, kTextSuccess});
+    return texts;
 }
 
 void BurnTest::ExpectEndedWith(int result, const char* text)

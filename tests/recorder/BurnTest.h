@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TraceCapture.h"
 #include "recorder/DiscWriter.h"
 #include "recorder/RecorderTimings.h"
 #include "tests/recorder/BurnRig.h"
@@ -25,6 +26,10 @@ std::vector<uint8_t> OnDisc(std::vector<uint8_t> audio);
 std::string Numbered(const char* format, int track);
 // The texts a written track shows: preparing, writing, closing.
 std::vector<std::string> TrackSteps(int track);
+// The image recorder traces each command it refuses; none was.
+void ExpectNothingRefused(const TraceCapture& trace);
+// The texts of a successful burn writing these tracks (numbered from 1).
+std::vector<std::string> BurnTexts(const std::vector<int>& writtenTracks);
 
 // A writer burning on a rig's single drive, watched by a window that logs
 // every posted message with the progress it read.
@@ -45,6 +50,10 @@ protected:
     // 2-second pause but the first, and its session is closed.
     void ExpectDiscHolds(const FakeTrackSource& source, const std::vector<int>& sourceTracks);
     void ExpectEndedWith(int result, const char* text);
+    // Progress messages only, then the one finished message.
+    void ExpectProgressThenFinished();
+    // The burn ended with this result before a sector was written.
+    void ExpectRefusedBeforeWriting(int result, const char* text, const FakeTrackSource& source);
     // No progress after the stop: the window keeps its stop text.
     void ExpectQuietAfterStop();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quillstar::test {
@@ -16,5 +17,9 @@ struct BurnedDisc {
     bool sessionClosed = false;
     std::vector<Track> tracks;
 };
+
+// A closed disc as an image and its CUE sheet hold it: each track's audio
+// runs from its INDEX 01 to the next track's pause (or the image's end).
+BurnedDisc ReadBurnedDisc(const std::string& imagePath, const std::string& cuePath);
 
 }  // namespace quillstar::test

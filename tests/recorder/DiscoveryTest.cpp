@@ -122,20 +122,6 @@ TEST_F(Discovery, ScansEveryMultipleOfSingleSpeedFromTheMaximumDown)
     EXPECT_EQ(devices[0]->writeSpeeds, Range(1, 8));
 }
 
-TEST_F(Discovery, ListsTheSpeedTheDriveReportsOnceAndNoneBelowHalfSingleSpeed)
-{
-    DriveSetup forced = Writer("FORCED");
-    forced.forcedWriteSpeed = 1500;
-    SimulatedDrive fast(forced), slow(Writer("SLOW", 87));
-    const int adapter = aspi.AddAdapter();
-    aspi.Attach(adapter, 0, 0, &fast);
-    aspi.Attach(adapter, 1, 0, &slow);
-    ASSERT_EQ(Discover(), 0);
-    ASSERT_EQ(devices.size(), 2u);
-    EXPECT_EQ(devices[0]->writeSpeeds, std::vector<int>{8});
-    EXPECT_TRUE(devices[1]->writeSpeeds.empty());
-}
-
 TEST_F(Discovery, ADriveWithoutCapabilitiesCountsAsACdRWriter)
 {
     DriveSetup setup = Writer("");
@@ -148,18 +134,6 @@ TEST_F(Discovery, ADriveWithoutCapabilitiesCountsAsACdRWriter)
     EXPECT_EQ(devices[0]->name, "");
     EXPECT_EQ(devices[0]->canWriteCdR, 1u);
     EXPECT_TRUE(devices[0]->writeSpeeds.empty());
-}
-
-TEST_F(Discovery, NoAdaptersGiveAnEmptyListAndAnEmptyReport)
-{
-    {
-        std::ofstream old(DriveReport::Path());
-        old << "OLD DRIVE\n";
-    }
-    ASSERT_EQ(Discover(), 0);
-    EXPECT_TRUE(devices.empty());
-    EXPECT_TRUE(std::filesystem::exists(DriveReport::Path()));
-    EXPECT_EQ(ReadReport(), "");
 }
 
 TEST_F(Discovery, AReportThatCannotBeWrittenDoesNotStopDiscovery)

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 
@@ -30,53 +28,6 @@ std::string DiscOption(DriveSetup::Disc disc)
     return {};
 }
 
-int Sectors(const std::string& minutesSecondsFrames)
-{
-    int minutes = 0;
-    int seconds = 0;
-    int frames = 0;
-    std::sscanf(minutesSecondsFrames.c_str(), "%d:%d:%d", &minutes, &seconds, &frames);
-    return (minutes * 60 + seconds) * 75 + frames;
-}
-
-struct CueTrack {
-    int number = 0;
-    int pauseStart = -1;
-    int start = -1;
-};
-
-// Read in one go: the images run to megabytes.
-std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::error_code error;
-    std::vector<uint8_t> bytes(std::filesystem::file_size(path, error));
-    std::ifstream file(path, std::ios::binary);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-std::vector<CueTrack> ReadCueSheet(const std::string& text)
-{
-    std::vector<CueTrack> tracks;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string keyword;
-        words >> keyword;
-        if (keyword == "TRACK") {
-            CueTrack track;
-            words >> track.number;
-            tracks.push_back(track);
-        } else if (keyword == "INDEX" && !tracks.empty()) {
-            int index = 0;
-            std::string time;
-            words >> index >> time;
-            (index == 0 ? tracks.back().pauseStart : tracks.back().start) = Sectors(time);
-        }
-    }
-    return tracks;
-}
-
 }  // namespace
 
 ImageRig::ImageRig(const DriveSetup& setup, const std::string& moreOptions)
@@ -86,7 +37,7 @@ ImageRig::ImageRig(const DriveSetup& setup, const std::string& moreOptions)
 
 std::vector<uint8_t> ImageRig::Image() const
 {
-    return ReadBytes(ImagePath());
+    return ReadWholeFile(ImagePath());
 }
 
 std::string ImageRig::Options(const DriveSetup& setup)
@@ -121,9 +72,19 @@ std::string ImageRig::Options(const DriveSetup& setup)
     return options.str();
 }
 
+void ImageRig::ExpectImageOf(const std::vector<std::vector<uint8_t>>& tracks) const
+{
+    std::vector<uint8_t> expected;
+    for (size_t at = 0; at < tracks.size(); ++at) {
+        if (at > 0)
+            expected.resize(expected.size() + size_t{150} * kSectorBytes, 0);
+        expected.insert(expected.end(), tracks[at].begin(), tracks[at].end());
+    }
+    EXPECT_TRUE(Image() == expected) << "the image differs from its tracks and their pauses";
+}
+
 BurnedDisc ImageRig::Disc()
 {
-    BurnedDisc disc;
     std::string image;
     std::string cue;
     // The last of disc.bin, disc-2.bin, ... that has its CUE sheet.
@@ -135,26 +96,8 @@ BurnedDisc ImageRig::Disc()
         cue = folder_.File(stem + ".cue");
     }
     if (cue.empty())
-        return disc;
-    disc.sessionClosed = true;
-    const std::vector<uint8_t> bytes = ReadBytes(image);
-    const int imageSectors = static_cast<int>(bytes.size() / kSectorBytes);
-    const std::vector<CueTrack> tracks = ReadCueSheet(ReadText(cue));
-    for (size_t at = 0; at < tracks.size(); ++at) {
-        const CueTrack& track = tracks[at];
-        int end = imageSectors;
-        if (at + 1 < tracks.size())
-            end = tracks[at + 1].pauseStart >= 0 ? tracks[at + 1].pauseStart : tracks[at + 1].start;
-        BurnedDisc::Track read;
-        read.number = track.number;
-        read.pauseSectors = track.pauseStart >= 0 ? track.start - track.pauseStart : 0;
-        if (track.start >= 0 && track.start <= end && end <= imageSectors) {
-            read.audio.assign(bytes.begin() + static_cast<ptrdiff_t>(track.start) * kSectorBytes,
-                              bytes.begin() + static_cast<ptrdiff_t>(end) * kSectorBytes);
-        }
-        disc.tracks.push_back(std::move(read));
-    }
-    return disc;
+        return {};
+    return ReadBurnedDisc(image, cue);
 }
 
 std::unique_ptr<BurnRig> MakeBurnRig(const DriveSetup& setup)

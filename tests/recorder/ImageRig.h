@@ -28,7 +28,8 @@ public:
     // The bytes of the image of the rig's first burn.
     std::vector<uint8_t> Image() const;
     // Every file in the folder, hidden ones (unfinished images) included.
-    std::vector<std::string> Files() const { return folder_.Names(); }
+    std::vector<std::string> Files() const override { return folder_.Names(); }
+    void ExpectImageOf(const std::vector<std::vector<uint8_t>>& tracks) const override;
 
     // The recorder's test options for a setup.
     static std::string Options(const DriveSetup& setup);

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/aspi/BigEndian.h"
+
 namespace quillstar::test {
 
 namespace {
@@ -15,26 +17,14 @@ constexpr int kMinimumTrackSectors = 300;
 constexpr uint8_t kNotReady = 0x02;
 constexpr uint8_t kIllegalRequest = 0x05;
 
-int Get16(const uint8_t* at)
-{
-    return (at[0] << 8) | at[1];
-}
+using big_endian::Get16;
+using big_endian::Put16;
+using big_endian::Put32;
 
+// Addresses before the first track's start are negative.
 int32_t Get32(const uint8_t* at)
 {
-    return static_cast<int32_t>((uint32_t{at[0]} << 24) | (uint32_t{at[1]} << 16) | (uint32_t{at[2]} << 8) | at[3]);
-}
-
-void Put16(uint8_t* at, int value)
-{
-    at[0] = static_cast<uint8_t>(value >> 8);
-    at[1] = static_cast<uint8_t>(value);
-}
-
-void Put32(uint8_t* at, int32_t value)
-{
-    Put16(at, value >> 16);
-    Put16(at + 2, value & 0xFFFF);
+    return static_cast<int32_t>(big_endian::Get32(at));
 }
 
 void PutText(uint8_t* at, const std::string& text, size_t width)

@@ -195,16 +195,6 @@ TEST_F(ImageRecorderOption, WritesFailAsOftenAsAskedThenSucceedAtTheSameAddress)
     EXPECT_EQ(big_endian::Get32(&info[12]), 32u);
 }
 
-TEST_F(ImageRecorderOption, TheDriveIsNotReadyForSomePollsAfterClosingTheSession)
-{
-    TestBurner& burner = Recorder("not-ready-after-close=3");
-    ASSERT_TRUE(burner.BurnTrack(1, TestAudio(300 * cd::kSectorSize, 1)));
-    ASSERT_TRUE(IsGood(burner.CloseSession()));
-    for (int poll = 0; poll < 3; ++poll)
-        EXPECT_EQ(SenseOf(burner.TestUnitReady()), kLongWriteInProgress) << poll;
-    EXPECT_TRUE(IsGood(burner.TestUnitReady()));
-}
-
 TEST_F(ImageRecorderOption, TheThrottleHoldsABurnToItsSpeed)
 {
     TestBurner& burner = Recorder("throttle,buffer-kb=64,max-write-speed=706");

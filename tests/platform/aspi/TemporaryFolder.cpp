@@ -34,10 +34,17 @@ std::vector<std::string> TemporaryFolder::Names() const
     return names;
 }
 
+// Read in one go: the images run to megabytes.
 std::vector<uint8_t> ReadWholeFile(const std::string& path)
 {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error)
+        return {};
+    std::vector<uint8_t> bytes(size);
     std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 std::string ReadText(const std::string& path)
