@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/platform/aspi/TemporaryFolder.h"
+
 namespace quillstar::test {
 
 namespace {
@@ -25,19 +27,6 @@ struct CueTrack {
     int pauseStart = -1;
     int start = -1;
 };
-
-// Read in one go: the images run to megabytes.
-std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error)
-        return {};
-    std::vector<uint8_t> bytes(size);
-    std::ifstream file(path, std::ios::binary);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
 
 std::vector<CueTrack> ReadCueSheet(const std::string& path)
 {
@@ -69,7 +58,7 @@ BurnedDisc ReadBurnedDisc(const std::string& imagePath, const std::string& cuePa
 {
     BurnedDisc disc;
     disc.sessionClosed = true;
-    const std::vector<uint8_t> bytes = ReadBytes(imagePath);
+    const std::vector<uint8_t> bytes = ReadWholeFile(imagePath);
     const int imageSectors = static_cast<int>(bytes.size() / kSectorBytes);
     const std::vector<CueTrack> tracks = ReadCueSheet(cuePath);
     for (size_t at = 0; at < tracks.size(); ++at) {
