@@ -291,19 +291,6 @@ class FolderTreeTest : public QObject {
     QCOMPARE(tree.ItemPath(music->child(0)), drive_ + "/Songs/Rock/");
   }
 
-  void renameOntoAnExistingFolderIsRefused() {
-    MakeFolders(drive_, {"Music", "Songs/keep"});
-    FolderTree tree(owner_, [&] { return QStringList{drive_}; });
-    tree.Initialize();
-    QVERIFY(tree.SelectPath(drive_ + "/Music"));
-    MessageBoxAnswerer answerer;
-    QVERIFY(!tree.RenameFolder(tree.currentItem(), "Songs"));
-    QCOMPARE(answerer.texts.size(), 1);
-    QCOMPARE(tree.currentItem()->text(0), QString("Music"));
-    QVERIFY(QFileInfo(drive_ + "/Music").isDir());
-    QVERIFY(QFileInfo(drive_ + "/Songs/keep").isDir());
-  }
-
   void deleteMovesToTrashOrDeletesForGood() {
     MakeFolders(drive_, {"Music/Old", "Music/Gone", "Music/Kept"});
     FolderTree tree(owner_, [&] { return QStringList{drive_}; });

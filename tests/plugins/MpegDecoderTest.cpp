@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "AudioFixtures.h"
@@ -16,12 +14,10 @@
 #include "decode/MpegLength.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
-#include "decode/WavOutputEmulator.h"
 #include "platform/TraceCapture.h"
 #include "resources/Plugins.h"
 
 using namespace quillstar;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -206,22 +202,6 @@ TEST_F(MpegPlugin, FilesWithoutADecodableFrameFailToOpen)
         EXPECT_FALSE(decoder.Open(path)) << path;
         EXPECT_FALSE(MeasureMpegLength(path).has_value()) << path;
     }
-}
-
-TEST_F(MpegPlugin, CloseInTheMiddleStopsThePluginAndTheNextTrackStartsClean)
-{
-    MAKE_OR_SKIP(path, kCbr, 20.0);
-    {
-        PluginDecoder decoder(registry_);
-        ASSERT_TRUE(decoder.Open(path));
-        std::vector<uint8_t> block(plugin::kReadBlockSize);
-        EXPECT_GT(decoder.Read(block.data(), plugin::kReadBlockSize), 0);
-        // Let the plug-in fill the ring and wait for room.
-        for (int i = 0; i < 500 && WavOutputEmulator::Instance().Module()->CanWrite() != 0; ++i)
-            std::this_thread::sleep_for(10ms);
-        EXPECT_EQ(decoder.Close(), 1);
-    }
-    EXPECT_TRUE(DecodeThroughPlugin(path) == test::DecodeWithMpg123(path));
 }
 
 TEST_F(MpegPlugin, SeekMovesThePlugInToThePosition)

@@ -132,32 +132,6 @@ int LineTop(int index, int listPixels, int titlePixels)
 class PrintNowDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void startsWithTheDefaultCover()
-    {
-        Window window;
-        PrintNowDialog& dialog = *window.dialog;
-        const int dpi = dialog.findChild<QLabel*>(QString::number(print::IDC_PREVIEW))->logicalDpiY();
-
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillstar Print Now"));
-        QCOMPARE(dialog.AlbumTitle(), QStringLiteral("Quillstar Music CD Burner Song List"));
-        QCOMPARE(dialog.findChild<QLineEdit*>(QString::number(print::IDC_ALBUM_TITLE))->text(), dialog.AlbumTitle());
-        QCOMPARE(dialog.TitleFont().family(), QStringLiteral("Verdana"));
-        QCOMPARE(dialog.TitleFont().pixelSize(), qRound(9.0 * dpi / 72));
-        QCOMPARE(dialog.ListFont().family(), QStringLiteral("Microsoft Sans Serif"));
-        QCOMPARE(dialog.ListFont().pixelSize(), qRound(8.0 * dpi / 72));
-        QCOMPARE(dialog.TitleColor(), QColor(Qt::black));
-        QCOMPARE(dialog.ListColor(), QColor(Qt::black));
-        QCOMPARE(dialog.BackColor(), QColor(Qt::white));
-        QVERIFY(dialog.BackgroundPath().isEmpty());
-
-        const auto* printNow = dialog.findChild<QPushButton*>(QString::number(print::IDC_PRINT_NOW));
-        QCOMPARE(printNow->text(), QStringLiteral("&Print Now"));
-        QVERIFY(printNow->isDefault());
-
-        // The first drawing comes from the redraw timer, without any change.
-        QTRY_VERIFY(!dialog.Preview().isNull());
-    }
-
     void emptyListDrawsOnlyTheHeading()
     {
         Window window;

@@ -74,33 +74,7 @@ TEST_F(SimulatedBurn, ASourceThatCannotTellItsTrackLengthsIsMeasuredByItsTotal)
     ExpectEndedWith(kResultTooManyFiles, kTextTooManyFiles);
 }
 
-TEST_F(SimulatedBurn, AListWithoutAudioEjectsWithoutClosingAnything)
-{
-    for (const auto& tracks : {std::vector<FakeTrackSource::Track>{}, std::vector<FakeTrackSource::Track>{{0}, {kSecond * 2, false}}}) {
-        SCOPED_TRACE(tracks.size());
-        SimulatedDrive& drive = PrepareSimulated();
-        FakeTrackSource source(tracks);
-        Run(source);
-        ExpectEndedWith(kResultNothingBurned, kTextNothingBurned);
-        const auto opcodes = drive.Opcodes();
-        EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), 0x5B), 0);
-        EXPECT_EQ(drive.Ejects(), 1);
-    }
-}
 
-TEST_F(SimulatedBurn, ADriveBusyWritingIsWaitedForWithoutUsingUpTheRetries)
-{
-    DriveSetup setup;
-    setup.busyAnswersPerWrite = 12;
-    Prepare(setup);
-    FakeTrackSource source{{kSecond * 5}, {kSecond * 4 + 10}};
-    TraceCapture trace;
-    Run(source);
-    ExpectDiscHolds(source, {0, 1});
-    ExpectEndedWith(kResultSuccess, kTextSuccess);
-    for (const std::string& text : trace.Texts())
-        EXPECT_EQ(text.rfind("Write failed.", 0), std::string::npos) << text;
-}
 
 TEST_F(SimulatedBurn, ADriveThatStaysBusyEndsTheTrackAfterTheLimit)
 {

@@ -27,12 +27,10 @@ std::string ReadReport()
     return text.str();
 }
 
-DriveSetup Writer(const std::string& product, int maxWrite = 1412, int maxRead = 7056)
+DriveSetup Writer(const std::string& product)
 {
     DriveSetup setup;
     setup.product = product;
-    setup.maxWriteSpeed = maxWrite;
-    setup.maxReadSpeed = maxRead;
     return setup;
 }
 
@@ -43,14 +41,6 @@ DriveSetup Reader(const std::string& product)
     return setup;
 }
 
-std::vector<int> Range(int from, int to)
-{
-    std::vector<int> values;
-    for (int value = from; value <= to; ++value)
-        values.push_back(value);
-    return values;
-}
-
 class Discovery : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::remove(DriveReport::Path()); }
@@ -59,16 +49,6 @@ protected:
     {
         scsi.SetTimings(RecorderTimings{1, 1, 1, 10, 1});
         return scsi.InitCommunication(devices);
-    }
-
-    // The write (or read) speeds the scans asked for after their first request.
-    static std::vector<int> Scanned(const std::vector<std::pair<int, int>>& requests, bool writing, size_t count)
-    {
-        std::vector<int> speeds;
-        const size_t first = writing ? requests.size() - count : 1;
-        for (size_t at = first; at < first + count; ++at)
-            speeds.push_back(writing ? requests[at].second : requests[at].first);
-        return speeds;
     }
 
     FakeAspi aspi;
@@ -105,22 +85,6 @@ TEST_F(Discovery, ListsTheWritersInBusOrderAndReportsTheReaders)
     EXPECT_TRUE(trace.Contains("ASPI enquiry failed. i=1\n"));
 }
 
-TEST_F(Discovery, ScansEveryMultipleOfSingleSpeedFromTheMaximumDown)
-{
-    SimulatedDrive drive(Writer("SCAN", 1412, 7056));
-    aspi.Attach(aspi.AddAdapter(), 0, 0, &drive);
-    ASSERT_EQ(Discover(), 0);
-    ASSERT_EQ(devices.size(), 1u);
-    const auto requests = drive.SpeedRequests();
-    ASSERT_EQ(requests.size(), 1u + 40u + 1u + 8u);
-    std::vector<int> reads = {7056};
-    for (int factor = 39; factor >= 1; --factor)
-        reads.push_back(factor * 176);
-    EXPECT_EQ(Scanned(requests, false, 40), reads);
-    EXPECT_EQ(Scanned(requests, true, 8), (std::vector<int>{1412, 1232, 1056, 880, 704, 528, 352, 176}));
-    EXPECT_EQ(devices[0]->readSpeeds, Range(1, 40));
-    EXPECT_EQ(devices[0]->writeSpeeds, Range(1, 8));
-}
 
 TEST_F(Discovery, ADriveWithoutCapabilitiesCountsAsACdRWriter)
 {

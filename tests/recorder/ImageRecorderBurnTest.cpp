@@ -61,26 +61,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ImageBurn, ACueSheetNamesTheImageAndIndexesEachTrackAndPause)
-{
-    Prepare();
-    FakeTrackSource source{{kChunk * 20 + 1000}, {kChunk * 19 + 3 * kSector}, {kSecond * 5}};
-    Run(source);
-    ExpectEndedWith(kResultSuccess, kTextSuccess);
-    EXPECT_EQ(Image().Files(), (std::vector<std::string>{"disc.bin", "disc.cue"}));
-    // 321, 307 and 375 sectors, a 150-sector pause before the second and third.
-    EXPECT_EQ(ReadText(Image().CuePath()),
-              "FILE \"disc.bin\" BINARY\n"
-              "  TRACK 01 AUDIO\n"
-              "    INDEX 01 00:00:00\n"
-              "  TRACK 02 AUDIO\n"
-              "    INDEX 00 00:04:21\n"
-              "    INDEX 01 00:06:21\n"
-              "  TRACK 03 AUDIO\n"
-              "    INDEX 00 00:10:28\n"
-              "    INDEX 01 00:12:28\n");
-    ExpectDiscHolds(source, {0, 1, 2});
-}
 
 TEST_F(ImageBurn, RefusesADiscOfAnotherTypeAndWritesNoImage)
 {

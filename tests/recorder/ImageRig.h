@@ -22,9 +22,8 @@ public:
     // The last image written; no track and an open session when there is none.
     BurnedDisc Disc() override;
 
-    // The image and CUE sheet of the rig's first burn.
+    // The image of the rig's first burn.
     std::string ImagePath() const { return folder_.File("disc.bin"); }
-    std::string CuePath() const { return folder_.File("disc.cue"); }
     // The bytes of the image of the rig's first burn.
     std::vector<uint8_t> Image() const;
     // Every file in the folder, hidden ones (unfinished images) included.

@@ -264,7 +264,6 @@ SimulatedDrive::Result SimulatedDrive::SetSpeed(const uint8_t* cdb)
 {
     const int read = Get16(&cdb[2]);
     const int write = Get16(&cdb[4]);
-    speedRequests_.emplace_back(read, write);
     currentRead_ = std::min(read, setup_.maxReadSpeed);
     currentWrite_ = setup_.forcedWriteSpeed != 0 ? setup_.forcedWriteSpeed : std::min(write, setup_.maxWriteSpeed);
     return std::nullopt;
@@ -390,12 +389,6 @@ std::vector<uint8_t> SimulatedDrive::Opcodes() const
     for (const auto& cdb : commands_)
         opcodes.push_back(cdb[0]);
     return opcodes;
-}
-
-std::vector<std::pair<int, int>> SimulatedDrive::SpeedRequests() const
-{
-    std::lock_guard lock(mutex_);
-    return speedRequests_;
 }
 
 BurnedDisc SimulatedDrive::Disc() const

@@ -33,8 +33,6 @@ public:
     // Every CDB received, in order.
     std::vector<std::vector<uint8_t>> Commands() const;
     std::vector<uint8_t> Opcodes() const;
-    // (read, write) kB/s of every SET SPEED.
-    std::vector<std::pair<int, int>> SpeedRequests() const;
     // The last disc ejected, or the one in the drive when none was.
     BurnedDisc Disc() const;
     int Ejects() const;
@@ -70,7 +68,6 @@ private:
     int holdOpcode_ = -1;
     bool holding_ = false;
     std::vector<std::vector<uint8_t>> commands_;
-    std::vector<std::pair<int, int>> speedRequests_;
     std::array<uint8_t, 52> page05_{};
     bool trackAtOnceAudio_ = false;
     int currentRead_ = 0;
