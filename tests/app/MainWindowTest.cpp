@@ -125,6 +125,17 @@ private slots:
         QCOMPARE(window_->CapacityBar()->value(), 0);
     }
 
+    void DelRemovesTheSelectedTracks()
+    {
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), {"one.mp3", "two.MP3"});
+        window_->OnSkinEvent("Add");
+        window_->Burn()->setCurrentItem(window_->Burn()->topLevelItem(0));
+        window_->OnSkinEvent("del");
+        QCOMPARE(window_->TrackList().GetCount(), 1);
+        QCOMPARE(window_->TrackList().Tracks().front().title, std::string("two"));
+    }
+
     void SavedListsLoadBackWithTheirEditedTitles()
     {
         AddBothFiles();

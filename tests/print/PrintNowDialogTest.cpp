@@ -212,6 +212,8 @@ private slots:
     void titleEditRedrawsTheHeadingThroughTheTimer()
     {
         Window window;
+        // The first drawing comes from the redraw timer, without any change.
+        QTRY_VERIFY(!window.dialog->Preview().isNull());
         const QImage before = window.Drawn();
         window.dialog->findChild<QLineEdit*>(QString::number(print::IDC_ALBUM_TITLE))->setText(QStringLiteral("Road"));
         QCOMPARE(window.dialog->AlbumTitle(), QStringLiteral("Road"));
