@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "../browse/ListInput.h"
+#include "../browse/SandboxHome.h"
 #include "BrowsingWindow.h"
 #include "ModalWatcher.h"
 #include "app/BurnListDragDrop.h"
@@ -250,10 +251,8 @@ private:
 
 int main(int argc, char** argv)
 {
-    // Home and trash in a folder of the test's own.
     QTemporaryDir sandbox;
-    qputenv("HOME", sandbox.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (sandbox.path() + "/data").toUtf8());
+    UseSandboxHome(sandbox);
     qputenv(aspi::kDrivesVariable, "");
     qunsetenv(aspi::kImageRecorderVariable);
     QApplication application(argc, argv);

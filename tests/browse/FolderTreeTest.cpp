@@ -9,6 +9,7 @@
 
 #include "FakeOwner.h"
 #include "MessageBoxAnswerer.h"
+#include "SandboxHome.h"
 #include "browse/FolderTree.h"
 #include "resources/BrowseTexts.h"
 
@@ -51,10 +52,8 @@ class FolderTreeTest : public QObject {
 
  private slots:
   void initTestCase() {
-    // Home and trash inside the sandbox, so deleting never touches the user's trash.
     QVERIFY(sandbox_.isValid());
-    qputenv("HOME", sandbox_.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (sandbox_.path() + "/data").toUtf8());
+    UseSandboxHome(sandbox_);
   }
 
   void init() {

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "MessageBoxAnswerer.h"
+#include "SandboxHome.h"
 #include "browse/DriveList.h"
 #include "browse/PropertiesDialog.h"
 #include "browse/ShellFileOperation.h"
@@ -29,8 +30,7 @@ class ShellTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(sandbox_.isValid());
-    qputenv("HOME", sandbox_.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (sandbox_.path() + "/data").toUtf8());
+    UseSandboxHome(sandbox_);
   }
 
   void init() {
