@@ -19,16 +19,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "platform/DynamicLibrary.h"
-#include "platform/Event.h"
 #include "platform/ProgramPath.h"
 #include "platform/aspi/Aspi.h"
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
+#include "tests/platform/aspi/TestBurner.h"
 
 using namespace quillstar;
 
@@ -69,64 +68,6 @@ Cost Measure(Run run)
     return {std::chrono::duration<double>(Clock::now() - started).count(), ProcessorSeconds() - processorStarted};
 }
 
-class Burner {
-public:
-    explicit Burner(SendASPI32CommandFunction send) : send_(send) {}
-
-    bool Execute(std::initializer_list<uint8_t> cdb, uint8_t direction, void* buffer = nullptr, uint32_t length = 0)
-    {
-        SRB_ExecSCSICmd block{};
-        Event done;
-        block.SRB_Cmd = SC_EXEC_SCSI_CMD;
-        block.SRB_Flags = direction | SRB_EVENT_NOTIFY;
-        block.SRB_BufLen = length;
-        block.SRB_BufPointer = static_cast<uint8_t*>(buffer);
-        block.SRB_SenseLen = SENSE_LEN;
-        block.SRB_CDBLen = static_cast<uint8_t>(cdb.size());
-        block.SRB_PostProc = &done;
-        std::copy(cdb.begin(), cdb.end(), block.CDBByte);
-        if (send_(&block) == SS_PENDING)
-            done.Wait();
-        return block.SRB_Status == SS_COMP;
-    }
-
-    bool SelectTrackAtOnceAudio()
-    {
-        std::vector<uint8_t> reply(164, 0);
-        if (!Execute({0x5A, 0, 0x05, 0, 0, 0, 0, 0, 164, 0}, SRB_DIR_IN, reply.data(), 164))
-            return false;
-        std::vector<uint8_t> list(8 + reply[9] + 2, 0);
-        std::copy(reply.begin() + 8, reply.begin() + static_cast<long>(list.size()), list.begin() + 8);
-        list[8] &= 0x7F;
-        list[10] = (list[10] & 0xE0) | 0x41;
-        list[11] = 0x42;
-        list[12] = 0;
-        list[22] = 0;
-        list[23] = cd::kPauseSectors;
-        const auto length = static_cast<uint8_t>(list.size());
-        return Execute({0x55, 0x10, 0, 0, 0, 0, 0, 0, length, 0}, SRB_DIR_OUT, list.data(), length);
-    }
-
-    int64_t NextWritableAddress(int track)
-    {
-        std::vector<uint8_t> info(16, 0);
-        if (!Execute({0x52, 0x01, 0, 0, 0, static_cast<uint8_t>(track), 0, 0, 16, 0}, SRB_DIR_IN, info.data(), 16))
-            return -1;
-        return info[12] << 24 | info[13] << 16 | info[14] << 8 | info[15];
-    }
-
-    bool Write(int64_t address, uint8_t* data)
-    {
-        const auto lba = static_cast<uint32_t>(address);
-        return Execute({0x2A, 0, static_cast<uint8_t>(lba >> 24), static_cast<uint8_t>(lba >> 16),
-                        static_cast<uint8_t>(lba >> 8), static_cast<uint8_t>(lba), 0, 0, cd::kSectorsPerBlock, 0},
-                       SRB_DIR_OUT, data, cd::kBlockSize);
-    }
-
-private:
-    SendASPI32CommandFunction send_;
-};
-
 std::vector<uint8_t> Chunk()
 {
     std::vector<uint8_t> chunk(cd::kBlockSize);
@@ -142,25 +83,24 @@ int64_t ImageBytes()
 }
 
 // Burns every track and closes the session; false when a command failed.
-bool BurnIntoRecorder(Burner& burner, std::vector<uint8_t>& chunk)
+// Every WRITE sends the same chunk, as the plain writes do.
+bool BurnIntoRecorder(TestBurner& burner, std::vector<uint8_t>& chunk)
 {
     for (int track = 1; track <= kTracks; ++track) {
-        if (!burner.SelectTrackAtOnceAudio())
+        if (!IsGood(burner.SelectTrackAtOnceAudio(cd::kPauseSectors)))
             return false;
-        int64_t address = burner.NextWritableAddress(track);
+        int64_t address = burner.NextWritableAddress(static_cast<uint32_t>(track));
         if (address < 0)
             return false;
         for (int written = 0; written < kTrackSectors; written += cd::kSectorsPerBlock) {
-            if (!burner.Write(address, chunk.data()))
+            if (!IsGood(burner.Write(static_cast<int32_t>(address), chunk.data(), cd::kSectorsPerBlock, cd::kBlockSize)))
                 return false;
             address += cd::kSectorsPerBlock;
         }
-        if (!burner.Execute({0x35, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0) ||
-            !burner.Execute({0x5B, 0, 0x01, 0, 0, static_cast<uint8_t>(track), 0, 0, 0, 0}, 0))
+        if (!IsGood(burner.SynchronizeCache()) || !IsGood(burner.CloseTrack(track)))
             return false;
     }
-    return burner.Execute({0x5B, 0, 0x02, 0, 0, 0, 0, 0, 0, 0}, 0) &&
-           burner.Execute({0x1B, 0x01, 0, 0, 0x02, 0, 0, 0, 0, 0}, 0);
+    return IsGood(burner.CloseSession()) && IsGood(burner.Eject());
 }
 
 bool WritePlainly(const std::string& path, const std::vector<uint8_t>& chunk)
@@ -209,7 +149,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    Burner burner(send);
+    TestBurner burner(send, 0);
     std::vector<uint8_t> chunk = Chunk();
     Cost totalPlain;
     Cost totalRecorder;
