@@ -431,7 +431,7 @@ void MainWindow::SaveList()
     const QString chosen = AskForInfoFile(false);
     if (chosen.isEmpty())
         return;
-    const QString path = QFile::decodeName(InfoFilePathFor(QFile::encodeName(chosen).toStdString()).c_str());
+    const QString path = QString::fromStdString(InfoFilePathFor(chosen.toStdString()));
     if (path != chosen && QFileInfo::exists(path) && !ConfirmReplace(path))
         return;
     const std::string error = trackList_.SaveFile(QFile::encodeName(path).toStdString());
