@@ -3,6 +3,7 @@
 # make test  installs what is missing, builds, runs every test
 # make test SANITIZE=address|thread   the engine's tests under a sanitizer
 # make demo  burns a short list of tones to a disc image, without a window
+# make format  applies .clang-format to every tracked C++ file
 # make fuzz  feeds random CD info files to the loader for FUZZ_SECONDS
 #            (600) with clang's libFuzzer; new finds go to build-fuzz/corpus
 SANITIZE ?=
@@ -10,7 +11,7 @@ BUILD_DIR := build$(if $(SANITIZE),-$(SANITIZE))
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 
-.PHONY: deps configure build run test demo bench fuzz clean
+.PHONY: deps configure build run test demo bench fuzz format check-format check-engine clean
 
 deps:
 	@scripts/install-deps
@@ -26,8 +27,18 @@ build: configure
 run: build
 	$(BUILD_DIR)/bin/quillstar --image-recorder $(HOME)/QuillstarDisc.bin
 
-test: build
+test: build check-format check-engine
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+check-format: | deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+# The engine folders stay free of Qt: no Qt header, no Qt library.
+check-engine:
+	scripts/check-engine $(BUILD_DIR)
 
 # Burns a short demo list of tones to the image recorder.
 demo: build

@@ -11,7 +11,6 @@
 
 #include <string>
 
-#include "app/Serializer.h"
 #include "app/TipDialog.h"
 #include "decode/AudioTrackSource.h"
 #include "platform/Trace.h"
@@ -19,6 +18,7 @@
 #include "resources/BurnSessionTexts.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
+#include "tracklist/Serializer.h"
 
 namespace quillstar {
 
@@ -264,9 +264,10 @@ void BurnNowDialog::ShowSkippedTracks()
         std::string title, path;
         int seconds = 0;
         trackList_.GetTrackInfo(track.trackIndex, title, seconds, path);
-        lines.append(QString::fromUtf8(burnsession::kSkippedLine)
-                         .arg(track.trackIndex + 1, 2, 10, QLatin1Char('0'))
-                         .arg(QString::fromStdString(title), QString::fromUtf8(recorder::SkipReasonText(track.reason))));
+        lines.append(
+            QString::fromUtf8(burnsession::kSkippedLine)
+                .arg(track.trackIndex + 1, 2, 10, QLatin1Char('0'))
+                .arg(QString::fromStdString(title), QString::fromUtf8(recorder::SkipReasonText(track.reason))));
     }
     if (lines.isEmpty())
         return;

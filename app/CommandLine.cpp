@@ -27,8 +27,9 @@ bool CommandLine::AsksForHelp(int argc, char** argv)
 
 QString CommandLine::HelpText()
 {
-    return QStringLiteral("Usage: quillstar [--%1 %2]\n%3\n\nOptions:\n  --%1 %2\n      %4\n  -h, --help\n"
-                          "      Show this help and end.\n")
+    return QStringLiteral(
+               "Usage: quillstar [--%1 %2]\n%3\n\nOptions:\n  --%1 %2\n      %4\n  -h, --help\n"
+               "      Show this help and end.\n")
         .arg(QLatin1String(mainwindow::kImageRecorderOption), QLatin1String(mainwindow::kImageRecorderValueName),
              QString::fromUtf8(mainwindow::kProgramDescription),
              QString::fromUtf8(mainwindow::kImageRecorderDescription));

@@ -97,10 +97,7 @@ QString NoticeFor(const std::vector<SkippedDrive>& skipped)
 }  // namespace
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
-    : QDialog(parent),
-      setup_(std::move(setup)),
-      filterIndex_(mainwindow::kInitialFilterIndex),
-      help_(setup_.helpFile)
+    : QDialog(parent), setup_(std::move(setup)), filterIndex_(mainwindow::kInitialFilterIndex), help_(setup_.helpFile)
 {
     if (!setup_.openUrl)
         setup_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -458,8 +455,8 @@ bool MainWindow::ConfirmReplace(const QString& path)
 
 void MainWindow::ShowInfoFileError(const char* caption, const std::string& error)
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption), QString::fromStdString(error),
-                    QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption), QString::fromStdString(error), QMessageBox::Ok,
+                    this);
     box.setObjectName(QString::fromLatin1(infofile::kErrorObjectName));
     box.exec();
 }
@@ -489,7 +486,8 @@ void MainWindow::OpenHomepage()
 
 void MainWindow::OpenRipper()
 {
-    setup_.openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(mainwindow::kRipperProgram))));
+    setup_.openUrl(
+        QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(mainwindow::kRipperProgram))));
 }
 
 void MainWindow::Minimize()

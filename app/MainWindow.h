@@ -10,11 +10,11 @@
 #include "app/BurnListDragDrop.h"
 #include "app/HtmlHelp.h"
 #include "app/MainWindowSetup.h"
-#include "app/Serializer.h"
 #include "browse/BrowserOwner.h"
 #include "browse/BurnListOwner.h"
 #include "platform/MessageTarget.h"
 #include "platform/PostMessage.h"
+#include "tracklist/Serializer.h"
 
 class QComboBox;
 class QProgressBar;

@@ -6,10 +6,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/DurationCache.h"
 #include "app/SkippedDrive.h"
 #include "browse/BurnList.h"
 #include "browse/DriveList.h"
+#include "tracklist/DurationCache.h"
 
 namespace quillstar {
 

@@ -35,9 +35,7 @@ QString InstanceFolder()
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
-    : QObject(parent),
-      serverPath_(QDir(InstanceFolder()).filePath(name)),
-      lock_(serverPath_ + QStringLiteral(".lock"))
+    : QObject(parent), serverPath_(QDir(InstanceFolder()).filePath(name)), lock_(serverPath_ + QStringLiteral(".lock"))
 {
     // Only a lock whose process has gone is stale, however long it is held.
     lock_.setStaleLockTime(0);

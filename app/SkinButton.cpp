@@ -142,8 +142,7 @@ void SkinButton::paintEvent(QPaintEvent*)
         break;
     }
     case Kind::Window: {
-        const QRect iconRect((width() - icon.width()) / 2, (height() - icon.height()) / 2, icon.width(),
-                             icon.height());
+        const QRect iconRect((width() - icon.width()) / 2, (height() - icon.height()) / 2, icon.width(), icon.height());
         picture_.paint(&painter, iconRect.translated(shift, shift), Qt::AlignCenter, mode);
         break;
     }

@@ -97,8 +97,7 @@ QWidget* SkinControl::BuildToolBar()
 SkinButton* SkinControl::AddElement(SkinButton* element)
 {
     elements_.append(element);
-    connect(element, &QAbstractButton::clicked, this,
-            [this, element] { emit ElementClicked(element->ElementName()); });
+    connect(element, &QAbstractButton::clicked, this, [this, element] { emit ElementClicked(element->ElementName()); });
     return element;
 }
 
@@ -148,8 +147,7 @@ void SkinControl::paintEvent(QPaintEvent*)
 
     painter.setPen(QPen(Rgb(mainwindow::kSkinEdgeColor), 1.0));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(clientArea_->geometry()).adjusted(-3.5, -3.5, 3.5, 3.5), kPanelRadius,
-                            kPanelRadius);
+    painter.drawRoundedRect(QRectF(clientArea_->geometry()).adjusted(-3.5, -3.5, 3.5, 3.5), kPanelRadius, kPanelRadius);
     // Without a window frame of its own, the skin draws the window's edge.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));

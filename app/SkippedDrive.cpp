@@ -12,8 +12,7 @@ std::vector<SkippedDrive> SkippedDrivesOfAspiLayer()
     DynamicLibrary layer;
     if (!layer.Open(ProgramDirectory() + "/" + recorder::kAspiLibraryName))
         return {};
-    const auto getSkipped =
-        layer.Resolve<QuillstarASPIGetSkippedDevicesFunction>("QuillstarASPIGetSkippedDevices");
+    const auto getSkipped = layer.Resolve<QuillstarASPIGetSkippedDevicesFunction>("QuillstarASPIGetSkippedDevices");
     if (!getSkipped)
         return {};
     std::vector<QUILLSTAR_SKIPPED_DEVICE> found(getSkipped(nullptr, 0));

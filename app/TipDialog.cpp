@@ -40,8 +40,8 @@ TipDialog::TipDialog(int tipId, QWidget* parent) : QDialog(parent), tipId_(tipId
     textColumn_->setSpacing(2);
     if (tip) {
         setWindowTitle(QString::fromUtf8(tip->caption));
-        picture->setPixmap(QIcon(QString::fromLatin1(tip->picture))
-                               .pixmap(QSize(kPictureSize, kPictureSize), devicePixelRatioF()));
+        picture->setPixmap(
+            QIcon(QString::fromLatin1(tip->picture)).pixmap(QSize(kPictureSize, kPictureSize), devicePixelRatioF()));
         AddParagraph(QString::fromUtf8(tip->text));
     }
     if (tipId == burnsession::IDD_TIP_NO_DRIVES)

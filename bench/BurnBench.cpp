@@ -147,8 +147,8 @@ int main()
     }
 
     const double ratio = burn.seconds / decode;
-    std::printf("quillstar-burn to the image recorder: %.2f s, %.1fx realtime, peak memory %.1f MiB\n",
-                burn.seconds, kTracks * kTrackSeconds / burn.seconds, burn.peakMiB);
+    std::printf("quillstar-burn to the image recorder: %.2f s, %.1fx realtime, peak memory %.1f MiB\n", burn.seconds,
+                kTracks * kTrackSeconds / burn.seconds, burn.peakMiB);
     std::printf("burn / plain decode: %.3f (goal <= %.2f)\n", ratio, kRatioGoal);
     std::printf("track endings that waited for the read time-out: %d (goal 0)\n", timeOuts);
     const bool met = ratio <= kRatioGoal && burn.peakMiB <= kMemoryGoalMiB && timeOuts == 0;

@@ -61,8 +61,8 @@ double TimesRealtime(const WaveFormat& format)
     converter.Flush(out, outLength);
     produced += outLength;
     const double elapsed = ThreadSeconds() - start;
-    std::printf("  %6u Hz %u ch: %zu bytes of CD audio in %.3f s\n", format.samplesPerSec, format.channels,
-                produced, elapsed);
+    std::printf("  %6u Hz %u ch: %zu bytes of CD audio in %.3f s\n", format.samplesPerSec, format.channels, produced,
+                elapsed);
     return kSeconds / elapsed;
 }
 
@@ -77,7 +77,7 @@ int main()
     std::printf("baseline 44100 Hz stereo pass-through: %8.1fx realtime\n", baseline);
     std::printf("48000 Hz stereo -> CD:                 %8.1fx realtime (%.3f of baseline)\n", fromDat,
                 fromDat / baseline);
-    std::printf("22050 Hz mono -> CD:                   %8.1fx realtime (%.3f of baseline)\n",
-                fromHalfRateMono, fromHalfRateMono / baseline);
+    std::printf("22050 Hz mono -> CD:                   %8.1fx realtime (%.3f of baseline)\n", fromHalfRateMono,
+                fromHalfRateMono / baseline);
     return fromDat > 0 && fromHalfRateMono > 0 ? 0 : 1;
 }

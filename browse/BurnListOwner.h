@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/BurnListModel.h"
+#include "tracklist/BurnListModel.h"
 
 class QAbstractItemView;
 class QPoint;
@@ -12,18 +12,17 @@ namespace quillstar {
 // copies itself into, the place where the totals show, and the drag that
 // window runs.
 class BurnListOwner {
- public:
-  virtual ~BurnListOwner() = default;
+public:
+    virtual ~BurnListOwner() = default;
 
-  // The track list every consumer reads; the burn list rebuilds it after each change.
-  virtual CSerializer& TrackList() = 0;
-  // The totals line and the capacity bar's position (0 to 100).
-  virtual void ShowTotals(const QString& text, int barPosition) = 0;
-  // A drag of the list's selected rows starts at the point (in the list's
-  // viewport coordinates). The owner runs it and drops through the burn
-  // list's AddSelectionToBurnList and MoveToIndex; false when none starts.
-  virtual bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list,
-                         const QPoint& point) = 0;
+    // The track list every consumer reads; the burn list rebuilds it after each change.
+    virtual CSerializer& TrackList() = 0;
+    // The totals line and the capacity bar's position (0 to 100).
+    virtual void ShowTotals(const QString& text, int barPosition) = 0;
+    // A drag of the list's selected rows starts at the point (in the list's
+    // viewport coordinates). The owner runs it and drops through the burn
+    // list's AddSelectionToBurnList and MoveToIndex; false when none starts.
+    virtual bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point) = 0;
 };
 
 }  // namespace quillstar

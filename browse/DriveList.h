@@ -16,16 +16,16 @@ using DriveSource = std::function<QStringList()>;
 // then every mounted volume that holds real files. Each is a full path without
 // a trailing slash ("/" stays "/").
 class DriveList {
- public:
-  struct Volume {
-    QString rootPath;
-    QByteArray fileSystemType;
-    bool isReady = true;
-  };
+public:
+    struct Volume {
+        QString rootPath;
+        QByteArray fileSystemType;
+        bool isReady = true;
+    };
 
-  static QStringList Read();
-  static QStringList FromVolumes(const QString& homePath, const std::vector<Volume>& volumes);
-  static bool IsPseudoFileSystem(const QByteArray& type);
+    static QStringList Read();
+    static QStringList FromVolumes(const QString& homePath, const std::vector<Volume>& volumes);
+    static bool IsPseudoFileSystem(const QByteArray& type);
 };
 
 }  // namespace quillstar

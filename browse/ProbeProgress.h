@@ -13,19 +13,19 @@ namespace quillstar {
 // types or clicks waits until the work is done, as it did before there was
 // a window.
 class ProbeProgress {
- public:
-  ProbeProgress(QWidget* owner, int fileCount, std::chrono::milliseconds delay);
-  ~ProbeProgress();
-  ProbeProgress(const ProbeProgress&) = delete;
-  ProbeProgress& operator=(const ProbeProgress&) = delete;
+public:
+    ProbeProgress(QWidget* owner, int fileCount, std::chrono::milliseconds delay);
+    ~ProbeProgress();
+    ProbeProgress(const ProbeProgress&) = delete;
+    ProbeProgress& operator=(const ProbeProgress&) = delete;
 
-  // Called before each file is timed.
-  void Next();
+    // Called before each file is timed.
+    void Next();
 
- private:
-  QProgressDialog* dialog_;
-  int fileCount_;
-  int started_ = 0;
+private:
+    QProgressDialog* dialog_;
+    int fileCount_;
+    int started_ = 0;
 };
 
 }  // namespace quillstar

@@ -11,25 +11,25 @@ namespace quillstar {
 // moves to the trash unless the user asks to delete for good, which is
 // confirmed first. Every failure is shown to the user in a warning box.
 class ShellFileOperation {
- public:
-  enum class Result { Done, Cancelled, Failed };
+public:
+    enum class Result { Done, Cancelled, Failed };
 
-  // Checks a new name typed by the user against the nine characters no name
-  // may hold; shows the warning (string 102) and answers false when one is there.
-  static bool CheckNewName(const QString& name, QWidget* owner);
-  static bool HasInvalidNameCharacter(const QString& name);
+    // Checks a new name typed by the user against the nine characters no name
+    // may hold; shows the warning (string 102) and answers false when one is there.
+    static bool CheckNewName(const QString& name, QWidget* owner);
+    static bool HasInvalidNameCharacter(const QString& name);
 
-  // Renames `from` to `to` in place. Never replaces an existing item.
-  static bool Rename(const QString& from, const QString& to, QWidget* owner);
+    // Renames `from` to `to` in place. Never replaces an existing item.
+    static bool Rename(const QString& from, const QString& to, QWidget* owner);
 
-  // Deletes the items in order, stopping at the first failure.
-  static Result Delete(const QStringList& paths, bool forGood, QWidget* owner);
+    // Deletes the items in order, stopping at the first failure.
+    static Result Delete(const QStringList& paths, bool forGood, QWidget* owner);
 
- private:
-  static bool MoveToTrash(const QString& path, QWidget* owner);
-  static bool DeleteForGood(const QString& path, QWidget* owner);
-  static bool ConfirmDeleteForGood(const QStringList& paths, QWidget* owner);
-  static void ShowError(const QString& text, QWidget* owner);
+private:
+    static bool MoveToTrash(const QString& path, QWidget* owner);
+    static bool DeleteForGood(const QString& path, QWidget* owner);
+    static bool ConfirmDeleteForGood(const QStringList& paths, QWidget* owner);
+    static void ShowError(const QString& text, QWidget* owner);
 };
 
 }  // namespace quillstar

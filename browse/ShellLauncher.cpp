@@ -7,14 +7,16 @@
 
 namespace quillstar {
 
-bool ShellLauncher::Open(const QString& path) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool ShellLauncher::Open(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void ShellLauncher::ShowProperties(const QString& path, QWidget* owner) {
-  auto* dialog = new PropertiesDialog(path, owner);
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->show();
+void ShellLauncher::ShowProperties(const QString& path, QWidget* owner)
+{
+    auto* dialog = new PropertiesDialog(path, owner);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 }  // namespace quillstar

@@ -6,18 +6,18 @@
 
 namespace quillstar {
 
-QString ShellTypeName::Lookup(const QString& path, bool isFolder) {
-  const QMimeDatabase database;
-  if (isFolder) {
-    const bool isMountPoint = path.endsWith(QLatin1Char('/')) &&
-                              QStorageInfo(path).rootPath() == QDir::cleanPath(path);
-    return database
-        .mimeTypeForName(isMountPoint ? QStringLiteral("inode/mount-point")
-                                      : QStringLiteral("inode/directory"))
-        .comment();
-  }
-  const QMimeType type = database.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
-  return type.isValid() && !type.isDefault() ? type.comment() : QString();
+QString ShellTypeName::Lookup(const QString& path, bool isFolder)
+{
+    const QMimeDatabase database;
+    if (isFolder) {
+        const bool isMountPoint =
+            path.endsWith(QLatin1Char('/')) && QStorageInfo(path).rootPath() == QDir::cleanPath(path);
+        return database
+            .mimeTypeForName(isMountPoint ? QStringLiteral("inode/mount-point") : QStringLiteral("inode/directory"))
+            .comment();
+    }
+    const QMimeType type = database.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    return type.isValid() && !type.isDefault() ? type.comment() : QString();
 }
 
 }  // namespace quillstar

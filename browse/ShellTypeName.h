@@ -12,11 +12,11 @@ using TypeNameSource = std::function<QString(const QString& path, bool isFolder)
 
 // The desktop's name for the type of a file or folder ("MP3 audio", "folder").
 class ShellTypeName {
- public:
-  // Files are typed by their name alone, as the desktop does, so that typing
-  // a folder's worth of files never opens them. A folder path that ends in a
-  // slash is looked at more closely: a mount point is named as such.
-  static QString Lookup(const QString& path, bool isFolder);
+public:
+    // Files are typed by their name alone, as the desktop does, so that typing
+    // a folder's worth of files never opens them. A folder path that ends in a
+    // slash is looked at more closely: a mount point is named as such.
+    static QString Lookup(const QString& path, bool isFolder);
 };
 
 }  // namespace quillstar

@@ -15,26 +15,26 @@ namespace quillstar {
 // file list. Each distinct icon is kept once and named by its index, so a list
 // row stores a number and equal types share one icon.
 class SystemImageList {
- public:
-  static SystemImageList& Shared();
+public:
+    static SystemImageList& Shared();
 
-  // -1 when the desktop has no icon for it.
-  int FileIndex(const QString& path);
-  int FolderIndex();
-  int OpenFolderIndex();
-  int DriveIndex(const QString& path);
-  int ComputerIndex();
+    // -1 when the desktop has no icon for it.
+    int FileIndex(const QString& path);
+    int FolderIndex();
+    int OpenFolderIndex();
+    int DriveIndex(const QString& path);
+    int ComputerIndex();
 
-  QIcon Icon(int index) const;
+    QIcon Icon(int index) const;
 
- private:
-  SystemImageList() = default;
-  int Find(const QString& key, const std::function<QIcon()>& make);
+private:
+    SystemImageList() = default;
+    int Find(const QString& key, const std::function<QIcon()>& make);
 
-  QFileIconProvider provider_;
-  QMimeDatabase mimeDatabase_;
-  std::vector<QIcon> icons_;
-  QHash<QString, int> indexByKey_;
+    QFileIconProvider provider_;
+    QMimeDatabase mimeDatabase_;
+    std::vector<QIcon> icons_;
+    QHash<QString, int> indexByKey_;
 };
 
 }  // namespace quillstar

@@ -7,7 +7,6 @@
 
 #include <unistd.h>
 
-#include "app/BurnListModel.h"
 #include "cli/ProgressPrinter.h"
 #include "decode/AudioTrackSource.h"
 #include "decode/FileSeconds.h"
@@ -17,6 +16,7 @@
 #include "resources/BurnExitCodes.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
+#include "tracklist/BurnListModel.h"
 
 namespace quillstar {
 namespace {
@@ -95,8 +95,8 @@ bool BurnCommand::CheckFilesExist() const
     for (const TrackInfo& track : trackList_.Tracks()) {
         std::error_code error;
         if (!std::filesystem::is_regular_file(track.path, error))
-            return Fail("cannot read \"" + track.path + "\": " +
-                        (error ? error.message() : std::string("no such file")));
+            return Fail("cannot read \"" + track.path +
+                        "\": " + (error ? error.message() : std::string("no such file")));
     }
     return true;
 }

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/Serializer.h"
 #include "cli/BurnOptions.h"
 #include "platform/MessageQueue.h"
+#include "tracklist/Serializer.h"
 
 namespace quillstar {
 

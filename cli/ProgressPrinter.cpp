@@ -29,8 +29,8 @@ void ProgressPrinter::Show(const std::string& text, int percent)
 void ProgressPrinter::DrawBar(const std::string& text, int percent)
 {
     const int filled = percent * kBarWidth / 100;
-    const std::string bar = std::string(static_cast<size_t>(filled), '#') +
-                            std::string(static_cast<size_t>(kBarWidth - filled), '.');
+    const std::string bar =
+        std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(kBarWidth - filled), '.');
     std::string shown = text.substr(0, kTextWidth);
     // \r returns to the line's start, \033[K clears what a longer text left.
     std::fprintf(out_, "\r[%s] %3d%% %s\033[K", bar.c_str(), percent, shown.c_str());

@@ -89,8 +89,8 @@ struct ChannelShare {
 };
 constexpr float kHalfPower = 0.7071f;
 constexpr ChannelShare kChannelShares[] = {
-    {1, 0}, {0, 1}, {kHalfPower, kHalfPower}, {0.5f, 0.5f}, {kHalfPower, 0}, {0, kHalfPower},
-    {1, 0}, {0, 1}, {0.5f, 0.5f}, {kHalfPower, 0}, {0, kHalfPower},
+    {1, 0}, {0, 1},       {kHalfPower, kHalfPower}, {0.5f, 0.5f},    {kHalfPower, 0}, {0, kHalfPower}, {1, 0},
+    {0, 1}, {0.5f, 0.5f}, {kHalfPower, 0},          {0, kHalfPower},
 };
 constexpr ChannelShare kOtherChannelShare{0.5f, 0.5f};
 
@@ -100,8 +100,8 @@ std::vector<float> DownMixWeights(int channels)
     std::vector<float> weights;
     float leftSum = 0, rightSum = 0;
     for (int c = 0; c < channels; ++c) {
-        const ChannelShare share = c < static_cast<int>(std::size(kChannelShares)) ? kChannelShares[c]
-                                                                                     : kOtherChannelShare;
+        const ChannelShare share =
+            c < static_cast<int>(std::size(kChannelShares)) ? kChannelShares[c] : kOtherChannelShare;
         weights.push_back(share.left);
         weights.push_back(share.right);
         leftSum += share.left;
@@ -170,18 +170,26 @@ bool AcmConverter::OpenResampler()
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     soxr_error_t error = nullptr;
-    stream_ = soxr_create(sourceFormat_.samplesPerSec, destinationFormat_.samplesPerSec, kStereo, &error, &io,
-                          &quality, &runtime);
+    stream_ = soxr_create(sourceFormat_.samplesPerSec, destinationFormat_.samplesPerSec, kStereo, &error, &io, &quality,
+                          &runtime);
     return error == nullptr && stream_ != nullptr;
 }
 
 void AcmConverter::ChooseMixer()
 {
     switch (sourceFormat_.bitsPerSample) {
-    case 8: mixer_ = MixToStereo<1>; break;
-    case 16: mixer_ = MixToStereo<2>; break;
-    case 24: mixer_ = MixToStereo<3>; break;
-    default: mixer_ = MixToStereo<4>; break;
+    case 8:
+        mixer_ = MixToStereo<1>;
+        break;
+    case 16:
+        mixer_ = MixToStereo<2>;
+        break;
+    case 24:
+        mixer_ = MixToStereo<3>;
+        break;
+    default:
+        mixer_ = MixToStereo<4>;
+        break;
     }
     weights_ = DownMixWeights(sourceFormat_.channels);
 }

@@ -34,8 +34,7 @@ public:
     bool IsOpen() const { return open_; }
 
 private:
-    using Mixer = void (*)(const uint8_t* in, size_t frames, int channels, const float* weights,
-                           float* stereo);
+    using Mixer = void (*)(const uint8_t* in, size_t frames, int channels, const float* weights, float* stereo);
 
     static bool CanConvert(const WaveFormat& source, const WaveFormat& destination);
     bool OpenResampler();

@@ -47,10 +47,7 @@ struct DecodeEngine::GraphCallbacks {
         static_cast<DecodeEngine*>(engine)->LinkDecodedPad(pad);
     }
 
-    static void NoMorePads(GstElement*, gpointer engine)
-    {
-        static_cast<DecodeEngine*>(engine)->AllStreamsFound();
-    }
+    static void NoMorePads(GstElement*, gpointer engine) { static_cast<DecodeEngine*>(engine)->AllStreamsFound(); }
 
     static void Handoff(GstElement*, GstBuffer* buffer, gpointer engine)
     {
@@ -282,7 +279,8 @@ int32_t DecodeEngine::BuildGraph(const std::string& path)
     audioConvert_ = AddElement("audioconvert", nullptr);
     GstElement* grabber = AddElement("identity", kGrabberName);
     GstElement* renderer = AddElement("fakesink", kNullRendererName);
-    if (source == nullptr || decoder == nullptr || audioConvert_ == nullptr || grabber == nullptr || renderer == nullptr)
+    if (source == nullptr || decoder == nullptr || audioConvert_ == nullptr || grabber == nullptr ||
+        renderer == nullptr)
         return kStatusFailed;
 
     g_object_set(source, "location", path.c_str(), nullptr);
@@ -471,8 +469,8 @@ void DecodeEngine::TearDownGraph()
         return;
     if (graphWatcher_.joinable()) {
         const GstObjectPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline_)));
-        gst_bus_post(bus.get(), gst_message_new_application(GST_OBJECT(pipeline_),
-                                                            gst_structure_new_empty(kStopWatchingMessage)));
+        gst_bus_post(bus.get(),
+                     gst_message_new_application(GST_OBJECT(pipeline_), gst_structure_new_empty(kStopWatchingMessage)));
         graphWatcher_.join();
     }
     gst_element_set_state(pipeline_, GST_STATE_NULL);

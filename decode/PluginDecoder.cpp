@@ -147,7 +147,8 @@ int PluginDecoder::Read(uint8_t* buffer, int length)
         return 0;
     bytesAsked_ += length;
     UpdateProgress();
-    const OutputRing::ReadResult result = WavOutputEmulator::Instance().Ring().Read(buffer, length, plugin::kReadTimeoutMs);
+    const OutputRing::ReadResult result =
+        WavOutputEmulator::Instance().Ring().Read(buffer, length, plugin::kReadTimeoutMs);
     if (result.end == OutputRing::ReadEnd::TimedOut)
         Trace("%s", plugin::kTraceReadTimedOut);
     TakeBitRate();

@@ -87,6 +87,6 @@ typedef struct In_Module {
 typedef In_Module* (*GetInModule2Function)(void);
 
 #ifdef __cplusplus
-}  /* extern "C" */
-}  /* namespace quillstar */
+} /* extern "C" */
+} /* namespace quillstar */
 #endif

@@ -14,7 +14,8 @@ namespace {
 bool HasPluginName(const std::string& fileName)
 {
     const std::string suffix = plugin::kFileSuffix;
-    return fileName.size() >= suffix.size() && fileName.compare(fileName.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return fileName.size() >= suffix.size() &&
+           fileName.compare(fileName.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // The host calls these; a module lacking one cannot be used safely.

@@ -17,10 +17,14 @@ int SourceBits(int format)
 {
     switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8: return 8;
-    case SF_FORMAT_PCM_24: return 24;
-    case SF_FORMAT_PCM_32: return 32;
-    default: return 16;
+    case SF_FORMAT_PCM_U8:
+        return 8;
+    case SF_FORMAT_PCM_24:
+        return 24;
+    case SF_FORMAT_PCM_32:
+        return 32;
+    default:
+        return 16;
     }
 }
 

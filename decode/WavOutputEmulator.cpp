@@ -8,16 +8,34 @@ namespace {
 void DoNothing() {}
 void DoNothingWithWindow(void*) {}
 void DoNothingWithInt(int) {}
-int ReturnZero() { return 0; }
-int ReturnOne() { return 1; }
+int ReturnZero()
+{
+    return 0;
+}
+int ReturnOne()
+{
+    return 1;
+}
 
 void SAVSAInit(int, int) {}
 void AddPCMData(void*, int, int, int) {}
-int SAAdd(void*, int, int) { return 0; }
-int VSAGetMode(int*, int*) { return 0; }
-int VSAAdd(void*, int) { return 0; }
+int SAAdd(void*, int, int)
+{
+    return 0;
+}
+int VSAGetMode(int*, int*)
+{
+    return 0;
+}
+int VSAAdd(void*, int)
+{
+    return 0;
+}
 void VSASetInfo(int, int) {}
-int DspDoSamples(short int*, int, int, int, int) { return 0; }
+int DspDoSamples(short int*, int, int, int, int)
+{
+    return 0;
+}
 void EQSet(int, char[10], int) {}
 
 }  // namespace

@@ -23,8 +23,8 @@ struct WaveFormat {
     static constexpr WaveFormat Pcm(uint32_t samplesPerSec, uint16_t channels, uint16_t bitsPerSample)
     {
         const uint16_t blockAlign = static_cast<uint16_t>(channels * (bitsPerSample / 8));
-        return {decode::kWaveFormatPcm, channels, samplesPerSec, samplesPerSec * blockAlign,
-                blockAlign, bitsPerSample, 0};
+        return {decode::kWaveFormatPcm, channels, samplesPerSec, samplesPerSec * blockAlign, blockAlign,
+                bitsPerSample,          0};
     }
 
     static constexpr WaveFormat Cd() { return Pcm(cd::kSampleRate, cd::kChannels, cd::kBitsPerSample); }

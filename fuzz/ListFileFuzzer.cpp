@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Archive.h"
-#include "app/Serializer.h"
+#include "tracklist/Archive.h"
+#include "tracklist/Serializer.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <cmath>
 #include <string>
 
-#include "app/BurnListModel.h"
-#include "app/Serializer.h"
 #include "print/CoverPageLayout.h"
 #include "print/PrintNowServices.h"
 #include "resources/PrintTexts.h"
+#include "tracklist/BurnListModel.h"
+#include "tracklist/Serializer.h"
 
 namespace quillstar {
 
@@ -138,8 +138,8 @@ void PrintNowDialog::BuildControls()
     layout->addWidget(titleEdit_, 0, 1);
     layout->addWidget(previewFrame_, 1, 0, 1, 2);
     layout->addLayout(buttons, 1, 2);
-    setFixedSize(layout->sizeHint().expandedTo(
-        DialogUnitsToPixels(print::kDialogWidthUnits, print::kDialogHeightUnits, *this)));
+    setFixedSize(
+        layout->sizeHint().expandedTo(DialogUnitsToPixels(print::kDialogWidthUnits, print::kDialogHeightUnits, *this)));
 }
 
 QFont PrintNowDialog::InitialFont(const char* face, int points) const
@@ -334,8 +334,7 @@ CoverPageLayout PrintNowDialog::LayoutFor(const QPrinter& printer, QSize cover) 
 {
     const double scaleX = static_cast<double>(printer.logicalDpiX()) / previewFrame_->logicalDpiX();
     const double scaleY = static_cast<double>(printer.logicalDpiY()) / previewFrame_->logicalDpiY();
-    return CoverPageLayout(CoverPageLayout::PageWidth(printer.logicalDpiX(), printer.widthMM()), cover, scaleX,
-                           scaleY);
+    return CoverPageLayout(CoverPageLayout::PageWidth(printer.logicalDpiX(), printer.widthMM()), cover, scaleX, scaleY);
 }
 
 // A PDF needs a file name and a printer must be one the system knows;

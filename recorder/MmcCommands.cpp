@@ -104,8 +104,7 @@ int MmcCommands::ReadDiscInformation(const DeviceInfo& device, int& discKind, in
     Cdb cdb{0x51};
     cdb[8] = kDiscInformationLength;
     std::array<uint8_t, kDiscInformationLength> reply{};
-    const int error =
-        ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    const int error = ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
     if (error != 0)
         return error;
     switch (reply[2] & 0x03) {
@@ -134,8 +133,7 @@ int MmcCommands::ReadDiscCapacity(const DeviceInfo& device, int64_t& capacity, i
     Cdb cdb{0x51};
     cdb[8] = kDiscInformationLength;
     std::array<uint8_t, kDiscInformationLength> reply{};
-    const int error =
-        ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    const int error = ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
     if (error != 0)
         return error;
     const uint8_t m = reply[21];
@@ -208,8 +206,7 @@ int MmcCommands::SendModePage(const DeviceInfo& device, std::span<const uint8_t>
     Cdb cdb{0x55};
     cdb[1] = 0x10;
     PutBigEndian16(&cdb[7], static_cast<uint32_t>(list.size()));
-    return ExecuteCommand(device, 10, cdb.data(), kInfinite, list.data(), static_cast<uint32_t>(list.size()),
-                          kDataOut);
+    return ExecuteCommand(device, 10, cdb.data(), kInfinite, list.data(), static_cast<uint32_t>(list.size()), kDataOut);
 }
 
 int MmcCommands::TestUnitReady(const DeviceInfo& device, bool testReadDiscInfo)

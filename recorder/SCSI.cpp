@@ -200,8 +200,8 @@ void CSCSI::ScanSpeeds(DeviceInfo& device, bool writing)
     for (int factor = RoundedFactor(maximum()); factor >= 1; --factor) {
         Trace("Testing multiple speed=%lu\n", static_cast<unsigned long>(factor));
         const int request = factor == RoundedFactor(maximum()) ? maximum() : factor * cd::kSingleSpeedKBps;
-        const int error = writing ? SetSpeed(device, device.CurRead, request)
-                                  : SetSpeed(device, request, device.CurWrite);
+        const int error =
+            writing ? SetSpeed(device, device.CurRead, request) : SetSpeed(device, request, device.CurWrite);
         if (error != 0) {
             Trace("Speed not supported\n");
             continue;

@@ -124,9 +124,8 @@ uint32_t ScsiTransport::SendRequest(void* requestBlock)
 }
 
 std::unique_ptr<ScsiTransport::Request> ScsiTransport::MakeRequest(const DeviceInfo& device, uint8_t cdbLength,
-                                                                  const uint8_t* cdb, uint32_t timeout,
-                                                                  uint8_t* buffer, uint32_t length,
-                                                                  uint8_t direction)
+                                                                   const uint8_t* cdb, uint32_t timeout,
+                                                                   uint8_t* buffer, uint32_t length, uint8_t direction)
 {
     auto request = std::make_unique<Request>();
     SRB_ExecSCSICmd& block = request->block;

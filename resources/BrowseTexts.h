@@ -35,8 +35,7 @@ inline constexpr int kMaxLabelLength = 255;
 // is right-aligned.
 inline constexpr int kColumnCount = 4;
 inline constexpr int kFirstColumnTitleId = 103;
-inline constexpr const char* kColumnTitles[kColumnCount] = {"Filename", "Filesize", "Filetype",
-                                                            "Last Modified"};
+inline constexpr const char* kColumnTitles[kColumnCount] = {"Filename", "Filesize", "Filetype", "Last Modified"};
 inline constexpr int kColumnWidths[kColumnCount] = {150, 66, 100, 99};
 inline constexpr int kNameColumn = 0;
 inline constexpr int kSizeColumn = 1;
@@ -51,9 +50,9 @@ inline constexpr int kDescending = 2;
 // The file-type filter (combo 1012): 0 lists MP3 files only, 1 every file.
 inline constexpr int kFilterMp3 = 0;
 inline constexpr int kFilterAll = 1;
-inline constexpr char kMp3Suffix[] = "mp3";         // string 107
-inline constexpr char kKilobyteUnit[] = "KB";       // string 109
-inline constexpr char kMegabyteUnit[] = "MB";       // string 110
+inline constexpr char kMp3Suffix[] = "mp3";    // string 107
+inline constexpr char kKilobyteUnit[] = "KB";  // string 109
+inline constexpr char kMegabyteUnit[] = "MB";  // string 110
 inline constexpr char kParentEntryName[] = "..";
 // A file whose type has no name: its extension, upper-cased, with this after
 // it ("XYZ-file"), or the plain word when it has no extension.
@@ -71,8 +70,7 @@ inline constexpr char kDeleteFailedText[] = "Cannot delete \"%1\".";
 inline constexpr char kTrashFailedText[] = "Cannot move \"%1\" to the trash.";
 inline constexpr char kTrashUnusableText[] = "The trash folder \"%1\" cannot be used.";
 inline constexpr char kRenameFailedText[] = "Cannot rename \"%1\" to \"%2\".";
-inline constexpr char kRenameTargetExistsText[] =
-    "Cannot rename \"%1\": there is already an item named \"%2\".";
+inline constexpr char kRenameTargetExistsText[] = "Cannot rename \"%1\": there is already an item named \"%2\".";
 
 // The properties window.
 inline constexpr char kPropertiesTitle[] = "%1 Properties";

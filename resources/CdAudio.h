@@ -8,14 +8,14 @@ namespace quillstar::cd {
 inline constexpr int kSampleRate = 44100;
 inline constexpr int kChannels = 2;
 inline constexpr int kBitsPerSample = 16;
-inline constexpr int kBytesPerFrame = kChannels * kBitsPerSample / 8;   // 4
-inline constexpr int kBytesPerSecond = kSampleRate * kBytesPerFrame;    // 176400
+inline constexpr int kBytesPerFrame = kChannels * kBitsPerSample / 8;  // 4
+inline constexpr int kBytesPerSecond = kSampleRate * kBytesPerFrame;   // 176400
 inline constexpr double kSecondsPerByte = 1.0 / kBytesPerSecond;
-inline constexpr int kSectorSize = 2352;                                // 1/75 s
+inline constexpr int kSectorSize = 2352;  // 1/75 s
 inline constexpr int kSectorsPerSecond = 75;
 inline constexpr int kSectorsPerBlock = 16;
-inline constexpr int kBlockSize = kSectorsPerBlock * kSectorSize;       // 37632
-inline constexpr int kPauseSectors = 150;                               // 2 s
+inline constexpr int kBlockSize = kSectorsPerBlock * kSectorSize;  // 37632
+inline constexpr int kPauseSectors = 150;                          // 2 s
 inline constexpr int kGapSeconds = 2;
 inline constexpr int kSingleSpeedKBps = 176;
 

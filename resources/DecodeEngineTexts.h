@@ -9,9 +9,9 @@ namespace quillstar::engine {
 // Status codes of the media graph (COM conventions).
 inline constexpr int32_t kStatusOk = 0;
 // The graph was told to run and reaches the running state on its own.
-inline constexpr int32_t kStatusStarting = 1;                                            // S_FALSE
-inline constexpr int32_t kStatusFailed = static_cast<int32_t>(0x80004005);               // E_FAIL
-inline constexpr int32_t kStatusInvalidMediaType = static_cast<int32_t>(0x80040200);     // VFW_E_INVALIDMEDIATYPE
+inline constexpr int32_t kStatusStarting = 1;                                         // S_FALSE
+inline constexpr int32_t kStatusFailed = static_cast<int32_t>(0x80004005);            // E_FAIL
+inline constexpr int32_t kStatusInvalidMediaType = static_cast<int32_t>(0x80040200);  // VFW_E_INVALIDMEDIATYPE
 
 // File extensions, as the last three characters of a path, lower-cased.
 inline constexpr char kExtensionMp3[] = "mp3";

@@ -93,7 +93,8 @@ bool BurnIntoRecorder(TestBurner& burner, std::vector<uint8_t>& chunk)
         if (address < 0)
             return false;
         for (int written = 0; written < kTrackSectors; written += cd::kSectorsPerBlock) {
-            if (!IsGood(burner.Write(static_cast<int32_t>(address), chunk.data(), cd::kSectorsPerBlock, cd::kBlockSize)))
+            if (!IsGood(
+                    burner.Write(static_cast<int32_t>(address), chunk.data(), cd::kSectorsPerBlock, cd::kBlockSize)))
                 return false;
             address += cd::kSectorsPerBlock;
         }
@@ -130,8 +131,8 @@ void RemoveImages(const std::filesystem::path& folder)
 
 int main(int argc, char** argv)
 {
-    const std::filesystem::path folder = argc > 1 ? std::filesystem::path(argv[1])
-                                                  : std::filesystem::temp_directory_path() / "quillstar-bench-aspi";
+    const std::filesystem::path folder =
+        argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path() / "quillstar-bench-aspi";
     const bool createdFolder = std::filesystem::create_directories(folder);
     setenv(aspi::kDrivesVariable, "", 1);
 
@@ -170,8 +171,8 @@ int main(int argc, char** argv)
             RemoveImages(folder);
             return 1;
         }
-        std::printf("round %d: write() %.3f s (processor %.3f s), image recorder %.3f s (processor %.3f s)\n",
-                    round, plain.wall, plain.processor, recorder.wall, recorder.processor);
+        std::printf("round %d: write() %.3f s (processor %.3f s), image recorder %.3f s (processor %.3f s)\n", round,
+                    plain.wall, plain.processor, recorder.wall, recorder.processor);
         totalPlain = {totalPlain.wall + plain.wall, totalPlain.processor + plain.processor};
         totalRecorder = {totalRecorder.wall + recorder.wall, totalRecorder.processor + recorder.processor};
     }

@@ -82,7 +82,8 @@ std::vector<std::string> MakeFiles(const test::FixtureFolder& folder)
     for (const Kind& kind : kinds) {
         const std::string wav = folder.PathOf(std::string(kind.name) + ".wav");
         const std::string mp3 = folder.PathOf(kind.name);
-        if (test::WriteTestWav(wav, 44100, kind.channels, kTrackSeconds) == 0 || !test::EncodeMp3(wav, mp3, kind.options))
+        if (test::WriteTestWav(wav, 44100, kind.channels, kTrackSeconds) == 0 ||
+            !test::EncodeMp3(wav, mp3, kind.options))
             return {};
         files.push_back(mp3);
     }
@@ -128,7 +129,8 @@ int main()
 
     const double audioSeconds = kTrackSeconds * static_cast<double>(files.size());
     const double ratio = bestPlain / bestPlugin;
-    std::printf("bench-mp3-decode: %zu files, %.0f s of audio, best of %d rounds\n", files.size(), audioSeconds, kRounds);
+    std::printf("bench-mp3-decode: %zu files, %.0f s of audio, best of %d rounds\n", files.size(), audioSeconds,
+                kRounds);
     std::printf("  plain libmpg123 loop   %7.3f s  %6.1f MB/s  %6.0fx real time\n", bestPlain,
                 plainBytes / bestPlain / 1e6, audioSeconds / bestPlain);
     std::printf("  plug-in and ring       %7.3f s  %6.1f MB/s  %6.0fx real time\n", bestPlugin,

@@ -143,8 +143,7 @@ typedef struct {
 uint32_t QuillstarASPIGetSkippedDevices(QUILLSTAR_SKIPPED_DEVICE* devices, uint32_t capacity);
 
 typedef int (*QuillstarASPISetImageRecorderFunction)(const char* path);
-typedef uint32_t (*QuillstarASPIGetSkippedDevicesFunction)(QUILLSTAR_SKIPPED_DEVICE* devices,
-                                                           uint32_t capacity);
+typedef uint32_t (*QuillstarASPIGetSkippedDevicesFunction)(QUILLSTAR_SKIPPED_DEVICE* devices, uint32_t capacity);
 
 #ifdef __cplusplus
 }

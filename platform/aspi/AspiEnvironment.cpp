@@ -28,9 +28,8 @@ std::string EnvironmentText(const char* name)
 // A CUE sheet names its image in double quotes and has no way to escape them.
 bool IsUsableInCueSheet(const std::string& fileName)
 {
-    return std::none_of(fileName.begin(), fileName.end(), [](char c) {
-        return c == '"' || std::iscntrl(static_cast<unsigned char>(c));
-    });
+    return std::none_of(fileName.begin(), fileName.end(),
+                        [](char c) { return c == '"' || std::iscntrl(static_cast<unsigned char>(c)); });
 }
 
 std::string Lowercase(std::string text)
@@ -157,8 +156,7 @@ void AspiEnvironment::Start()
     if (!drives.targets.empty())
         adapters.push_back(std::move(drives));
 
-    const std::string recorderPath =
-        recorderPath_ ? *recorderPath_ : EnvironmentText(aspi::kImageRecorderVariable);
+    const std::string recorderPath = recorderPath_ ? *recorderPath_ : EnvironmentText(aspi::kImageRecorderVariable);
     if (!recorderPath.empty()) {
         SkippedDevice skipped;
         auto recorder =

@@ -36,8 +36,7 @@ public:
     static std::vector<std::string> DrivePaths(const char* drivesVariable);
     // The image recorder for a path and option text; null, with the reason,
     // when the path cannot hold an image or an option is wrong.
-    static std::unique_ptr<ImageRecorder> CreateImageRecorder(const std::string& path,
-                                                              const std::string& optionsText,
+    static std::unique_ptr<ImageRecorder> CreateImageRecorder(const std::string& path, const std::string& optionsText,
                                                               SkippedDevice& skipped);
 
 private:

@@ -104,8 +104,8 @@ uint8_t AspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& block)
     ScsiOutcome outcome;
     const bool bothDirections = (block.SRB_Flags & SRB_DIR_IN) && (block.SRB_Flags & SRB_DIR_OUT);
     const DataDirection direction = DirectionOf(block.SRB_Flags);
-    const bool missingBuffer = direction != DataDirection::kNone && block.SRB_BufLen > 0 &&
-                               block.SRB_BufPointer == nullptr;
+    const bool missingBuffer =
+        direction != DataDirection::kNone && block.SRB_BufLen > 0 && block.SRB_BufPointer == nullptr;
     if (block.SRB_HaId >= adapters_.size()) {
         outcome.srbStatus = SS_INVALID_HA;
     } else if (block.SRB_CDBLen == 0 || block.SRB_CDBLen > kLargestCdb || bothDirections || missingBuffer) {

@@ -67,8 +67,7 @@ int MakeTemporaryBeside(const std::string& path, std::string& temporaryPath)
         }
         char text[16];
         std::snprintf(text, sizeof(text), ".%08x", suffix);
-        const std::string candidate =
-            (target.parent_path() / ("." + target.filename().string() + text)).string();
+        const std::string candidate = (target.parent_path() / ("." + target.filename().string() + text)).string();
         const int descriptor = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor >= 0 || errno != EEXIST) {
             if (descriptor >= 0)
@@ -186,8 +185,7 @@ bool DiscImage::Write(int64_t sector, const uint8_t* data, size_t bytes, std::st
     return true;
 }
 
-bool DiscImage::Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath,
-                       std::string& error)
+bool DiscImage::Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath, std::string& error)
 {
     const int64_t length = sectors * cd::kSectorSize;
     if (!OpenTemporary(error) || !FillWithSilence(length, error))
@@ -207,8 +205,7 @@ bool DiscImage::Finish(int64_t sectors, const std::vector<Track>& tracks, std::s
     return true;
 }
 
-bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string& finishedPath,
-                                   std::string& error)
+bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string& finishedPath, std::string& error)
 {
     for (int number = 1; number <= kMostNumberedNames; ++number) {
         const std::string image = NumberedPath(path_, number);

@@ -32,8 +32,7 @@ public:
     bool Write(int64_t sector, const uint8_t* data, size_t bytes, std::string& error);
     // Cuts or fills the image to its final length, writes the CUE sheet and
     // renames both into place. On success finishedPath names the image.
-    bool Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath,
-                std::string& error);
+    bool Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
     // Drops what was written; nothing remains on disk.
     void Discard();
 

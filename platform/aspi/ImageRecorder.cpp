@@ -167,8 +167,7 @@ ScsiOutcome ImageRecorder::Execute(const ScsiCommand& command)
     if (!outcome.IsGood()) {
         const scsi::SenseCode code = outcome.Code();
         Trace("Image recorder: command 0x%02x refused, status 0x%02x, sense %x/%02x/%02x\n",
-              command.cdbLength > 0 ? command.cdb[0] : 0, outcome.targetStatus, code.key, code.asc,
-              code.ascq);
+              command.cdbLength > 0 ? command.cdb[0] : 0, outcome.targetStatus, code.key, code.asc, code.ascq);
     }
     return outcome;
 }
@@ -349,7 +348,7 @@ std::vector<uint8_t> ImageRecorder::IncompleteTrackInformation() const
     data[2] = static_cast<uint8_t>(disc_->IncompleteTrackNumber());
     data[5] = pages_.TrackMode();
     data[6] = static_cast<uint8_t>((written == 0 ? 0x40 : 0x00) | 0x0F);  // blank until written
-    data[7] = static_cast<uint8_t>(0x01 | (written > 0 ? 0x02 : 0x00));  // next writable address valid
+    data[7] = static_cast<uint8_t>(0x01 | (written > 0 ? 0x02 : 0x00));   // next writable address valid
     big_endian::Put32(&data[8], static_cast<uint32_t>(start));
     big_endian::Put32(&data[12], static_cast<uint32_t>(next));
     big_endian::Put32(&data[16], static_cast<uint32_t>(std::max<int64_t>(0, disc_->LeadOutStart() - next)));

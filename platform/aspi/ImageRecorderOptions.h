@@ -15,24 +15,24 @@ namespace quillstar {
 struct ImageRecorderOptions {
     enum class Disc { kBlank, kAppendable, kComplete, kNone };
 
-    Disc disc = Disc::kBlank;  // disc=blank|appendable|complete|none
-    int minutes = aspi::kDefaultDiscMinutes;  // minutes=N, lead-out start (N-1):59:74
-    bool erasable = false;  // media=cdr|cdrw
-    uint8_t discType = 0x00;  // disc-type=N
-    bool unknownCapacity = false;  // unknown-capacity
-    int maxReadSpeed = aspi::kDefaultMaximumSpeed;  // max-read-speed=kB/s
-    int maxWriteSpeed = aspi::kDefaultMaximumSpeed;  // max-write-speed=kB/s
-    int forcedReadSpeed = 0;  // current-read-speed=kB/s
-    int forcedWriteSpeed = 0;  // current-write-speed=kB/s
-    int writeFailures = 0;  // write-fails=K
-    int firstFailingWrite = 1;  // write-fails-at=N
+    Disc disc = Disc::kBlank;                               // disc=blank|appendable|complete|none
+    int minutes = aspi::kDefaultDiscMinutes;                // minutes=N, lead-out start (N-1):59:74
+    bool erasable = false;                                  // media=cdr|cdrw
+    uint8_t discType = 0x00;                                // disc-type=N
+    bool unknownCapacity = false;                           // unknown-capacity
+    int maxReadSpeed = aspi::kDefaultMaximumSpeed;          // max-read-speed=kB/s
+    int maxWriteSpeed = aspi::kDefaultMaximumSpeed;         // max-write-speed=kB/s
+    int forcedReadSpeed = 0;                                // current-read-speed=kB/s
+    int forcedWriteSpeed = 0;                               // current-write-speed=kB/s
+    int writeFailures = 0;                                  // write-fails=K
+    int firstFailingWrite = 1;                              // write-fails-at=N
     scsi::SenseCode writeFailureSense = scsi::kWriteError;  // write-fail-sense=K/ASC/ASCQ
-    int notReadyPollsAfterClose = 0;  // not-ready-after-close=N
-    bool capabilitiesPage = true;  // no-capabilities-page
-    bool canWrite = true;  // reader-only
-    bool inquiryFails = false;  // inquiry-fails
-    bool throttle = false;  // throttle
-    int bufferKilobytes = aspi::kDefaultBufferKilobytes;  // buffer-kb=N
+    int notReadyPollsAfterClose = 0;                        // not-ready-after-close=N
+    bool capabilitiesPage = true;                           // no-capabilities-page
+    bool canWrite = true;                                   // reader-only
+    bool inquiryFails = false;                              // inquiry-fails
+    bool throttle = false;                                  // throttle
+    int bufferKilobytes = aspi::kDefaultBufferKilobytes;    // buffer-kb=N
 
     // The options of the text; nothing and a one-line reason when an option
     // is unknown or its value is out of range.

@@ -88,10 +88,10 @@ std::vector<uint8_t> RecorderModePages::CapabilitiesPage(Control control) const
     if (control == Control::kChangeable)
         return page;
     const bool current = control == Control::kCurrent;
-    page[2] = 0x07;                                // reads CD-R, CD-RW, Mode 2
-    page[3] = options_.canWrite ? 0x03 : 0x00;     // writes CD-R, CD-RW
-    page[4] = options_.canWrite ? 0x80 : 0x00;     // buffer-underrun-free recording
-    page[6] = 0x29;                                // tray, eject, lock
+    page[2] = 0x07;                             // reads CD-R, CD-RW, Mode 2
+    page[3] = options_.canWrite ? 0x03 : 0x00;  // writes CD-R, CD-RW
+    page[4] = options_.canWrite ? 0x80 : 0x00;  // buffer-underrun-free recording
+    page[6] = 0x29;                             // tray, eject, lock
     big_endian::Put16(&page[8], options_.maxReadSpeed);
     big_endian::Put16(&page[12], options_.bufferKilobytes);
     big_endian::Put16(&page[14], current ? currentReadSpeed_ : options_.maxReadSpeed);

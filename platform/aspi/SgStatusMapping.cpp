@@ -79,8 +79,8 @@ ScsiOutcome OutcomeOfHostByte(unsigned host)
 
 bool IsGoodStatus(unsigned status)
 {
-    return status == STATUS_GOOD || status == kStatusConditionMet ||
-           status == kStatusIntermediate || status == kStatusIntermediateConditionMet;
+    return status == STATUS_GOOD || status == kStatusConditionMet || status == kStatusIntermediate ||
+           status == kStatusIntermediateConditionMet;
 }
 
 }  // namespace

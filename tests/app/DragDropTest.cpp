@@ -30,8 +30,7 @@ struct DragPath {
     bool dropTaken = false;
 };
 
-void Play(QWidget& window, const QMimeData* data, Qt::DropActions actions, DragPath& path,
-          const QWidget* marker)
+void Play(QWidget& window, const QMimeData* data, Qt::DropActions actions, DragPath& path, const QWidget* marker)
 {
     for (qsizetype i = 0; i < path.points.size(); ++i) {
         const QEvent::Type type = i == 0 ? QEvent::DragEnter : QEvent::DragMove;

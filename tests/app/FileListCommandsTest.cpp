@@ -29,8 +29,7 @@ namespace {
 // The commands in menu order.
 enum Command { kAdd, kOpen, kRename, kDelete, kProperties };
 
-MenuSeen OpenMenu(FileList& list, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse,
-                  int choose = -1)
+MenuSeen OpenMenu(FileList& list, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse, int choose = -1)
 {
     return OpenMenu(list, filelist::kFilesListMenuName, reason, QPoint(30, 30), choose);
 }

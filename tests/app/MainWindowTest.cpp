@@ -210,7 +210,8 @@ private slots:
 
     void LoadedTracksKeepTheirStoredTimesWhenTheirFilesAreGone()
     {
-        WriteListFile(music_ + "gone.tlm", {{225, "Gone one", "/nowhere/one.mp3"}, {10, "Gone two", "/nowhere/two.mp3"}});
+        WriteListFile(music_ + "gone.tlm",
+                      {{225, "Gone one", "/nowhere/one.mp3"}, {10, "Gone two", "/nowhere/two.mp3"}});
         InfoFileDialogs dialogs({music_ + "gone.tlm"});
         window_->OnSkinEvent("Load");
         QCOMPARE(BurnTitles(), (QStringList{"Gone one", "Gone two"}));

@@ -36,8 +36,8 @@ private slots:
     {
         folder_ = std::make_unique<QTemporaryDir>();
         QDir(folder_->path()).mkpath("run");
-        QFile::setPermissions(folder_->path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                             QFileDevice::ExeOwner);
+        QFile::setPermissions(folder_->path() + "/run",
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QDir(folder_->path()).mkpath("home");
     }
 

@@ -26,8 +26,8 @@ private slots:
 
     void EveryElementReportsItsNameWhenClicked()
     {
-        const QStringList expected{"Title", "Min",  "Exit",    "Add",     "Del",  "Play",     "New",      "Load",
-                                   "Save",  "BurnNow", "CDCover", "Help", "Homepage", "MP3Ripper"};
+        const QStringList expected{"Title", "Min",  "Exit",    "Add",     "Del",  "Play",     "New",
+                                   "Load",  "Save", "BurnNow", "CDCover", "Help", "Homepage", "MP3Ripper"};
         QCOMPARE(skin_->ElementNames(), expected);
         QSignalSpy clicks(skin_, &SkinControl::ElementClicked);
         for (const QString& name : expected)

@@ -9,20 +9,18 @@ namespace quillstar {
 
 // Stands in for the main window: records what the browser controls report.
 class FakeOwner : public BrowserOwner {
- public:
-  void FolderChosen(const QString& path) override { chosen.append(path); }
-  void RevealFolder(const QString& path) override { revealed.append(path); }
-  int filterIndex() const override { return filter; }
-  // The window's tree and burn list are not there.
-  void RebuildFolderTree() override {}
-  void AddSelectionToBurnList() override {}
-  bool BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) override {
-    return false;
-  }
+public:
+    void FolderChosen(const QString& path) override { chosen.append(path); }
+    void RevealFolder(const QString& path) override { revealed.append(path); }
+    int filterIndex() const override { return filter; }
+    // The window's tree and burn list are not there.
+    void RebuildFolderTree() override {}
+    void AddSelectionToBurnList() override {}
+    bool BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) override { return false; }
 
-  QStringList chosen;
-  QStringList revealed;
-  int filter = 1;
+    QStringList chosen;
+    QStringList revealed;
+    int filter = 1;
 };
 
 }  // namespace quillstar

@@ -8,9 +8,10 @@
 
 namespace quillstar {
 
-inline void UseSandboxHome(const QTemporaryDir& sandbox) {
-  qputenv("HOME", sandbox.path().toUtf8());
-  qputenv("XDG_DATA_HOME", (sandbox.path() + "/data").toUtf8());
+inline void UseSandboxHome(const QTemporaryDir& sandbox)
+{
+    qputenv("HOME", sandbox.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (sandbox.path() + "/data").toUtf8());
 }
 
 }  // namespace quillstar

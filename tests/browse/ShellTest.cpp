@@ -16,143 +16,150 @@ using namespace quillstar;
 
 namespace {
 
-void MakeFile(const QString& path, const QByteArray& content = "data") {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(content);
+void MakeFile(const QString& path, const QByteArray& content = "data")
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
 }
 
 }  // namespace
 
 class ShellTest : public QObject {
-  Q_OBJECT
+    Q_OBJECT
 
- private slots:
-  void initTestCase() {
-    QVERIFY(sandbox_.isValid());
-    UseSandboxHome(sandbox_);
-  }
-
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>(sandbox_.path() + "/case-XXXXXX");
-    root_ = dir_->path() + "/";
-  }
-
-  void drivesAreRootHomeThenRealVolumes() {
-    QDir(root_).mkpath("home/ann");
-    QDir(root_).mkpath("media/usb");
-    QDir(root_).mkpath("boot");
-    MakeFile(root_ + "hosts");
-    const std::vector<DriveList::Volume> volumes{
-        {"/", "ext4", true},
-        {root_ + "proc", "proc", true},
-        {root_ + "run", "tmpfs", true},
-        {root_ + "snap/core", "squashfs", true},
-        {root_ + "media/usb/", "vfat", true},
-        {root_ + "hosts", "ext4", true},         // a file mounted over a file
-        {root_ + "boot", "ext4", false},         // not ready
-        {root_ + "home/ann", "ext4", true},      // the home folder once only
-        {root_ + "media/usb", "vfat", true}};
-    QCOMPARE(DriveList::FromVolumes(root_ + "home/ann/", volumes),
-             (QStringList{"/", root_ + "home/ann", root_ + "media/usb"}));
-
-    QStringList drives = DriveList::Read();
-    QCOMPARE(drives.first(), QString("/"));
-    QCOMPARE(drives.value(1), QDir::homePath());
-    QCOMPARE(drives.removeDuplicates(), 0);
-  }
-
-  void renameNeverReplacesAnExistingItem() {
-    QDir(root_).mkpath("Music");
-    QDir(root_).mkpath("Songs");
-    MakeFile(root_ + "Songs/keep.mp3");
+private slots:
+    void initTestCase()
     {
-      MessageBoxAnswerer answerer;
-      QVERIFY(!ShellFileOperation::Rename(root_ + "Music", root_ + "Songs", nullptr));
-      QCOMPARE(answerer.texts.size(), 1);
+        QVERIFY(sandbox_.isValid());
+        UseSandboxHome(sandbox_);
     }
-    QVERIFY(QFileInfo(root_ + "Music").isDir());
-    QVERIFY(QFileInfo::exists(root_ + "Songs/keep.mp3"));
+
+    void init()
     {
-      MessageBoxAnswerer answerer;
-      QVERIFY(!ShellFileOperation::Rename(root_ + "Missing", root_ + "Other", nullptr));
-      QCOMPARE(answerer.texts.size(), 1);
+        dir_ = std::make_unique<QTemporaryDir>(sandbox_.path() + "/case-XXXXXX");
+        root_ = dir_->path() + "/";
     }
-    QVERIFY(ShellFileOperation::Rename(root_ + "Music", root_ + "MUSIC", nullptr));
-    QVERIFY(QFileInfo(root_ + "MUSIC").isDir());
-  }
 
-  void invalidNameCharacters() {
-    for (const QString name : {"a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"})
-      QVERIFY2(ShellFileOperation::HasInvalidNameCharacter(name), qPrintable(name));
-    QVERIFY(!ShellFileOperation::HasInvalidNameCharacter("Song (live) [2003] & more.mp3"));
-  }
-
-  void anUnusableTrashKeepsTheItem() {
-    // A file where the trash folder belongs: Qt would otherwise move the item
-    // into a "files" folder below the working directory.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    QDir().mkpath(data);
-    MakeFile(data + "/Trash");
-    QDir(root_).mkpath("Music");
+    void drivesAreRootHomeThenRealVolumes()
     {
-      MessageBoxAnswerer answerer;
-      QCOMPARE(ShellFileOperation::Delete({root_ + "Music"}, false, nullptr),
-               ShellFileOperation::Result::Failed);
-      QCOMPARE(answerer.texts.size(), 1);
+        QDir(root_).mkpath("home/ann");
+        QDir(root_).mkpath("media/usb");
+        QDir(root_).mkpath("boot");
+        MakeFile(root_ + "hosts");
+        const std::vector<DriveList::Volume> volumes{{"/", "ext4", true},
+                                                     {root_ + "proc", "proc", true},
+                                                     {root_ + "run", "tmpfs", true},
+                                                     {root_ + "snap/core", "squashfs", true},
+                                                     {root_ + "media/usb/", "vfat", true},
+                                                     {root_ + "hosts", "ext4", true},     // a file mounted over a file
+                                                     {root_ + "boot", "ext4", false},     // not ready
+                                                     {root_ + "home/ann", "ext4", true},  // the home folder once only
+                                                     {root_ + "media/usb", "vfat", true}};
+        QCOMPARE(DriveList::FromVolumes(root_ + "home/ann/", volumes),
+                 (QStringList{"/", root_ + "home/ann", root_ + "media/usb"}));
+
+        QStringList drives = DriveList::Read();
+        QCOMPARE(drives.first(), QString("/"));
+        QCOMPARE(drives.value(1), QDir::homePath());
+        QCOMPARE(drives.removeDuplicates(), 0);
     }
-    QVERIFY(QFileInfo(root_ + "Music").isDir());
-    QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/files/Music"));
-    QFile::remove(data + "/Trash");
-  }
 
-  void deletingForGoodRemovesALinkNotItsTarget() {
-    QDir(root_).mkpath("Real");
-    MakeFile(root_ + "Real/song.mp3");
-    QVERIFY(QFile::link(root_ + "Real", root_ + "Link"));
-    MessageBoxAnswerer answerer(QMessageBox::Yes);
-    QCOMPARE(ShellFileOperation::Delete({root_ + "Link"}, true, nullptr),
-             ShellFileOperation::Result::Done);
-    QVERIFY(!QFileInfo(root_ + "Link").isSymLink());
-    QVERIFY(QFileInfo::exists(root_ + "Real/song.mp3"));
-  }
+    void renameNeverReplacesAnExistingItem()
+    {
+        QDir(root_).mkpath("Music");
+        QDir(root_).mkpath("Songs");
+        MakeFile(root_ + "Songs/keep.mp3");
+        {
+            MessageBoxAnswerer answerer;
+            QVERIFY(!ShellFileOperation::Rename(root_ + "Music", root_ + "Songs", nullptr));
+            QCOMPARE(answerer.texts.size(), 1);
+        }
+        QVERIFY(QFileInfo(root_ + "Music").isDir());
+        QVERIFY(QFileInfo::exists(root_ + "Songs/keep.mp3"));
+        {
+            MessageBoxAnswerer answerer;
+            QVERIFY(!ShellFileOperation::Rename(root_ + "Missing", root_ + "Other", nullptr));
+            QCOMPARE(answerer.texts.size(), 1);
+        }
+        QVERIFY(ShellFileOperation::Rename(root_ + "Music", root_ + "MUSIC", nullptr));
+        QVERIFY(QFileInfo(root_ + "MUSIC").isDir());
+    }
 
-  void deleteStopsAtTheFirstFailure() {
-    MakeFile(root_ + "a.mp3");
-    MakeFile(root_ + "c.mp3");
-    MessageBoxAnswerer answerer(QMessageBox::Yes);
-    QCOMPARE(ShellFileOperation::Delete({root_ + "a.mp3", root_ + "b.mp3", root_ + "c.mp3"}, true,
-                                        nullptr),
-             ShellFileOperation::Result::Failed);
-    QCOMPARE(answerer.texts.size(), 2);  // the confirmation, then the failure
-    QVERIFY(!QFileInfo::exists(root_ + "a.mp3"));
-    QVERIFY(QFileInfo::exists(root_ + "c.mp3"));
-  }
+    void invalidNameCharacters()
+    {
+        for (const QString name : {"a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"})
+            QVERIFY2(ShellFileOperation::HasInvalidNameCharacter(name), qPrintable(name));
+        QVERIFY(!ShellFileOperation::HasInvalidNameCharacter("Song (live) [2003] & more.mp3"));
+    }
 
-  void typeNames() {
-    QVERIFY(!ShellTypeName::Lookup(root_ + "song.mp3", false).isEmpty());
-    QCOMPARE(ShellTypeName::Lookup(root_ + "a.qqzzxx", false), QString());
-    QVERIFY(!ShellTypeName::Lookup(root_, true).isEmpty());
-    QVERIFY(ShellTypeName::Lookup("/", true) != ShellTypeName::Lookup(root_ + "x", true));
-  }
+    void anUnusableTrashKeepsTheItem()
+    {
+        // A file where the trash folder belongs: Qt would otherwise move the item
+        // into a "files" folder below the working directory.
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        QDir().mkpath(data);
+        MakeFile(data + "/Trash");
+        QDir(root_).mkpath("Music");
+        {
+            MessageBoxAnswerer answerer;
+            QCOMPARE(ShellFileOperation::Delete({root_ + "Music"}, false, nullptr), ShellFileOperation::Result::Failed);
+            QCOMPARE(answerer.texts.size(), 1);
+        }
+        QVERIFY(QFileInfo(root_ + "Music").isDir());
+        QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/files/Music"));
+        QFile::remove(data + "/Trash");
+    }
 
-  void propertiesShowNameSizeAndPermissions() {
-    MakeFile(root_ + "song.mp3", QByteArray(2048, 'x'));
-    QFile::setPermissions(root_ + "song.mp3", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    PropertiesDialog dialog(root_ + "song.mp3");
-    QStringList texts;
-    for (const QLabel* label : dialog.findChildren<QLabel*>())
-      texts.append(label->text());
-    QVERIFY(texts.contains("song.mp3"));
-    QVERIFY(texts.contains("rw-r-----"));
-    QVERIFY(texts.filter("2,048 bytes").size() + texts.filter("2048 bytes").size() == 1);
-    QVERIFY(texts.contains(QDir::cleanPath(root_)));
-  }
+    void deletingForGoodRemovesALinkNotItsTarget()
+    {
+        QDir(root_).mkpath("Real");
+        MakeFile(root_ + "Real/song.mp3");
+        QVERIFY(QFile::link(root_ + "Real", root_ + "Link"));
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        QCOMPARE(ShellFileOperation::Delete({root_ + "Link"}, true, nullptr), ShellFileOperation::Result::Done);
+        QVERIFY(!QFileInfo(root_ + "Link").isSymLink());
+        QVERIFY(QFileInfo::exists(root_ + "Real/song.mp3"));
+    }
 
- private:
-  QTemporaryDir sandbox_;
-  std::unique_ptr<QTemporaryDir> dir_;
-  QString root_;
+    void deleteStopsAtTheFirstFailure()
+    {
+        MakeFile(root_ + "a.mp3");
+        MakeFile(root_ + "c.mp3");
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        QCOMPARE(ShellFileOperation::Delete({root_ + "a.mp3", root_ + "b.mp3", root_ + "c.mp3"}, true, nullptr),
+                 ShellFileOperation::Result::Failed);
+        QCOMPARE(answerer.texts.size(), 2);  // the confirmation, then the failure
+        QVERIFY(!QFileInfo::exists(root_ + "a.mp3"));
+        QVERIFY(QFileInfo::exists(root_ + "c.mp3"));
+    }
+
+    void typeNames()
+    {
+        QVERIFY(!ShellTypeName::Lookup(root_ + "song.mp3", false).isEmpty());
+        QCOMPARE(ShellTypeName::Lookup(root_ + "a.qqzzxx", false), QString());
+        QVERIFY(!ShellTypeName::Lookup(root_, true).isEmpty());
+        QVERIFY(ShellTypeName::Lookup("/", true) != ShellTypeName::Lookup(root_ + "x", true));
+    }
+
+    void propertiesShowNameSizeAndPermissions()
+    {
+        MakeFile(root_ + "song.mp3", QByteArray(2048, 'x'));
+        QFile::setPermissions(root_ + "song.mp3", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        PropertiesDialog dialog(root_ + "song.mp3");
+        QStringList texts;
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            texts.append(label->text());
+        QVERIFY(texts.contains("song.mp3"));
+        QVERIFY(texts.contains("rw-r-----"));
+        QVERIFY(texts.filter("2,048 bytes").size() + texts.filter("2048 bytes").size() == 1);
+        QVERIFY(texts.contains(QDir::cleanPath(root_)));
+    }
+
+private:
+    QTemporaryDir sandbox_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString root_;
 };
 
 QTEST_MAIN(ShellTest)

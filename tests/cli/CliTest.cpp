@@ -14,9 +14,9 @@
 #include "AudioFixtures.h"
 #include "BurnProcess.h"
 #include "DecodeFixtures.h"
-#include "app/Serializer.h"
 #include "resources/BurnExitCodes.h"
 #include "tests/recorder/BurnedDisc.h"
+#include "tracklist/Serializer.h"
 
 using namespace quillstar;
 using namespace quillstar::test;
@@ -258,8 +258,8 @@ TEST_F(QuillstarBurn, BurnsAMixedListTrackForTrack)
     EXPECT_GT(*std::max_element(audio[6].begin(), audio[6].end()), 0x20) << "the WMA burned as silence";
 
     if (HaveProgram("bchunk")) {
-        EXPECT_TRUE(RunProgram({"bchunk", "-w", folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue"),
-                                folder_.PathOf("split")}));
+        EXPECT_TRUE(RunProgram(
+            {"bchunk", "-w", folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue"), folder_.PathOf("split")}));
     }
 }
 
@@ -302,7 +302,7 @@ TEST_F(QuillstarBurn, CtrlCStopsTheBurnQuicklyAndLeavesNoImage)
 {
     const std::string wav = Wav("long.wav", 44100, 2, 40.0);
     Burn process(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav},
-                        {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "throttle,current-write-speed=706,buffer-kb=256"}});
+                 {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "throttle,current-write-speed=706,buffer-kb=256"}});
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (process.OutputSoFar().find("Writing") == std::string::npos && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(20ms);

@@ -54,7 +54,8 @@ private slots:
         QCOMPARE(label.TextColor(), QColor(0, 0, 238));
         QVERIFY(!label.font().underline());
         // Either of text and target stands in for the other.
-        QCOMPARE(LinkLabel(QStringLiteral("https://quillstar.example/")).Url(), QStringLiteral("https://quillstar.example/"));
+        QCOMPARE(LinkLabel(QStringLiteral("https://quillstar.example/")).Url(),
+                 QStringLiteral("https://quillstar.example/"));
         QCOMPARE(LinkLabel(QString(), kMailTarget).text(), kMailTarget);
     }
 
@@ -171,8 +172,7 @@ private slots:
         const QSize text = QFontMetrics(underlined).size(Qt::TextSingleLine, label.text());
         QCOMPARE(label.size(), text);
         QCOMPARE(label.geometry().center().y(), item.center().y());
-        const int kept[] = {label.geometry().left() - item.left(),
-                            label.geometry().center().x() - item.center().x(),
+        const int kept[] = {label.geometry().left() - item.left(), label.geometry().center().x() - item.center().x(),
                             label.geometry().right() - item.right()};
         QVERIFY(qAbs(kept[keptX]) <= 1);
     }

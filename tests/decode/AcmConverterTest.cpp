@@ -16,8 +16,8 @@ std::vector<uint8_t> Sine16(int rate, int frames, double frequency, double ampli
 {
     std::vector<uint8_t> bytes(frames * 2);
     for (int i = 0; i < frames; ++i) {
-        const auto s = static_cast<int16_t>(
-            std::lrint(amplitude * 32767 * std::sin(2 * std::numbers::pi * frequency * i / rate)));
+        const auto s =
+            static_cast<int16_t>(std::lrint(amplitude * 32767 * std::sin(2 * std::numbers::pi * frequency * i / rate)));
         std::memcpy(&bytes[i * 2], &s, 2);
     }
     return bytes;
@@ -212,17 +212,18 @@ TEST(AcmConverter, FormatsItCannotConvertFailOpen)
     floatSamples.formatTag = 3;
     WaveFormat badAlign = WaveFormat::Pcm(48000, 2, 16);
     badAlign.blockAlign = 3;
-    const WaveFormat sources[] = {floatSamples, badAlign, WaveFormat::Pcm(48000, 2, 12),
-                                  WaveFormat::Pcm(48000, 0, 16), WaveFormat::Pcm(0, 2, 16),
+    const WaveFormat sources[] = {floatSamples,
+                                  badAlign,
+                                  WaveFormat::Pcm(48000, 2, 12),
+                                  WaveFormat::Pcm(48000, 0, 16),
+                                  WaveFormat::Pcm(0, 2, 16),
                                   WaveFormat::Pcm(48000, 2, 0)};
     for (const auto& source : sources) {
         AcmConverter converter;
         EXPECT_EQ(converter.Open(source, WaveFormat::Cd()), decode::kStatusFailed)
-            << source.formatTag << " " << source.channels << " " << source.samplesPerSec << " "
-            << source.bitsPerSample;
+            << source.formatTag << " " << source.channels << " " << source.samplesPerSec << " " << source.bitsPerSample;
         EXPECT_FALSE(converter.IsOpen());
     }
     AcmConverter converter;
-    EXPECT_EQ(converter.Open(WaveFormat::Pcm(48000, 2, 16), WaveFormat::Pcm(48000, 2, 16)),
-              decode::kStatusFailed);
+    EXPECT_EQ(converter.Open(WaveFormat::Pcm(48000, 2, 16), WaveFormat::Pcm(48000, 2, 16)), decode::kStatusFailed);
 }

@@ -121,7 +121,8 @@ TEST_F(Engine, AGraphThatCannotPlayTheFileDoesNotOpen)
     DecodeEngine engine;
     engine.SetBlockLength(kBlock);
     const int threads = CountProgramThreads();
-    for (const std::string& path : {Text("notes.wma", "no audio in here\n"), folder_.PathOf("missing.wma"), videoOnly}) {
+    for (const std::string& path :
+         {Text("notes.wma", "no audio in here\n"), folder_.PathOf("missing.wma"), videoOnly}) {
         EXPECT_LT(engine.OpenGraph(path), 0) << path;
         std::vector<uint8_t> block(kBlock);
         int length = -1;

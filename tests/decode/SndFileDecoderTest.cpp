@@ -26,8 +26,7 @@ protected:
     void SetUp() override
     {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() /
-                  ("quillstar-decode-" + std::to_string(getpid()) + "-" + test->name());
+        folder_ = fs::temp_directory_path() / ("quillstar-decode-" + std::to_string(getpid()) + "-" + test->name());
         fs::create_directories(folder_);
     }
 

@@ -81,7 +81,8 @@ protected:
             return path;
         }
         case Kind::Wma:
-            return MakeWma(path, format.sampleRate, format.channels, static_cast<int>(kSeconds * format.sampleRate / 1024))
+            return MakeWma(path, format.sampleRate, format.channels,
+                           static_cast<int>(kSeconds * format.sampleRate / 1024))
                        ? path
                        : std::string();
         }
@@ -111,9 +112,12 @@ protected:
     static std::vector<uint8_t> Reference(const std::string& path, const Format& format)
     {
         switch (format.kind) {
-        case Kind::Wav: return ReadWavSamples(path);
-        case Kind::Mp3: return DecodeWithMpg123(path);
-        case Kind::Wma: return DecodeWithGStreamer(path).pcm;
+        case Kind::Wav:
+            return ReadWavSamples(path);
+        case Kind::Mp3:
+            return DecodeWithMpg123(path);
+        case Kind::Wma:
+            return DecodeWithGStreamer(path).pcm;
         }
         return {};
     }
@@ -188,8 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Format{"mono22k.mp3", Kind::Mp3, 22050, 1, 16, {"-m", "m", "-b", "64", "--resample", "22.05"}},
                       Format{"cd16.wav", Kind::Wav, 44100, 2, 16, {}},
                       Format{"rate48k24.wav", Kind::Wav, 48000, 2, 24, {}},
-                      Format{"mono22k8.wav", Kind::Wav, 22050, 1, 8, {}},
-                      Format{"cd.wma", Kind::Wma, 44100, 2, 16, {}},
+                      Format{"mono22k8.wav", Kind::Wav, 22050, 1, 8, {}}, Format{"cd.wma", Kind::Wma, 44100, 2, 16, {}},
                       Format{"mono22k.wma", Kind::Wma, 22050, 1, 16, {}}),
     [](const ::testing::TestParamInfo<Format>& info) {
         std::string name = info.param.name;

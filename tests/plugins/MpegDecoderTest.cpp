@@ -89,11 +89,11 @@ protected:
     std::string missingEncoder_;
 };
 
-#define MAKE_OR_SKIP(variable, ...)                                                                    \
-    const std::string variable = Make(__VA_ARGS__);                                                    \
-    if (!missingEncoder_.empty())                                                                      \
+#define MAKE_OR_SKIP(variable, ...)                                                                        \
+    const std::string variable = Make(__VA_ARGS__);                                                        \
+    if (!missingEncoder_.empty())                                                                          \
         GTEST_SKIP() << missingEncoder_ << " is not installed, so no test file can be made for this test " \
-                     << "(scripts/install-deps installs it)";                                          \
+                     << "(scripts/install-deps installs it)";                                              \
     ASSERT_FALSE(variable.empty())
 
 class EveryKindOfStream : public MpegPlugin, public ::testing::WithParamInterface<Encoding> {};
@@ -118,8 +118,9 @@ TEST_P(EveryKindOfStream, DecodesLikeLibmpg123ToTheSampleAndEndsOnItsNotificatio
     int lastProgress = 0;
     const std::vector<uint8_t> pcm = DecodeThroughPlugin(path, &lastProgress);
     EXPECT_EQ(pcm.size(), reference.size());
-    EXPECT_TRUE(pcm == reference) << "the plug-in's PCM differs from libmpg123's at byte "
-                                  << std::distance(pcm.begin(), std::mismatch(pcm.begin(), pcm.end(), reference.begin(), reference.end()).first);
+    EXPECT_TRUE(pcm == reference)
+        << "the plug-in's PCM differs from libmpg123's at byte "
+        << std::distance(pcm.begin(), std::mismatch(pcm.begin(), pcm.end(), reference.begin(), reference.end()).first);
     EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
     EXPECT_GE(lastProgress, 90);
 
@@ -137,12 +138,13 @@ TEST_P(EveryKindOfStream, DecodesLikeLibmpg123ToTheSampleAndEndsOnItsNotificatio
 
 INSTANTIATE_TEST_SUITE_P(
     MpegAudio, EveryKindOfStream,
-    ::testing::Values(kCbr, kVbr, kMono, Encoding{"rate48k.mp3", 48000, 2, "lame", {"-b", "160", "--resample", "48"}},
-                      Encoding{"rate22k.mp3", 22050, 2, "lame", {"-b", "64", "--resample", "22.05"}},
-                      Encoding{"rate8k.mp3", 8000, 1, "lame", {"-m", "m", "-b", "64", "--resample", "8"}},
-                      Encoding{"tagged.mp3", 44100, 2, "lame", {"-b", "128", "--tt", "Title", "--ta", "Artist", "--add-id3v2"}},
-                      Encoding{"layer2.mp2", 44100, 2, "twolame", {"-b", "192"}},
-                      Encoding{"layer2mono48k.mp2", 48000, 1, "twolame", {"-m", "m", "-b", "96"}}),
+    ::testing::Values(
+        kCbr, kVbr, kMono, Encoding{"rate48k.mp3", 48000, 2, "lame", {"-b", "160", "--resample", "48"}},
+        Encoding{"rate22k.mp3", 22050, 2, "lame", {"-b", "64", "--resample", "22.05"}},
+        Encoding{"rate8k.mp3", 8000, 1, "lame", {"-m", "m", "-b", "64", "--resample", "8"}},
+        Encoding{"tagged.mp3", 44100, 2, "lame", {"-b", "128", "--tt", "Title", "--ta", "Artist", "--add-id3v2"}},
+        Encoding{"layer2.mp2", 44100, 2, "twolame", {"-b", "192"}},
+        Encoding{"layer2mono48k.mp2", 48000, 1, "twolame", {"-m", "m", "-b", "96"}}),
     [](const ::testing::TestParamInfo<Encoding>& info) {
         std::string name = info.param.name;
         return name.substr(0, name.find('.'));

@@ -45,7 +45,8 @@ protected:
 
     int Count(const char* what)
     {
-        const auto count = registry_.Records()[0].library->Resolve<testplugin::CountFunction>(testplugin::kCountFunction);
+        const auto count =
+            registry_.Records()[0].library->Resolve<testplugin::CountFunction>(testplugin::kCountFunction);
         return count ? count(what) : -1;
     }
 

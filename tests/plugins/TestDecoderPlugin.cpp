@@ -114,9 +114,18 @@ int IsOurFile(const char* path)
 void NoWindow(void*) {}
 void Nothing() {}
 void NothingWithInt(int) {}
-int Zero() { return 0; }
-int Length() { return kLengthMs; }
-int InfoBox(const char*, void*) { return 0; }
+int Zero()
+{
+    return 0;
+}
+int Length()
+{
+    return kLengthMs;
+}
+int InfoBox(const char*, void*)
+{
+    return 0;
+}
 void GetFileInfo(const char*, char* title, int* length)
 {
     if (title)

@@ -13,10 +13,10 @@
 #include <memory>
 #include <optional>
 
-#include "app/Serializer.h"
 #include "print/PrintNowDialog.h"
 #include "print/PrintNowServices.h"
 #include "resources/PrintTexts.h"
+#include "tracklist/Serializer.h"
 
 using namespace quillstar;
 

@@ -108,8 +108,7 @@ TEST_F(Burn, TracksWithoutAudioAreSkippedAndLaterTracksKeepTheDrivesNumbers)
     Prepare();
     // A good file, a zero-second file, a good one, one whose decoder cannot
     // be opened, a good one.
-    FakeTrackSource source(
-        {{kSecond * 5}, {0}, {kSecond * 4 + 1000}, {kSecond * 3, false}, {kSecond * 6 + 2}});
+    FakeTrackSource source({{kSecond * 5}, {0}, {kSecond * 4 + 1000}, {kSecond * 3, false}, {kSecond * 6 + 2}});
     TraceCapture trace;
     Run(source);
     ExpectEndedWith(kResultSuccess, kTextSuccess);
@@ -119,9 +118,9 @@ TEST_F(Burn, TracksWithoutAudioAreSkippedAndLaterTracksKeepTheDrivesNumbers)
               (std::vector<SkippedTrack>{{1, SkipReason::NoAudio}, {3, SkipReason::NoDecoder}}));
     // The window counts the list's tracks; the disc numbers only those written.
     std::vector<std::string> texts = {kTextPowerCalibration};
-    for (const auto& step : {TrackSteps(1), std::vector<std::string>{Numbered(kTextPreparingTrack, 2), kTextTrackNotPrimed},
-                             TrackSteps(3), std::vector<std::string>{Numbered(kTextPreparingTrack, 4), kTextTrackNotPrimed},
-                             TrackSteps(5)})
+    for (const auto& step :
+         {TrackSteps(1), std::vector<std::string>{Numbered(kTextPreparingTrack, 2), kTextTrackNotPrimed}, TrackSteps(3),
+          std::vector<std::string>{Numbered(kTextPreparingTrack, 4), kTextTrackNotPrimed}, TrackSteps(5)})
         texts.insert(texts.end(), step.begin(), step.end());
     texts.insert(texts.end(), {kTextClosingSession, kTextSuccess});
     EXPECT_EQ(log->Texts(), texts);

@@ -74,8 +74,6 @@ TEST_F(SimulatedBurn, ASourceThatCannotTellItsTrackLengthsIsMeasuredByItsTotal)
     ExpectEndedWith(kResultTooManyFiles, kTextTooManyFiles);
 }
 
-
-
 TEST_F(SimulatedBurn, ADriveThatStaysBusyEndsTheTrackAfterTheLimit)
 {
     DriveSetup setup;

@@ -60,8 +60,7 @@ protected:
 
 TEST_F(Discovery, ListsTheWritersInBusOrderAndReportsTheReaders)
 {
-    SimulatedDrive first(Writer("FIRST")), reader(Reader("READER")), second(Writer("SECOND")),
-        third(Writer("THIRD"));
+    SimulatedDrive first(Writer("FIRST")), reader(Reader("READER")), second(Writer("SECOND")), third(Writer("THIRD"));
     const int adapter0 = aspi.AddAdapter();
     aspi.AddAdapter(0, true);
     const int adapter2 = aspi.AddAdapter(2);
@@ -84,7 +83,6 @@ TEST_F(Discovery, ListsTheWritersInBusOrderAndReportsTheReaders)
     EXPECT_EQ(ReadReport(), "QUILLSTR READER \n");
     EXPECT_TRUE(trace.Contains("ASPI enquiry failed. i=1\n"));
 }
-
 
 TEST_F(Discovery, ADriveWithoutCapabilitiesCountsAsACdRWriter)
 {

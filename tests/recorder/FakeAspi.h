@@ -30,7 +30,11 @@ public:
     int AddAdapter(uint8_t maxTargets = 0, bool inquiryFails = false);
     void Attach(int adapter, int target, int lun, FakeDevice* device);
     // Overrides the support information word (status << 8 | count).
-    void SetSupportInfo(uint32_t info) { supportInfo_ = info; overrideSupportInfo_ = true; }
+    void SetSupportInfo(uint32_t info)
+    {
+        supportInfo_ = info;
+        overrideSupportInfo_ = true;
+    }
     // Commands answer "pending" and complete after the delay on the worker.
     void CompleteLater(uint32_t delayMilliseconds);
     int CommandsSent() const;

@@ -61,7 +61,6 @@ protected:
 
 }  // namespace
 
-
 TEST_F(ImageBurn, RefusesADiscOfAnotherTypeAndWritesNoImage)
 {
     PrepareWithOptions({}, "disc-type=0x10");

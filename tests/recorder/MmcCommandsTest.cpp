@@ -78,29 +78,76 @@ TEST_F(Mmc, SendsEachCommandWithItsBytesLengthAndDirection)
     int32_t address = 0;
     const std::vector<Case> cases = {
         {"inquiry", [&] { commands.ReadDeviceName(drive); }, {0x12, 0, 0, 0, 100, 0}, 6, 0x08, 100},
-        {"disc information", [&] { commands.ReadDiscInformation(drive, kind, status); },
-         {0x51, 0, 0, 0, 0, 0, 0, 0, 100, 0}, 10, 0x08, 100},
-        {"mode sense", [&] { commands.GetModePage(drive, 0xC5, page, header.data(), descriptor.data()); },
-         {0x5A, 0, 0x05, 0, 0, 0, 0, 0, 164, 0}, 10, 0x08, 164},
-        {"all pages", [&] { std::array<uint8_t, 256> reply{}; commands.SenseAllModePages(drive, reply.data()); },
-         {0x5A, 0, 0x3F, 0, 0, 0, 0, 1, 0, 0, 0, 0}, 12, 0x08, 256},
-        {"mode select", [&] { commands.SendModePage(drive, page, header.data(), nullptr); },
-         {0x55, 0x10, 0, 0, 0, 0, 0, 0, 60, 0}, 10, 0x10, 60},
+        {"disc information",
+         [&] { commands.ReadDiscInformation(drive, kind, status); },
+         {0x51, 0, 0, 0, 0, 0, 0, 0, 100, 0},
+         10,
+         0x08,
+         100},
+        {"mode sense",
+         [&] { commands.GetModePage(drive, 0xC5, page, header.data(), descriptor.data()); },
+         {0x5A, 0, 0x05, 0, 0, 0, 0, 0, 164, 0},
+         10,
+         0x08,
+         164},
+        {"all pages",
+         [&] {
+             std::array<uint8_t, 256> reply{};
+             commands.SenseAllModePages(drive, reply.data());
+         },
+         {0x5A, 0, 0x3F, 0, 0, 0, 0, 1, 0, 0, 0, 0},
+         12,
+         0x08,
+         256},
+        {"mode select",
+         [&] { commands.SendModePage(drive, page, header.data(), nullptr); },
+         {0x55, 0x10, 0, 0, 0, 0, 0, 0, 60, 0},
+         10,
+         0x10,
+         60},
         {"disc check", [&] { commands.TestUnitReady(drive, true); }, {0x51, 0, 0, 0, 0, 0, 0, 0, 4, 0}, 10, 0x08, 256},
-        {"set speed", [&] { commands.SetSpeed(drive, kCurrentSpeed, 352); },
-         {0xBB, 0, 0x03, 0xE8, 0x01, 0x60, 0, 0, 0, 0, 0, 0}, 12, 0x00, 0},
-        {"power calibration", [&] { commands.PowerCalibration(drive); }, {0x54, 0x01, 0, 0, 0, 0, 0, 0, 0, 0}, 10,
-         0x00, 0},
-        {"track information", [&] { commands.ReadTrackInformation(drive, 5, &address); },
-         {0x52, 0x01, 0, 0, 0, 5, 0, 0, 16, 0}, 10, 0x08, 16},
-        {"write", [&] { commands.WriteBlock(drive, chunk.data(), 16, 37632, -150); },
-         {0x2A, 0, 0xFF, 0xFF, 0xFF, 0x6A, 0, 0, 16, 0}, 10, 0x10, 37632},
-        {"synchronize cache", [&] { commands.SynchronizeCache(drive); }, {0x35, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 10, 0x00,
+        {"set speed",
+         [&] { commands.SetSpeed(drive, kCurrentSpeed, 352); },
+         {0xBB, 0, 0x03, 0xE8, 0x01, 0x60, 0, 0, 0, 0, 0, 0},
+         12,
+         0x00,
          0},
-        {"close track", [&] { commands.CloseTrackOrSession(drive, false, 3); }, {0x5B, 0, 0x01, 0, 0, 3, 0, 0, 0, 0},
-         10, 0x00, 0},
-        {"close session", [&] { commands.CloseTrackOrSession(drive, true, 3); },
-         {0x5B, 0, 0x02, 0, 0, 0, 0, 0, 0, 0}, 10, 0x00, 0},
+        {"power calibration",
+         [&] { commands.PowerCalibration(drive); },
+         {0x54, 0x01, 0, 0, 0, 0, 0, 0, 0, 0},
+         10,
+         0x00,
+         0},
+        {"track information",
+         [&] { commands.ReadTrackInformation(drive, 5, &address); },
+         {0x52, 0x01, 0, 0, 0, 5, 0, 0, 16, 0},
+         10,
+         0x08,
+         16},
+        {"write",
+         [&] { commands.WriteBlock(drive, chunk.data(), 16, 37632, -150); },
+         {0x2A, 0, 0xFF, 0xFF, 0xFF, 0x6A, 0, 0, 16, 0},
+         10,
+         0x10,
+         37632},
+        {"synchronize cache",
+         [&] { commands.SynchronizeCache(drive); },
+         {0x35, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+         10,
+         0x00,
+         0},
+        {"close track",
+         [&] { commands.CloseTrackOrSession(drive, false, 3); },
+         {0x5B, 0, 0x01, 0, 0, 3, 0, 0, 0, 0},
+         10,
+         0x00,
+         0},
+        {"close session",
+         [&] { commands.CloseTrackOrSession(drive, true, 3); },
+         {0x5B, 0, 0x02, 0, 0, 0, 0, 0, 0, 0},
+         10,
+         0x00,
+         0},
         {"eject", [&] { commands.Eject(drive, true); }, {0x1B, 0x01, 0, 0, 0x02, 0, 0, 0, 0, 0}, 10, 0x00, 0},
         {"load", [&] { commands.Eject(drive, false); }, {0x1B, 0x01, 0, 0, 0x03, 0, 0, 0, 0, 0}, 10, 0x00, 0},
     };
@@ -123,12 +170,12 @@ TEST_F(Mmc, ReadDiscInformationGivesStatusAndKind)
         int statusIn, status, kind;
     };
     const std::vector<Case> cases = {
-        {0x00, 0x00, 0, 6, 1},  {0x01, 0x00, 0, 7, 2},  {0x02, 0x00, 0, 8, 2},
-        {0x03, 0x00, 6, 6, 1},  // status 3 leaves the caller's value: an empty disc
-        {0x03, 0x00, 8, 8, 2},  {0x10, 0x00, 0, 6, 0},  // CD-RW with the erasable bit
-        {0x10, 0xFF, 0, 6, 1},  // CD-RW reporting type 0xFF
-        {0x01, 0xFF, 0, 7, 2},  {0x00, 0x10, 0, 6, 3},  {0x00, 0x20, 0, 6, 4},
-        {0x00, 0x30, 0, 6, 5},
+        {0x00, 0x00, 0, 6, 1}, {0x01, 0x00, 0, 7, 2},
+        {0x02, 0x00, 0, 8, 2}, {0x03, 0x00, 6, 6, 1},  // status 3 leaves the caller's value: an empty disc
+        {0x03, 0x00, 8, 8, 2}, {0x10, 0x00, 0, 6, 0},  // CD-RW with the erasable bit
+        {0x10, 0xFF, 0, 6, 1},                         // CD-RW reporting type 0xFF
+        {0x01, 0xFF, 0, 7, 2}, {0x00, 0x10, 0, 6, 3},
+        {0x00, 0x20, 0, 6, 4}, {0x00, 0x30, 0, 6, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "byte 2 " << int(c.byte2) << " type " << int(c.discType));
@@ -229,8 +276,8 @@ TEST_F(Mmc, SendModePageBuildsTheParameterList)
     EXPECT_EQ(device.Last().dataOut,
               (std::vector<uint8_t>{0, 0, 0x33, 0x44, 0, 0, 0, 0, 0x05, 0x04, 0x41, 0x42, 0x00, 0x99}));
     ASSERT_EQ(commands.SendModePage(drive, page, nullptr, descriptor.data()), 0);
-    EXPECT_EQ(device.Last().dataOut, (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 8, 1, 2, 3, 4, 5, 6, 7, 8, 0x05, 0x04,
-                                                           0x41, 0x42, 0x00, 0x99}));
+    EXPECT_EQ(device.Last().dataOut, (std::vector<uint8_t>{0, 0, 0, 0, 0, 0,    0,    8,    1,    2,    3,
+                                                           4, 5, 6, 7, 8, 0x05, 0x04, 0x41, 0x42, 0x00, 0x99}));
 }
 
 TEST_F(Mmc, ReadTrackInformationGivesOnlyAValidAddressOfABlankTrack)
@@ -240,8 +287,7 @@ TEST_F(Mmc, ReadTrackInformationGivesOnlyAValidAddressOfABlankTrack)
         int32_t address;
     };
     const std::vector<Case> cases = {
-        {0x40, 0x01, 0x12345}, {0x00, 0x01, 0}, {0x40, 0x00, 0},
-        {0xC0, 0x01, 0},       {0x60, 0x01, 0}, {0x50, 0x01, 0},
+        {0x40, 0x01, 0x12345}, {0x00, 0x01, 0}, {0x40, 0x00, 0}, {0xC0, 0x01, 0}, {0x60, 0x01, 0}, {0x50, 0x01, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "byte 6 " << int(c.byte6) << " byte 7 " << int(c.byte7));

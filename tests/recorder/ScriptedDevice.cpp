@@ -40,7 +40,8 @@ void ScriptedDevice::Execute(SRB_ExecSCSICmd& block)
     if ((block.SRB_Flags & SRB_DIR_OUT) && block.SRB_BufPointer)
         last_.dataOut.assign(block.SRB_BufPointer, block.SRB_BufPointer + block.SRB_BufLen);
     if ((block.SRB_Flags & SRB_DIR_IN) && block.SRB_BufPointer)
-        std::memcpy(block.SRB_BufPointer, outcome_.reply.data(), std::min<size_t>(outcome_.reply.size(), block.SRB_BufLen));
+        std::memcpy(block.SRB_BufPointer, outcome_.reply.data(),
+                    std::min<size_t>(outcome_.reply.size(), block.SRB_BufLen));
     block.SRB_HaStat = outcome_.adapterStatus;
     block.SRB_TargStat = outcome_.targetStatus;
     std::memcpy(block.SenseArea, outcome_.sense.data(), SENSE_LEN);

@@ -215,8 +215,7 @@ SimulatedDrive::Result SimulatedDrive::ModeSelect(SRB_ExecSCSICmd& block)
         return Sense{kIllegalRequest, 0x24, 0x00};
     const int pageStart = 8 + Get16(&list[6]);
     const uint8_t* page = list + pageStart;
-    if (pageStart + 2 > length || (page[0] & 0x3F) != 0x05 || pageStart + page[1] + 2 > length ||
-        page[1] != page05_[1])
+    if (pageStart + 2 > length || (page[0] & 0x3F) != 0x05 || pageStart + page[1] + 2 > length || page[1] != page05_[1])
         return Sense{kIllegalRequest, 0x26, 0x00};
     std::memcpy(page05_.data(), page, page05_.size());
     const uint8_t trackMode = page[3] & 0x0F;

@@ -38,7 +38,10 @@ protected:
         transport.LoadASPI();
     }
 
-    int Execute() { return transport.ExecuteCommand(PresentDevice(), 6, kTestUnitReady.data(), kInfinite, nullptr, 0, kNoData); }
+    int Execute()
+    {
+        return transport.ExecuteCommand(PresentDevice(), 6, kTestUnitReady.data(), kInfinite, nullptr, 0, kNoData);
+    }
 
     FakeAspi aspi;
     ScriptedDevice device;

@@ -21,8 +21,7 @@ bool WriteWav(const std::string& path, int sampleRate, int channels, int bits, i
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV |
-                  (bits == 8 ? SF_FORMAT_PCM_U8 : bits == 24 ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
+    info.format = SF_FORMAT_WAV | (bits == 8 ? SF_FORMAT_PCM_U8 : bits == 24 ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr)
         return false;
@@ -68,8 +67,8 @@ bool RunGStreamerPipeline(const std::string& description)
     bool ended = false;
     if (gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE) {
         GstBus* bus = gst_element_get_bus(pipeline);
-        GstMessage* message =
-            gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        GstMessage* message = gst_bus_timed_pop_filtered(
+            bus, 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
         ended = message != nullptr && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
         if (message != nullptr)
             gst_message_unref(message);
@@ -94,10 +93,12 @@ bool MakeVideoFirst(const std::string& path, bool withAudio)
 {
     std::string description =
         "videotestsrc num-buffers=10 ! video/x-raw,width=32,height=24,framerate=25/1 ! jpegenc ! queue ! "
-        "matroskamux name=mux ! filesink location=\"" + path + "\"";
+        "matroskamux name=mux ! filesink location=\"" +
+        path + "\"";
     if (withAudio) {
-        description += " audiotestsrc num-buffers=43 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! "
-                       "audioconvert ! vorbisenc ! queue ! mux.";
+        description +=
+            " audiotestsrc num-buffers=43 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! "
+            "audioconvert ! vorbisenc ! queue ! mux.";
     }
     return RunGStreamerPipeline(description);
 }
@@ -131,9 +132,11 @@ DecodedAudio DecodeWithGStreamer(const std::string& path)
     DecodedAudio audio;
     if (!InitGStreamer())
         return audio;
-    GstElement* pipeline = gst_parse_launch(("filesrc location=\"" + path + "\" ! decodebin ! audioconvert ! "
+    GstElement* pipeline = gst_parse_launch(("filesrc location=\"" + path +
+                                             "\" ! decodebin ! audioconvert ! "
                                              "audio/x-raw,format=S16LE,layout=interleaved ! "
-                                             "appsink name=sink sync=false emit-signals=true").c_str(),
+                                             "appsink name=sink sync=false emit-signals=true")
+                                                .c_str(),
                                             nullptr);
     if (pipeline == nullptr)
         return audio;
@@ -141,8 +144,8 @@ DecodedAudio DecodeWithGStreamer(const std::string& path)
     g_signal_connect(sink, "new-sample", G_CALLBACK(TakeSample), &audio);
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message =
-        gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    GstMessage* message = gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND,
+                                                     static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     if (message != nullptr)
         gst_message_unref(message);
     gst_object_unref(bus);

@@ -59,7 +59,8 @@ protected:
 TEST(ImageRecorderOptionsParse, TakesCommasOrSpacesAndKeepsDefaultsForTheRest)
 {
     std::string error;
-    const auto options = ImageRecorderOptions::Parse(" minutes=74, media=cdrw  current-read-speed=0x7d0,throttle", error);
+    const auto options =
+        ImageRecorderOptions::Parse(" minutes=74, media=cdrw  current-read-speed=0x7d0,throttle", error);
     ASSERT_TRUE(options.has_value()) << error;
     EXPECT_EQ(options->minutes, 74);
     EXPECT_TRUE(options->erasable);

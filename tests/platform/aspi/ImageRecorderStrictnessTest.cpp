@@ -97,8 +97,7 @@ TEST_F(ImageRecorderStrictness, AWriteWhoseLengthIsNotItsBlocksTimes2352IsRefuse
     EXPECT_TRUE(folder_.Names().empty());
 
     chunk_.assign(kSector, 0);
-    const auto wrongWay =
-        burner_.Execute({0x2A, 0, 0, 0, 0, 0, 0, 0, 1}, 10, SRB_DIR_IN, chunk_.data(), kSector);
+    const auto wrongWay = burner_.Execute({0x2A, 0, 0, 0, 0, 0, 0, 0, 1}, 10, SRB_DIR_IN, chunk_.data(), kSector);
     EXPECT_EQ(wrongWay.SRB_Status, SS_ERR);
     EXPECT_EQ(wrongWay.SRB_HaStat, HASTAT_PHASE_ERR);
 }

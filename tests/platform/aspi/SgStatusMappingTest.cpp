@@ -86,9 +86,9 @@ TEST(SgStatusMapping, BusyAndReservationConflictBecomeTargetStatuses)
 TEST(SgStatusMapping, HostAndDriverFailuresBecomeAdapterStatuses)
 {
     const std::vector<std::pair<unsigned short, uint8_t>> hosts = {
-        {0x01, HASTAT_SEL_TO},     {0x04, HASTAT_SEL_TO},      {0x0F, HASTAT_SEL_TO},
-        {0x02, HASTAT_BUS_FREE},   {0x03, HASTAT_COMMAND_TIMEOUT}, {0x06, HASTAT_PARITY_ERROR},
-        {0x07, HASTAT_PHASE_ERR},  {0x08, HASTAT_BUS_RESET},   {0x0B, HASTAT_PHASE_ERR},
+        {0x01, HASTAT_SEL_TO},    {0x04, HASTAT_SEL_TO},          {0x0F, HASTAT_SEL_TO},
+        {0x02, HASTAT_BUS_FREE},  {0x03, HASTAT_COMMAND_TIMEOUT}, {0x06, HASTAT_PARITY_ERROR},
+        {0x07, HASTAT_PHASE_ERR}, {0x08, HASTAT_BUS_RESET},       {0x0B, HASTAT_PHASE_ERR},
     };
     for (const auto& [host, adapterStatus] : hosts) {
         // A host failure wins over whatever status byte came with it.

@@ -36,8 +36,7 @@ SRB_ExecSCSICmd TestBurner::Execute(std::initializer_list<uint8_t> cdb, uint8_t 
     return Execute(bytes, direction, buffer, length);
 }
 
-SRB_ExecSCSICmd TestBurner::Execute(const std::vector<uint8_t>& cdb, uint8_t direction, void* buffer,
-                                    uint32_t length)
+SRB_ExecSCSICmd TestBurner::Execute(const std::vector<uint8_t>& cdb, uint8_t direction, void* buffer, uint32_t length)
 {
     SRB_ExecSCSICmd block{};
     Event done;
@@ -73,8 +72,8 @@ SRB_ExecSCSICmd TestBurner::SensePage(uint8_t page, std::vector<uint8_t>& reply)
 {
     const uint16_t length = 56 + 108;
     reply.assign(length, 0);
-    return Execute({0x5A, 0, static_cast<uint8_t>(page & 0x3F), 0, 0, 0, 0, length >> 8, length & 0xFF}, 10,
-                   SRB_DIR_IN, reply.data(), length);
+    return Execute({0x5A, 0, static_cast<uint8_t>(page & 0x3F), 0, 0, 0, 0, length >> 8, length & 0xFF}, 10, SRB_DIR_IN,
+                   reply.data(), length);
 }
 
 SRB_ExecSCSICmd TestBurner::SelectWriteParameters(const std::vector<uint8_t>& page)
@@ -82,8 +81,8 @@ SRB_ExecSCSICmd TestBurner::SelectWriteParameters(const std::vector<uint8_t>& pa
     std::vector<uint8_t> list(8 + page.size(), 0);
     std::copy(page.begin(), page.end(), list.begin() + 8);
     const auto length = static_cast<uint16_t>(list.size());
-    return Execute({0x55, 0x10, 0, 0, 0, 0, 0, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)},
-                   10, SRB_DIR_OUT, list.data(), length);
+    return Execute({0x55, 0x10, 0, 0, 0, 0, 0, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)}, 10,
+                   SRB_DIR_OUT, list.data(), length);
 }
 
 SRB_ExecSCSICmd TestBurner::SelectTrackAtOnceAudio(int pauseSectors)
@@ -129,10 +128,10 @@ int64_t TestBurner::NextWritableAddress(uint32_t track)
 SRB_ExecSCSICmd TestBurner::Write(int32_t address, const uint8_t* data, uint16_t blocks, uint32_t length)
 {
     const auto lba = static_cast<uint32_t>(address);
-    return Execute({0x2A, 0, static_cast<uint8_t>(lba >> 24), static_cast<uint8_t>(lba >> 16),
-                    static_cast<uint8_t>(lba >> 8), static_cast<uint8_t>(lba), 0, static_cast<uint8_t>(blocks >> 8),
-                    static_cast<uint8_t>(blocks)},
-                   10, SRB_DIR_OUT, const_cast<uint8_t*>(data), length);
+    return Execute(
+        {0x2A, 0, static_cast<uint8_t>(lba >> 24), static_cast<uint8_t>(lba >> 16), static_cast<uint8_t>(lba >> 8),
+         static_cast<uint8_t>(lba), 0, static_cast<uint8_t>(blocks >> 8), static_cast<uint8_t>(blocks)},
+        10, SRB_DIR_OUT, const_cast<uint8_t*>(data), length);
 }
 
 SRB_ExecSCSICmd TestBurner::SynchronizeCache()

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Archive.h"
-#include "app/TrackInfo.h"
+#include "tracklist/Archive.h"
+#include "tracklist/TrackInfo.h"
 
 namespace quillstar {
 

@@ -1,8 +1,8 @@
-#include "app/Archive.h"
+#include "tracklist/Archive.h"
 
 #include <cstring>
 
-#include "app/TextEncoding.h"
+#include "tracklist/TextEncoding.h"
 
 namespace quillstar {
 namespace {

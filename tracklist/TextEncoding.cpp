@@ -1,4 +1,4 @@
-#include "app/TextEncoding.h"
+#include "tracklist/TextEncoding.h"
 
 #include <iconv.h>
 

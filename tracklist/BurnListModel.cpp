@@ -1,4 +1,4 @@
-#include "app/BurnListModel.h"
+#include "tracklist/BurnListModel.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/DurationCache.h"
+#include "tracklist/DurationCache.h"
 
 #include <sys/stat.h>
 
@@ -28,8 +28,8 @@ std::time_t DurationCache::CurrentTime()
 
 bool DurationCache::Stamp::operator==(const Stamp& other) const
 {
-    return device == other.device && inode == other.inode && size == other.size &&
-           SameTime(modified, other.modified) && SameTime(changed, other.changed);
+    return device == other.device && inode == other.inode && size == other.size && SameTime(modified, other.modified) &&
+           SameTime(changed, other.changed);
 }
 
 bool DurationCache::ReadStamp(const std::string& path, Stamp& stamp)

@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-#include "app/Serializer.h"
+#include "tracklist/Serializer.h"
 
 using namespace quillstar;
 namespace fs = std::filesystem;
@@ -55,7 +55,8 @@ TEST(CSerializer, StoresTheDocumentedLayout)
 {
     CSerializer list;
     list.AddTrackInfo("abc", 225, "D:\\a.mp3");
-    EXPECT_EQ(Stored(list), Bytes({1, 0, 0, 0, 3, 'a', 'b', 'c', 0xE1, 0, 0, 0, 8, 'D', ':', '\\', 'a', '.', 'm', 'p', '3'}));
+    EXPECT_EQ(Stored(list),
+              Bytes({1, 0, 0, 0, 3, 'a', 'b', 'c', 0xE1, 0, 0, 0, 8, 'D', ':', '\\', 'a', '.', 'm', 'p', '3'}));
     EXPECT_EQ(Loaded(Stored(list)).Tracks(), list.Tracks());
 }
 
@@ -77,13 +78,15 @@ TEST(CSerializer, UsesEachLengthFormByTextSize)
 TEST(CSerializer, ReadsUtf16AndWindowsTexts)
 {
     // Title "Ça" as UTF-16, path "Café" in Windows-1252.
-    const std::string bytes = Bytes({1, 0, 0, 0, 0xFF, 0xFE, 0xFF, 2, 0xC7, 0x00, 'a', 0x00, 10, 0, 0, 0,
-                                     4, 'C', 'a', 'f', 0xE9});
+    const std::string bytes =
+        Bytes({1, 0, 0, 0, 0xFF, 0xFE, 0xFF, 2, 0xC7, 0x00, 'a', 0x00, 10, 0, 0, 0, 4, 'C', 'a', 'f', 0xE9});
     std::string error;
     const CSerializer list = Loaded(bytes, &error);
     ASSERT_EQ(error, "");
     ASSERT_EQ(list.GetCount(), 1);
-    EXPECT_EQ(list.Tracks()[0].title, "\xC3\x87" "a");
+    EXPECT_EQ(list.Tracks()[0].title,
+              "\xC3\x87"
+              "a");
     EXPECT_EQ(list.Tracks()[0].seconds, 10);
     EXPECT_EQ(list.Tracks()[0].path, "Caf\xC3\xA9");
 }
@@ -99,11 +102,11 @@ TEST(CSerializer, DamagedInputFailsAndKeepsTheList)
     const std::vector<std::string> damaged = {
         Bytes({}),
         Bytes({1, 0}),
-        Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0}),             // 2^31-1 tracks
-        Bytes({1, 0, 0, 0, 200, 'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0}),    // title past the end
+        Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0}),           // 2^31-1 tracks
+        Bytes({1, 0, 0, 0, 200, 'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0}),  // title past the end
         Bytes({1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0}),
         Bytes({1, 0, 0, 0, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}),
-        Bytes({2, 0, 0, 0, 1, 'a', 5, 0, 0, 0, 1, 'b'}),               // second track missing
+        Bytes({2, 0, 0, 0, 1, 'a', 5, 0, 0, 0, 1, 'b'}),  // second track missing
     };
     for (const std::string& bytes : damaged) {
         CSerializer list;

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <thread>
 
-#include "app/DurationCache.h"
+#include "tracklist/DurationCache.h"
 
 using namespace quillstar;
 namespace fs = std::filesystem;

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/BurnListModel.h"
+#include "tracklist/BurnListModel.h"
 
 using namespace quillstar;
 using Source = BurnListModel::DragSource;
@@ -158,8 +158,8 @@ TEST(BurnListModel, FileListDropsMoveTheLastAppend)
         model.AppendFiles("/m/", Names(5));
         model.AppendFiles("/m/", {"t5.mp3", "t6.mp3", "t7.mp3"});
         model.MoveToIndex(index, Source::FileList, {});
-        const std::vector<int> expected = index == 0 ? std::vector<int>{5, 6, 7, 0, 1, 2, 3, 4}
-                                                     : std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7};
+        const std::vector<int> expected =
+            index == 0 ? std::vector<int>{5, 6, 7, 0, 1, 2, 3, 4} : std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7};
         EXPECT_EQ(OldPositions(model), expected) << "insertion index " << index;
     }
 }

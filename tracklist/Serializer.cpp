@@ -1,4 +1,4 @@
-#include "app/Serializer.h"
+#include "tracklist/Serializer.h"
 
 #include <cstdio>
 #include <cstring>

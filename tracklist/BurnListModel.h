@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/BurnEntry.h"
-#include "app/Serializer.h"
+#include "tracklist/BurnEntry.h"
+#include "tracklist/Serializer.h"
 
 namespace quillstar {
 
