@@ -52,7 +52,8 @@ std::vector<std::string> MakeTracks()
             const std::string wav = (folder / "source.wav").string();
             const std::vector<std::string> options =
                 i % 2 ? std::vector<std::string>{"-V", "4"} : std::vector<std::string>{"-b", "192"};
-            if (WriteTestWav(wav, 44100, 2, kTrackSeconds) == 0 || !EncodeMp3(wav, mp3 + ".part", options))
+            if (!WriteWav(wav, 44100, 2, 16, static_cast<int64_t>(44100 * kTrackSeconds)) ||
+                !EncodeMp3(wav, mp3 + ".part", options))
                 return {};
             fs::rename(mp3 + ".part", mp3);
             fs::remove(wav);

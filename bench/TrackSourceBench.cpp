@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "AudioFixtures.h"
-#include "DecodeFixtures.h"
 #include "decode/AudioTrackSource.h"
 #include "resources/CdAudio.h"
 
@@ -58,10 +57,10 @@ void Report(const char* kind, const std::string& path, const std::function<void(
 int main()
 {
     ScanPluginsOnce();
-    FixtureFolder folder;
-    const std::string wav = folder.PathOf("minute.wav");
-    const std::string mp3 = folder.PathOf("minute.mp3");
-    const std::string wma = folder.PathOf("minute.wma");
+    TemporaryFolder folder;
+    const std::string wav = folder.File("minute.wav");
+    const std::string mp3 = folder.File("minute.mp3");
+    const std::string wma = folder.File("minute.wma");
     if (!WriteWav(wav, 44100, 2, 16, 44100 * kSeconds)) {
         std::fprintf(stderr, "could not write %s\n", wav.c_str());
         return 1;

@@ -1,6 +1,7 @@
 #include "platform/TraceCapture.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace quillstar {
 
@@ -9,6 +10,7 @@ TraceCapture::TraceCapture()
     previous_ = SetTraceSink([this](const std::string& text) {
         std::lock_guard lock(mutex_);
         texts_.push_back(text);
+        traced_.notify_all();
     });
 }
 
@@ -32,6 +34,13 @@ int TraceCapture::Count(const std::string& text) const
 {
     std::lock_guard lock(mutex_);
     return static_cast<int>(std::count(texts_.begin(), texts_.end(), text));
+}
+
+bool TraceCapture::WaitFor(const std::string& text, int count) const
+{
+    std::unique_lock lock(mutex_);
+    return traced_.wait_for(lock, std::chrono::minutes(1),
+                            [&] { return std::count(texts_.begin(), texts_.end(), text) >= count; });
 }
 
 void TraceCapture::Clear()

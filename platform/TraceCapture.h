@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,10 +21,14 @@ public:
     std::vector<std::string> Texts() const;
     bool Contains(const std::string& text) const;
     int Count(const std::string& text) const;
+    // Waits until the text has been traced this many times; false when that
+    // has not happened within a minute, so a test reports a hang and ends.
+    bool WaitFor(const std::string& text, int count = 1) const;
     void Clear();
 
 private:
     mutable std::mutex mutex_;
+    mutable std::condition_variable traced_;
     std::vector<std::string> texts_;
     TraceSink previous_;
 };

@@ -67,7 +67,7 @@ double SecondsFor(const std::vector<std::string>& files, int64_t& bytes, Decode 
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::vector<std::string> MakeFiles(const test::FixtureFolder& folder)
+std::vector<std::string> MakeFiles(const test::TemporaryFolder& folder)
 {
     struct Kind {
         const char* name;
@@ -80,9 +80,9 @@ std::vector<std::string> MakeFiles(const test::FixtureFolder& folder)
                           {"mono.mp3", 1, {"-m", "m", "-b", "96"}}};
     std::vector<std::string> files;
     for (const Kind& kind : kinds) {
-        const std::string wav = folder.PathOf(std::string(kind.name) + ".wav");
-        const std::string mp3 = folder.PathOf(kind.name);
-        if (test::WriteTestWav(wav, 44100, kind.channels, kTrackSeconds) == 0 ||
+        const std::string wav = folder.File(std::string(kind.name) + ".wav");
+        const std::string mp3 = folder.File(kind.name);
+        if (!test::WriteWav(wav, 44100, kind.channels, 16, static_cast<int64_t>(44100 * kTrackSeconds)) ||
             !test::EncodeMp3(wav, mp3, kind.options))
             return {};
         files.push_back(mp3);
@@ -98,7 +98,7 @@ int main()
         std::printf("bench-mp3-decode: lame is not installed (scripts/install-deps installs it)\n");
         return 1;
     }
-    test::FixtureFolder folder;
+    test::TemporaryFolder folder;
     const std::vector<std::string> files = MakeFiles(folder);
     if (files.empty()) {
         std::printf("bench-mp3-decode: could not make the MP3 files\n");

@@ -1,6 +1,7 @@
 #include "AudioFixtures.h"
 
 #include <fcntl.h>
+#include <gst/gst.h>
 #include <sndfile.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,53 +11,53 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <mutex>
 #include <numbers>
+#include <thread>
 
+#include "EofPump.h"
+#include "decode/GStreamerSupport.h"
 #include "decode/MpegFile.h"
+#include "decode/PluginRegistry.h"
 
 extern char** environ;
 
 namespace quillstar::test {
 
-FixtureFolder::FixtureFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillstar-audio-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
-FixtureFolder::~FixtureFolder()
-{
-    std::error_code error;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, error);
-}
-
-int64_t WriteTestWav(const std::string& path, int sampleRate, int channels, double seconds)
+bool WriteWav(const std::string& path, int sampleRate, int channels, int bits, int64_t frames)
 {
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    info.format = SF_FORMAT_WAV | (bits == 8 ? SF_FORMAT_PCM_U8 : bits == 24 ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr)
-        return 0;
-    const int64_t frames = static_cast<int64_t>(seconds * sampleRate);
-    std::vector<short> samples(static_cast<size_t>(frames * channels));
-    uint32_t noise = 12345;
-    double phase = 0.0;
+        return false;
+    std::vector<int> samples(static_cast<size_t>(frames * channels));
+    uint32_t noise = 4321;
     for (int64_t i = 0; i < frames; ++i) {
-        const double t = static_cast<double>(i) / sampleRate;
-        phase += 2 * std::numbers::pi * (200.0 + 1800.0 * t / seconds) / sampleRate;
         for (int c = 0; c < channels; ++c) {
             noise = noise * 1664525u + 1013904223u;
-            const double value = 0.4 * std::sin(phase * (c + 1)) + 0.05 * ((noise >> 16) / 32768.0 - 1.0);
-            samples[static_cast<size_t>(i * channels + c)] = static_cast<short>(value * 32767);
+            const double tone = 0.5 * std::sin(2 * std::numbers::pi * 440.0 * (c + 1) * i / sampleRate);
+            const double value = tone + 0.02 * ((noise >> 16) / 32768.0 - 1.0);
+            samples[static_cast<size_t>(i * channels + c)] = static_cast<int>(value * 2147483647.0);
         }
     }
-    const sf_count_t written = sf_writef_short(file, samples.data(), frames);
+    const sf_count_t written = sf_writef_int(file, samples.data(), frames);
     sf_close(file);
-    return written == frames ? frames : 0;
+    return written == frames;
+}
+
+std::vector<uint8_t> ReadWavSamples(const std::string& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr)
+        return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(info.frames * info.channels * 2));
+    sf_readf_short(file, reinterpret_cast<short*>(bytes.data()), info.frames);
+    sf_close(file);
+    return bytes;
 }
 
 bool HaveProgram(const std::string& name)
@@ -65,8 +66,7 @@ bool HaveProgram(const std::string& name)
     std::string folders = path ? path : "/usr/bin:/bin";
     for (size_t start = 0; start <= folders.size();) {
         const size_t end = std::min(folders.find(':', start), folders.size());
-        const std::string candidate = folders.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
+        if (access((folders.substr(start, end - start) + "/" + name).c_str(), X_OK) == 0)
             return true;
         start = end + 1;
     }
@@ -112,36 +112,6 @@ bool EncodeMp2(const std::string& wav, const std::string& mp2, const std::vector
     return RunProgram(arguments);
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file);
-}
-
-namespace {
-
-void AppendBigEndian(std::string& bytes, uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes.push_back(static_cast<char>(value >> shift));
-}
-
-// ID3v2 sizes in the tag header use 7 bits per byte.
-void AppendSyncSafe(std::string& bytes, uint32_t value)
-{
-    for (int shift = 21; shift >= 0; shift -= 7)
-        bytes.push_back(static_cast<char>((value >> shift) & 0x7F));
-}
-
-}  // namespace
-
 bool WriteWithPictureTag(const std::string& source, const std::string& target, size_t pictureBytes)
 {
     const std::vector<uint8_t> audio = ReadFileBytes(source);
@@ -155,15 +125,96 @@ bool WriteWithPictureTag(const std::string& source, const std::string& target, s
         noise = noise * 1103515245u + 12345u;
         frame.push_back(static_cast<char>(noise >> 16));
     }
+    // ID3v2 sizes in the tag header use 7 bits per byte; frame sizes all 8.
     std::string tag("ID3\x03\0\0", 6);
-    AppendSyncSafe(tag, static_cast<uint32_t>(10 + frame.size()));
+    const auto tagSize = static_cast<uint32_t>(10 + frame.size());
+    for (int shift = 21; shift >= 0; shift -= 7)
+        tag.push_back(static_cast<char>((tagSize >> shift) & 0x7F));
     tag += "APIC";
-    AppendBigEndian(tag, static_cast<uint32_t>(frame.size()));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        tag.push_back(static_cast<char>(frame.size() >> shift));
     tag.append(2, '\0');
     tag += frame;
     std::vector<uint8_t> bytes(tag.begin(), tag.end());
     bytes.insert(bytes.end(), audio.begin(), audio.end());
     return WriteFileBytes(target, bytes);
+}
+
+namespace {
+
+// Runs a gst-launch style pipeline to its end; false when an element is
+// missing or the pipeline fails.
+bool RunGStreamerPipeline(const std::string& description)
+{
+    if (!InitGStreamer())
+        return false;
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
+    if (error != nullptr) {
+        g_clear_error(&error);
+        if (pipeline != nullptr)
+            gst_object_unref(pipeline);
+        return false;
+    }
+    bool ended = false;
+    if (gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE) {
+        GstBus* bus = gst_element_get_bus(pipeline);
+        GstMessage* message = gst_bus_timed_pop_filtered(
+            bus, 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        ended = message != nullptr && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+        if (message != nullptr)
+            gst_message_unref(message);
+        gst_object_unref(bus);
+    }
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return ended;
+}
+
+GstFlowReturn TakeSample(GstElement* sink, gpointer audio)
+{
+    GstSample* sample = nullptr;
+    g_signal_emit_by_name(sink, "pull-sample", &sample);
+    if (sample == nullptr)
+        return GST_FLOW_EOS;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    if (buffer != nullptr && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        auto& pcm = static_cast<DecodedAudio*>(audio)->pcm;
+        pcm.insert(pcm.end(), map.data, map.data + map.size);
+        gst_buffer_unmap(buffer, &map);
+    }
+    GstStructure* format = gst_caps_get_structure(gst_sample_get_caps(sample), 0);
+    gst_structure_get_int(format, "rate", &static_cast<DecodedAudio*>(audio)->sampleRate);
+    gst_structure_get_int(format, "channels", &static_cast<DecodedAudio*>(audio)->channels);
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+}  // namespace
+
+bool MakeWma(const std::string& path, int sampleRate, int channels, int buffers)
+{
+    // The encoder wants whole 1024-sample buffers: odd sizes crash it at
+    // 22050 Hz mono.
+    return RunGStreamerPipeline("audiotestsrc wave=sine freq=523 num-buffers=" + std::to_string(buffers) +
+                                " samplesperbuffer=1024 ! audio/x-raw,rate=" + std::to_string(sampleRate) +
+                                ",channels=" + std::to_string(channels) +
+                                " ! audioconvert ! avenc_wmav2 ! avmux_asf ! filesink location=\"" + path + "\"");
+}
+
+bool MakeVideoFirst(const std::string& path, bool withAudio)
+{
+    std::string description =
+        "videotestsrc num-buffers=10 ! video/x-raw,width=32,height=24,framerate=25/1 ! jpegenc ! queue ! "
+        "matroskamux name=mux ! filesink location=\"" +
+        path + "\"";
+    if (withAudio) {
+        description +=
+            " audiotestsrc num-buffers=43 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! "
+            "audioconvert ! vorbisenc ! queue ! mux.";
+    }
+    return RunGStreamerPipeline(description);
 }
 
 std::vector<uint8_t> DecodeWithMpg123(const std::string& path)
@@ -180,6 +231,86 @@ std::vector<uint8_t> DecodeWithMpg123(const std::string& path)
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
             return pcm;
     }
+}
+
+DecodedAudio DecodeWithGStreamer(const std::string& path)
+{
+    DecodedAudio audio;
+    if (!InitGStreamer())
+        return audio;
+    GstElement* pipeline = gst_parse_launch(("filesrc location=\"" + path +
+                                             "\" ! decodebin ! audioconvert ! "
+                                             "audio/x-raw,format=S16LE,layout=interleaved ! "
+                                             "appsink name=sink sync=false emit-signals=true")
+                                                .c_str(),
+                                            nullptr);
+    if (pipeline == nullptr)
+        return audio;
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "sink");
+    g_signal_connect(sink, "new-sample", G_CALLBACK(TakeSample), &audio);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* message = gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND,
+                                                     static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    if (message != nullptr)
+        gst_message_unref(message);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(sink);
+    gst_object_unref(pipeline);
+    return audio;
+}
+
+std::vector<int16_t> Channel(const std::vector<uint8_t>& stereo, int channel)
+{
+    std::vector<int16_t> samples;
+    for (size_t at = static_cast<size_t>(channel) * 2; at + 1 < stereo.size(); at += 4)
+        samples.push_back(static_cast<int16_t>(stereo[at] | stereo[at + 1] << 8));
+    return samples;
+}
+
+double ToneFrequency(const std::vector<int16_t>& allSamples)
+{
+    // The margin keeps noise from counting as crossings.
+    constexpr int kMargin = 2000;
+    const std::vector<int16_t> samples(allSamples.begin() + allSamples.size() / 4,
+                                       allSamples.begin() + allSamples.size() * 3 / 4);
+    int crossings = 0;
+    bool below = false;
+    for (const int16_t sample : samples) {
+        if (sample < -kMargin) {
+            below = true;
+        } else if (sample > kMargin && below) {
+            below = false;
+            ++crossings;
+        }
+    }
+    return samples.empty() ? 0.0 : crossings * 44100.0 / samples.size();
+}
+
+int CountProgramThreads()
+{
+    // ThreadSanitizer starts a thread of its own with the program's first
+    // one: started here first, it is in every count.
+    static std::once_flag once;
+    std::call_once(once, [] { std::thread([] {}).join(); });
+    const auto nameOf = [](const std::filesystem::path& folder) {
+        std::string name;
+        std::getline(std::ifstream(folder / "comm"), name);
+        return name;
+    };
+    const std::string program = nameOf("/proc/self");
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+        count += nameOf(task.path()) == program;
+    return count;
+}
+
+void ScanPluginsOnce()
+{
+    static EofPump pump;
+    static std::once_flag once;
+    std::call_once(once, [] { ScanDecoderPlugins(pump.Handle()); });
 }
 
 }  // namespace quillstar::test

@@ -4,45 +4,57 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryFolder.h"
+
 namespace quillstar::test {
 
-// A folder of its own for one test process's audio files, removed with
-// everything in it when the object goes.
-class FixtureFolder {
-public:
-    FixtureFolder();
-    ~FixtureFolder();
-    FixtureFolder(const FixtureFolder&) = delete;
-    FixtureFolder& operator=(const FixtureFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-// Writes a 16-bit WAV of a tone sweep with a little noise, so that a VBR
-// encoder varies its frame sizes. Returns the frame count written, 0 on
-// failure.
-int64_t WriteTestWav(const std::string& path, int sampleRate, int channels, double seconds);
+// Writes a WAV of a 440 Hz tone (880 Hz on a second channel) with a little
+// noise, in 8-bit (unsigned), 16-bit or 24-bit samples. False when
+// libsndfile cannot write it.
+bool WriteWav(const std::string& path, int sampleRate, int channels, int bits, int64_t frames);
+// A WAV file's samples as libsndfile reads them in 16 bits, as bytes.
+std::vector<uint8_t> ReadWavSamples(const std::string& path);
 
 // True when the program is found on PATH.
 bool HaveProgram(const std::string& name);
 // Runs the program with its output silenced; true when it exits with 0.
 bool RunProgram(const std::vector<std::string>& arguments);
-
 // Encodes a WAV with lame (MP3) or twolame (MP2) and the given options.
 bool EncodeMp3(const std::string& wav, const std::string& mp3, const std::vector<std::string>& options);
 bool EncodeMp2(const std::string& wav, const std::string& mp2, const std::vector<std::string>& options);
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // The file with an ID3v2.3 tag in front holding a picture of that many bytes.
 bool WriteWithPictureTag(const std::string& source, const std::string& target, size_t pictureBytes);
+// A WMA (WMA 2 in ASF) of a 523 Hz tone, `buffers` buffers of 1024 samples
+// long. False when GStreamer's WMA encoder or ASF muxer is not installed.
+bool MakeWma(const std::string& path, int sampleRate, int channels, int buffers);
+// A Matroska file with a short video stream first and a one-second audio
+// stream second, or with the video alone.
+bool MakeVideoFirst(const std::string& path, bool withAudio);
 
 // libmpg123's own decode of the whole file with the program's settings, in
 // a plain read loop; empty when nothing decodes.
 std::vector<uint8_t> DecodeWithMpg123(const std::string& path);
+// The audio of a file decoded by GStreamer to 16-bit interleaved samples in
+// the file's own rate and channel count.
+struct DecodedAudio {
+    std::vector<uint8_t> pcm;
+    int sampleRate = 0;
+    int channels = 0;
+};
+DecodedAudio DecodeWithGStreamer(const std::string& path);
+
+// 16-bit samples of one channel of interleaved stereo PCM.
+std::vector<int16_t> Channel(const std::vector<uint8_t>& stereo, int channel);
+// The frequency in Hz of a tone played at 44100 Hz, from the times it rises
+// through zero in the middle half (encoders add silence at the ends).
+double ToneFrequency(const std::vector<int16_t>& samples);
+
+// The threads of this process that carry its own name: the ones it started
+// itself (GStreamer and GLib name theirs).
+int CountProgramThreads();
+// Fills the program's plug-in registry from Decoders/ once per process, with
+// a stand-in main window that ends each plug-in track on its end-of-file
+// notification, as the windowed program does.
+void ScanPluginsOnce();
 
 }  // namespace quillstar::test

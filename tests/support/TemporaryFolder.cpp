@@ -1,19 +1,17 @@
-#include "tests/platform/aspi/TemporaryFolder.h"
+#include "TemporaryFolder.h"
 
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
-namespace quillstar {
+namespace quillstar::test {
 
 TemporaryFolder::TemporaryFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillstar-aspi-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillstar-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary folder");
     path_ = pattern;
@@ -34,8 +32,8 @@ std::vector<std::string> TemporaryFolder::Names() const
     return names;
 }
 
-// Read in one go: the images run to megabytes.
-std::vector<uint8_t> ReadWholeFile(const std::string& path)
+// Read in one go: the disc images run to megabytes.
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
@@ -49,8 +47,20 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
 
 std::string ReadText(const std::string& path)
 {
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadFileBytes(path);
     return {bytes.begin(), bytes.end()};
 }
 
-}  // namespace quillstar
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+    return WriteFileBytes(path, {text.begin(), text.end()});
+}
+
+}  // namespace quillstar::test

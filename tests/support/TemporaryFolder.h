@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace quillstar {
+namespace quillstar::test {
 
 // A folder of its own for one test, removed with everything in it.
 class TemporaryFolder {
@@ -23,7 +23,9 @@ private:
     std::string path_;
 };
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path);
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadText(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool WriteText(const std::string& path, const std::string& text);
 
-}  // namespace quillstar
+}  // namespace quillstar::test
