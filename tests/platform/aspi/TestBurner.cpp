@@ -55,12 +55,6 @@ SRB_ExecSCSICmd TestBurner::Execute(const std::vector<uint8_t>& cdb, uint8_t dir
     return block;
 }
 
-SRB_ExecSCSICmd TestBurner::Inquiry(std::vector<uint8_t>& data)
-{
-    data.assign(100, 0);
-    return Execute({0x12, 0, 0, 0, 100}, 6, SRB_DIR_IN, data.data(), 100);
-}
-
 SRB_ExecSCSICmd TestBurner::SenseAllPages(std::vector<uint8_t>& reply)
 {
     reply.assign(256, 0);
@@ -153,13 +147,6 @@ SRB_ExecSCSICmd TestBurner::TestUnitReady()
 {
     std::vector<uint8_t> buffer(256, 0);
     return Execute({0x00}, 12, SRB_DIR_IN, buffer.data(), 256);
-}
-
-SRB_ExecSCSICmd TestBurner::SetSpeed(uint16_t readSpeed, uint16_t writeSpeed)
-{
-    return Execute({0xBB, 0, static_cast<uint8_t>(readSpeed >> 8), static_cast<uint8_t>(readSpeed),
-                    static_cast<uint8_t>(writeSpeed >> 8), static_cast<uint8_t>(writeSpeed)},
-                   12, 0);
 }
 
 SRB_ExecSCSICmd TestBurner::SendOpc()

@@ -30,7 +30,6 @@ public:
     SRB_ExecSCSICmd Execute(const std::vector<uint8_t>& cdb, uint8_t direction, void* buffer = nullptr,
                             uint32_t length = 0);
 
-    SRB_ExecSCSICmd Inquiry(std::vector<uint8_t>& data);
     SRB_ExecSCSICmd SenseAllPages(std::vector<uint8_t>& reply);
     SRB_ExecSCSICmd SensePage(uint8_t page, std::vector<uint8_t>& reply);
     // Senses page 0x05 and selects it back changed as the writer changes it:
@@ -46,7 +45,6 @@ public:
     SRB_ExecSCSICmd CloseTrack(int track);
     SRB_ExecSCSICmd CloseSession();
     SRB_ExecSCSICmd TestUnitReady();
-    SRB_ExecSCSICmd SetSpeed(uint16_t readSpeed, uint16_t writeSpeed);
     SRB_ExecSCSICmd SendOpc();
     SRB_ExecSCSICmd Eject();
 
