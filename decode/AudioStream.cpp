@@ -12,9 +12,4 @@ int AudioStream::Close()
     return 0;
 }
 
-int64_t AudioStream::Seek(int64_t, int)
-{
-    return -1;
-}
-
 }  // namespace quillstar

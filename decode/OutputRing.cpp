@@ -23,7 +23,6 @@ void OutputRing::Reset()
     freeSlots_ = plugin::kRingSlots;
     readIndex_ = 0;
     writeIndex_ = 0;
-    bufferedBytes_ = 0;
     space_.Set();
     data_.Reset();
 }
@@ -69,7 +68,6 @@ bool OutputRing::TryWriteSlot(const uint8_t* data, int length)
     slot.length = length;
     slot.offset = 0;
     writeIndex_ = (writeIndex_ + 1) % plugin::kRingSlots;
-    bufferedBytes_ += length;
     if (--freeSlots_ == plugin::kCanWriteMinFreeSlots - 1)
         space_.Reset();
     if (freeSlots_ == plugin::kRingSlots - 1)
@@ -87,12 +85,6 @@ bool OutputRing::IsPlaying() const
 {
     std::lock_guard lock(mutex_);
     return freeSlots_ < plugin::kRingSlots;
-}
-
-int OutputRing::BufferedBytes() const
-{
-    std::lock_guard lock(mutex_);
-    return bufferedBytes_;
 }
 
 OutputRing::ReadResult OutputRing::Read(uint8_t* buffer, int length, uint32_t milliseconds)
@@ -128,7 +120,6 @@ int OutputRing::TakeFromSlot(uint8_t* buffer, int length)
     const int bytes = std::clamp(slot.length - slot.offset, 0, std::max(length, 0));
     std::memcpy(buffer, slot.bytes.data() + slot.offset, bytes);
     slot.offset += bytes;
-    bufferedBytes_ -= bytes;
     if (slot.offset == slot.length) {
         readIndex_ = (readIndex_ + 1) % plugin::kRingSlots;
         if (++freeSlots_ == plugin::kRingSlots)

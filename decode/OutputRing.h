@@ -32,7 +32,6 @@ public:
     int CanWrite() const;
     // True while any slot holds data.
     bool IsPlaying() const;
-    int BufferedBytes() const;
 
     enum class ReadEnd { Data, Stopped, TimedOut };
     struct ReadResult {
@@ -61,7 +60,6 @@ private:
     int writeIndex_ = 0;
     int readIndex_ = 0;
     int freeSlots_ = plugin::kRingSlots;
-    int bufferedBytes_ = 0;
     Event space_{true};
     Event data_{true};
     Event stop_{true};

@@ -35,10 +35,7 @@ std::string ExtensionOf(const std::string& path)
 
 PluginDecoder::PluginDecoder() : PluginDecoder(PluginRegistry::Process()) {}
 
-PluginDecoder::PluginDecoder(const PluginRegistry& registry) : registry_(registry)
-{
-    formatName_ = plugin::kFormatName;
-}
+PluginDecoder::PluginDecoder(const PluginRegistry& registry) : registry_(registry) {}
 
 PluginDecoder::~PluginDecoder()
 {
@@ -50,7 +47,6 @@ bool PluginDecoder::Open(const std::string& path)
     Close();
     WavOutputEmulator::Instance().PrepareForPlay();
     readBlockSize_ = plugin::kReadBlockSize;
-    path_ = path;
 
     const PluginRecord* chosen = ChoosePlugin(path);
     if (chosen == nullptr) {
@@ -64,8 +60,6 @@ bool PluginDecoder::Open(const std::string& path)
 
     channels_ = plugin::kPresetChannels;
     sampleRate_ = plugin::kPresetSampleRate;
-    SetBitrate(plugin::kPresetBitRate);
-    bytesAsked_ = 0;
     return StartPlaying(path);
 }
 
@@ -100,8 +94,6 @@ bool PluginDecoder::StartPlaying(const std::string& path)
     const OutputFormat format = output.Format();
     channels_ = format.channels;
     sampleRate_ = format.sampleRate;
-    bitsPerSample_ = format.bitsPerSample;
-    TakeBitRate();
     playing_ = true;
     return true;
 }
@@ -114,96 +106,19 @@ int PluginDecoder::Close()
         WavOutputEmulator::Instance().Stop();
         record_.module->Stop();
     }
-    progress_ = 0;
     playing_ = false;
     return 1;
-}
-
-bool PluginDecoder::IsRunning() const
-{
-    return playing_ && !WavOutputEmulator::Instance().IsStopped();
-}
-
-int64_t PluginDecoder::Seek(int64_t position, int unit)
-{
-    if (record_.module == nullptr)
-        return AudioDecoder::Seek(position, unit);
-    int64_t milliseconds = 0;
-    if (unit == kSeekPercent)
-        milliseconds = static_cast<int64_t>(record_.module->GetLength() * position * 0.01);
-    else if (unit == kSeekMilliseconds)
-        milliseconds = position;
-    if (IsRunning()) {
-        WavOutputEmulator::Instance().Ring().Reset();
-        record_.module->SetOutputTime(static_cast<int>(milliseconds));
-        record_.module->UnPause();
-    }
-    return milliseconds;
 }
 
 int PluginDecoder::Read(uint8_t* buffer, int length)
 {
     if (!playing_)
         return 0;
-    bytesAsked_ += length;
-    UpdateProgress();
     const OutputRing::ReadResult result =
         WavOutputEmulator::Instance().Ring().Read(buffer, length, plugin::kReadTimeoutMs);
     if (result.end == OutputRing::ReadEnd::TimedOut)
         Trace("%s", plugin::kTraceReadTimedOut);
-    TakeBitRate();
     return result.bytes;
-}
-
-void PluginDecoder::UpdateProgress()
-{
-    const int length = record_.module->GetLength();
-    const int64_t bytesPerSecond = int64_t{channels_} * sampleRate_ * std::max(bitsPerSample_ / 8, 1);
-    if (length <= 0 || bytesPerSecond <= 0) {
-        progress_ = 0;
-        return;
-    }
-    const int64_t queuedMs = WavOutputEmulator::Instance().Ring().BufferedBytes() * int64_t{1000} / bytesPerSecond;
-    const int64_t playedMs = record_.module->GetOutputTime() - queuedMs;
-    progress_ = static_cast<int>(std::clamp<int64_t>(playedMs * 100 / length, 0, 100));
-}
-
-void PluginDecoder::TakeBitRate()
-{
-    const int bitRate = WavOutputEmulator::Instance().BitRate();
-    if (bitRate > 0)
-        SetBitrate(bitRate);
-}
-
-int PluginDecoder::GetLength()
-{
-    return record_.module ? record_.module->GetLength() : 0;
-}
-
-int PluginDecoder::GetPosition()
-{
-    return record_.module ? record_.module->GetOutputTime() : 0;
-}
-
-void PluginDecoder::Flush()
-{
-    if (!IsRunning())
-        return;
-    record_.module->Pause();
-    WavOutputEmulator::Instance().Ring().Reset();
-    record_.module->UnPause();
-}
-
-void PluginDecoder::Pause()
-{
-    if (playing_)
-        record_.module->Pause();
-}
-
-void PluginDecoder::ShowInfo(WindowHandle parent)
-{
-    if (record_.module)
-        record_.module->InfoBox(path_.c_str(), parent);
 }
 
 }  // namespace quillstar

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "decode/AudioDecoder.h"
@@ -21,15 +20,9 @@ public:
 
     bool Open(const std::string& path) override;
     int Close() override;
-    int64_t Seek(int64_t position, int unit) override;
     // One slot of the ring at most; 0 once the plug-in was stopped with
     // nothing left queued, or when nothing came for a second.
     int Read(uint8_t* buffer, int length) override;
-    int GetLength() override;
-    int GetPosition() override;
-    void Flush() override;
-    void Pause() override;
-    void ShowInfo(WindowHandle parent) override;
 
     // The plug-in chosen by the last Open; no module when none was.
     const PluginRecord& Record() const { return record_; }
@@ -37,14 +30,9 @@ public:
 private:
     const PluginRecord* ChoosePlugin(const std::string& path) const;
     bool StartPlaying(const std::string& path);
-    void UpdateProgress();
-    void TakeBitRate();
-    bool IsRunning() const;
 
     const PluginRegistry& registry_;
     PluginRecord record_;
-    int64_t bytesAsked_ = 0;
-    int bitsPerSample_ = 16;
     bool playing_ = false;
 };
 

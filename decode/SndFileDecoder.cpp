@@ -2,38 +2,9 @@
 
 #include <sndfile.h>
 
-#include <algorithm>
-#include <cstdio>
-
 #include "resources/DecodeConstants.h"
 
 namespace quillstar {
-
-using namespace decode;
-
-namespace {
-
-int SourceBits(int format)
-{
-    switch (format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8:
-        return 8;
-    case SF_FORMAT_PCM_24:
-        return 24;
-    case SF_FORMAT_PCM_32:
-        return 32;
-    default:
-        return 16;
-    }
-}
-
-}  // namespace
-
-SndFileDecoder::SndFileDecoder()
-{
-    formatName_ = kWavFormatName;
-}
 
 SndFileDecoder::~SndFileDecoder()
 {
@@ -43,21 +14,13 @@ SndFileDecoder::~SndFileDecoder()
 bool SndFileDecoder::Open(const std::string& path)
 {
     Close();
-    readBlockSize_ = kWavReadBlockSize;
-    path_ = path;
+    readBlockSize_ = decode::kWavReadBlockSize;
     SF_INFO info{};
     soundFile_ = sf_open(path.c_str(), SFM_READ, &info);
     if (soundFile_ == nullptr)
         return false;
     channels_ = info.channels;
     sampleRate_ = info.samplerate;
-    const int bits = SourceBits(info.format);
-    SetBitrate(bits * sampleRate_ * channels_);
-    frameCount_ = info.frames;
-    totalBytes_ = sf_seek(soundFile_, 0, SEEK_END) * (bits / 8) * channels_;
-    sf_seek(soundFile_, 0, SEEK_SET);
-    bytesDelivered_ = 0;
-    progress_ = 0;
     return true;
 }
 
@@ -65,8 +28,6 @@ int SndFileDecoder::Read(uint8_t* buffer, int length)
 {
     if (soundFile_ == nullptr || buffer == nullptr || length <= 0)
         return 0;
-    bytesDelivered_ += length;
-    progress_ = totalBytes_ > 0 ? static_cast<int>(bytesDelivered_ * 100 / totalBytes_) : 0;
     // libsndfile reads whole frames only; a request for a part frame would
     // read nothing at all.
     sf_count_t samples = static_cast<unsigned>(length) / 2;
@@ -83,30 +44,6 @@ int SndFileDecoder::Close()
         soundFile_ = nullptr;
     }
     return 1;
-}
-
-int64_t SndFileDecoder::Seek(int64_t position, int unit)
-{
-    if (soundFile_ == nullptr)
-        return -1;
-    int64_t frame = 0;
-    if (unit == kSeekPercent)
-        frame = frameCount_ * std::clamp<int64_t>(position, 0, 99) / 100;
-    else if (unit == kSeekMilliseconds)
-        frame = sampleRate_ * std::max<int64_t>(position, 0) / 1000;
-    return sf_seek(soundFile_, frame, SEEK_SET);
-}
-
-int SndFileDecoder::GetLength()
-{
-    return sampleRate_ > 0 ? static_cast<int>(frameCount_ / sampleRate_) * 1000 : 0;
-}
-
-int SndFileDecoder::GetPosition()
-{
-    if (soundFile_ == nullptr || sampleRate_ <= 0)
-        return 0;
-    return static_cast<int>(sf_seek(soundFile_, 0, SEEK_CUR) / sampleRate_) * 1000;
 }
 
 }  // namespace quillstar

@@ -96,7 +96,6 @@ void WavOutputEmulator::InstallInto(In_Module& module)
 void WavOutputEmulator::PrepareForPlay()
 {
     opened_.Reset();
-    bitRate_ = 0;
     ring_.ClearStop();
     ring_.Reset();
 }
@@ -143,11 +142,8 @@ int WavOutputEmulator::Pause(int pause)
     return 1 - pause;
 }
 
-void WavOutputEmulator::SetInfo(int bitRate, int, int, int)
-{
-    if (bitRate > 0)
-        Instance().bitRate_ = bitRate < 1000 ? bitRate * 1000 : bitRate;
-}
+// The plug-in reports its bit rate here; a burn has no use for it.
+void WavOutputEmulator::SetInfo(int, int, int, int) {}
 
 void StopAllPlugins()
 {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -39,9 +38,6 @@ public:
     // True once the plug-in opened its output; false on a stop or time-out.
     bool WaitUntilOpened(uint32_t milliseconds);
     OutputFormat Format() const;
-    // Bits per second from the plug-in's last SetInfo; 0 when it gave none
-    // since PrepareForPlay.
-    int BitRate() const { return bitRate_.load(); }
     // Releases a plug-in waiting in Write and a reader waiting in Read.
     void Stop() { ring_.Stop(); }
     bool IsStopped() const { return ring_.IsStopped(); }
@@ -61,7 +57,6 @@ private:
     mutable std::mutex formatMutex_;
     OutputFormat format_;
     Event opened_;
-    std::atomic<int> bitRate_{0};
 };
 
 // Ends whatever plug-in is playing: its Write and the decode thread's Read

@@ -22,7 +22,6 @@ inline constexpr const char* kTraceWaitFilledExit = "WaitForBufferToBeFilled() e
 inline constexpr const char* kTraceNoMoreData = "No more data\n";
 
 // The WAV reader.
-inline constexpr const char* kWavFormatName = "wav";
 inline constexpr int kWavReadBlockSize = 12000;
 
 // The format converter's source and destination buffers.

@@ -30,13 +30,11 @@ inline constexpr int kReadBlockSize = 9000;
 inline constexpr uint32_t kReadTimeoutMs = 1000;
 // How long Open waits for the plug-in to open its output.
 inline constexpr uint32_t kOpenTimeoutMs = 5000;
-// Channels, rate and bit rate assumed until the plug-in says otherwise.
+// Channels and rate assumed until the plug-in says otherwise.
 inline constexpr int kPresetChannels = 2;
 inline constexpr int kPresetSampleRate = 44100;
-inline constexpr int kPresetBitRate = 1408000;
 // Matched against the extension lists when a path has no short extension.
 inline constexpr char kDefaultExtension[] = "wav";
-inline constexpr char kFormatName[] = "wav";
 
 inline constexpr char kTraceReadTimedOut[] = "PluginDecoder: Read timed out after 1000 ms\n";
 inline constexpr char kTraceOpenTimedOut[] = "PluginDecoder: the plug-in did not open its output\n";

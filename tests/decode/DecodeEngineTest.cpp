@@ -3,27 +3,21 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "AudioFixtures.h"
-#include "DecodeFixtures.h"
 #include "TrackReader.h"
 #include "decode/AudioTrackSource.h"
 #include "decode/DecodeEngine.h"
-#include "decode/MpegLength.h"
 #include "decode/PluginDecoder.h"
 #include "decode/SndFileDecoder.h"
 #include "platform/TraceCapture.h"
+#include "resources/DecodeConstants.h"
 #include "resources/DecodeEngineTexts.h"
 
 using namespace quillstar;
 using namespace quillstar::test;
-using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -40,51 +34,89 @@ std::vector<uint8_t> ReadToEnd(DecodeEngine& engine)
 
 class Engine : public ::testing::Test {
 protected:
-    std::string Text(const std::string& name, const std::string& text)
+    // Skips the test when GStreamer's encoders for the file are not installed.
+    std::string Make(const std::string& name, bool (*maker)(const std::string&))
     {
-        const std::string path = folder_.PathOf(name);
-        EXPECT_TRUE(WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end())));
+        const std::string path = folder_.File(name);
+        if (!maker(path))
+            missing_ = true;
         return path;
     }
+    static bool Wma(const std::string& path) { return MakeWma(path, 44100, 2, 50); }
+    static bool VideoFirst(const std::string& path) { return MakeVideoFirst(path, true); }
+    static bool VideoOnly(const std::string& path) { return MakeVideoFirst(path, false); }
 
-    std::string Wma(const std::string& name, int sampleRate = 44100, int channels = 2)
-    {
-        const std::string path = folder_.PathOf(name);
-        if (!MakeWma(path, sampleRate, channels, 50))
-            skip_ = true;
-        return path;
-    }
-
-    FixtureFolder folder_;
-    bool skip_ = false;
+    TemporaryFolder folder_;
+    bool missing_ = false;
 };
 
-#define SKIP_WITHOUT_WMA_ENCODER() \
-    if (skip_)                     \
-    GTEST_SKIP() << "GStreamer's WMA encoder (gstreamer1.0-libav) is not installed"
+#define SKIP_WITHOUT_ENCODERS() \
+    if (missing_)               \
+    GTEST_SKIP() << "GStreamer's encoders (gstreamer1.0-libav, -plugins-good) are not installed"
 
 }  // namespace
 
 TEST(DecodeEngineDecoders, AreChosenByTheLastThreeCharacters)
 {
-    EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder("/music/old.MP2").get()), nullptr);
-    EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder("/music/song.mp3").get()), nullptr);
-    EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder("/music/song.flac").get()), nullptr);
-    EXPECT_NE(dynamic_cast<SndFileDecoder*>(DecodeEngine::CreateDecoder("/music/take.wav").get()), nullptr);
-    EXPECT_NE(dynamic_cast<SndFileDecoder*>(DecodeEngine::CreateDecoder("/music/TAKE.WAV").get()), nullptr);
+    for (const char* path : {"/music/old.MP2", "/music/song.mp3", "/music/song.flac"})
+        EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder(path).get()), nullptr) << path;
+    for (const char* path : {"/music/take.wav", "/music/TAKE.WAV"})
+        EXPECT_NE(dynamic_cast<SndFileDecoder*>(DecodeEngine::CreateDecoder(path).get()), nullptr) << path;
 }
 
-TEST_F(Engine, ProbeDurationMeasuresTheAudioStreamOrGivesNothing)
+TEST_F(Engine, TheAudioStreamAfterAVideoStreamIsProbedAndBurnedAndAFileWithoutOneIsRefused)
 {
-    const std::string videoFirst = folder_.PathOf("video-first.wma");
-    const std::string videoOnly = folder_.PathOf("video-only.wma");
-    if (!MakeVideoFirst(videoFirst, true) || !MakeVideoFirst(videoOnly, false))
-        GTEST_SKIP() << "GStreamer's video test elements are not installed";
+    const std::string videoFirst = Make("video-first.wma", VideoFirst);
+    const std::string videoOnly = Make("video-only.wma", VideoOnly);
+    SKIP_WITHOUT_ENCODERS();
+    ASSERT_TRUE(WriteText(folder_.File("notes.wma"), "just words\n"));
+    DecodeEngine engine;
+    engine.SetBlockLength(kBlock);
+    const int threads = CountProgramThreads();
+    AudioTrackSource source;
+    for (const std::string& path : {folder_.File("notes.wma"), folder_.File("missing.wma"), videoOnly}) {
+        EXPECT_EQ(DecodeEngine::ProbeDuration(path), 0.0) << path;
+        EXPECT_LT(engine.OpenGraph(path), 0) << path;
+        std::vector<uint8_t> block(kBlock);
+        int length = -1;
+        EXPECT_FALSE(engine.Read(block.data(), length));
+        EXPECT_EQ(length, 0);
+        EXPECT_EQ(source.AddTrack(path), 0.0);
+    }
+    EXPECT_EQ(CountProgramThreads(), threads);
+    EXPECT_FALSE(source.OpenTrack(0));
+
     // The audio stream is 43 × 1024 samples long, the video 0.4 s.
     EXPECT_NEAR(DecodeEngine::ProbeDuration(videoFirst), 43 * 1024 / 44100.0, 0.03);
-    EXPECT_EQ(DecodeEngine::ProbeDuration(videoOnly), 0.0);
-    EXPECT_EQ(DecodeEngine::ProbeDuration(Text("notes.wma", "just words\n")), 0.0);
-    EXPECT_EQ(DecodeEngine::ProbeDuration(folder_.PathOf("missing.wma")), 0.0);
+    EXPECT_GT(source.AddTrack(videoFirst), 0.9);
+    const TrackRead read = ReadTrack(source, 3);
+    EXPECT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(3));
+    EXPECT_NEAR(ToneFrequency(Channel(read.pcm, 0)), 440.0, 10.0);
+}
+
+TEST_F(Engine, AGraphRunsToTheEndOfDataWithNoThreadDispatchingMessagesAndACutFileEndsInSilence)
+{
+    const std::string whole = Make("whole.wma", Wma);
+    SKIP_WITHOUT_ENCODERS();
+    {
+        TraceCapture trace;
+        DecodeEngine engine;
+        engine.SetBlockLength(kBlock);
+        EXPECT_GE(engine.OpenGraph(whole), 0);
+        EXPECT_TRUE(trace.Contains(engine::kTraceOpenFileExited));
+        EXPECT_TRUE(ReadToEnd(engine) == DecodeWithGStreamer(whole).pcm);
+        EXPECT_TRUE(trace.Contains(engine::kTraceEndOfStream));
+        engine.Stop();
+        EXPECT_TRUE(trace.Contains(engine::kTraceStopped));
+    }
+    std::vector<uint8_t> bytes = ReadFileBytes(whole);
+    bytes.resize(bytes.size() / 2);
+    ASSERT_TRUE(WriteFileBytes(folder_.File("cut.wma"), bytes));
+    AudioTrackSource source;
+    source.AddTrack(folder_.File("cut.wma"));
+    const TrackRead read = ReadTrack(source, 0);
+    EXPECT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
+    EXPECT_LT(source.GetBytesDone(), 0.75 * 50 * 1024 * 4);
 }
 
 TEST_F(Engine, ProbeDurationOfATruncatedMp3IsWhatDecodes)
@@ -92,13 +124,13 @@ TEST_F(Engine, ProbeDurationOfATruncatedMp3IsWhatDecodes)
     if (!HaveProgram("lame"))
         GTEST_SKIP() << "lame is not installed";
     ScanPluginsOnce();
-    const std::string wav = folder_.PathOf("tone.wav");
-    const std::string whole = folder_.PathOf("whole.mp3");
+    const std::string wav = folder_.File("tone.wav");
+    const std::string whole = folder_.File("whole.mp3");
     ASSERT_TRUE(WriteWav(wav, 44100, 2, 16, 88200));
     ASSERT_TRUE(EncodeMp3(wav, whole, {"-b", "128"}));
     std::vector<uint8_t> bytes = ReadFileBytes(whole);
     bytes.resize(bytes.size() / 2 + 101);
-    const std::string cut = folder_.PathOf("cut.mp3");
+    const std::string cut = folder_.File("cut.mp3");
     ASSERT_TRUE(WriteFileBytes(cut, bytes));
 
     AudioTrackSource source;
@@ -114,79 +146,15 @@ TEST_F(Engine, ProbeDurationOfATruncatedMp3IsWhatDecodes)
     EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), read.pcm.begin()));
 }
 
-TEST_F(Engine, AGraphThatCannotPlayTheFileDoesNotOpen)
-{
-    const std::string videoOnly = folder_.PathOf("video-only.wma");
-    ASSERT_TRUE(MakeVideoFirst(videoOnly, false));
-    DecodeEngine engine;
-    engine.SetBlockLength(kBlock);
-    const int threads = CountProgramThreads();
-    for (const std::string& path :
-         {Text("notes.wma", "no audio in here\n"), folder_.PathOf("missing.wma"), videoOnly}) {
-        EXPECT_LT(engine.OpenGraph(path), 0) << path;
-        std::vector<uint8_t> block(kBlock);
-        int length = -1;
-        EXPECT_FALSE(engine.Read(block.data(), length));
-        EXPECT_EQ(length, 0);
-    }
-    EXPECT_EQ(CountProgramThreads(), threads);
-
-    AudioTrackSource source;
-    EXPECT_EQ(source.AddTrack(folder_.PathOf("notes.wma")), 0.0);
-    EXPECT_FALSE(source.OpenTrack(0));
-}
-
-TEST_F(Engine, AGraphRunsToTheEndOfDataWithNoThreadDispatchingMessages)
-{
-    const std::string path = Wma("tone.wma");
-    SKIP_WITHOUT_WMA_ENCODER();
-    TraceCapture trace;
-    DecodeEngine engine;
-    engine.SetBlockLength(kBlock);
-    EXPECT_GE(engine.OpenGraph(path), 0);
-    EXPECT_TRUE(trace.Contains(engine::kTraceOpenFileExited));
-    const std::vector<uint8_t> pcm = ReadToEnd(engine);
-    EXPECT_TRUE(pcm == DecodeWithGStreamer(path).pcm);
-    EXPECT_TRUE(trace.Contains(engine::kTraceEndOfStream));
-    engine.Stop();
-    EXPECT_TRUE(trace.Contains(engine::kTraceStopped));
-}
-
-TEST_F(Engine, TheFirstAudioStreamAfterAVideoStreamIsTheOneBurned)
-{
-    const std::string path = folder_.PathOf("video-first.wma");
-    ASSERT_TRUE(MakeVideoFirst(path, true));
-    AudioTrackSource source;
-    EXPECT_GT(source.AddTrack(path), 0.9);
-    const TrackRead read = ReadTrack(source, 0);
-    EXPECT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
-    EXPECT_NEAR(ToneFrequency(Channel(read.pcm, 0)), 440.0, 10.0);
-}
-
-TEST_F(Engine, AWmaCutInHalfBurnsWhatDecodesThenSilence)
-{
-    const std::string whole = Wma("whole.wma");
-    SKIP_WITHOUT_WMA_ENCODER();
-    std::vector<uint8_t> bytes = ReadFileBytes(whole);
-    bytes.resize(bytes.size() / 2);
-    const std::string cut = folder_.PathOf("cut.wma");
-    ASSERT_TRUE(WriteFileBytes(cut, bytes));
-
-    AudioTrackSource source;
-    source.AddTrack(cut);
-    const TrackRead read = ReadTrack(source, 0);
-    EXPECT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
-    EXPECT_LT(source.GetBytesDone(), 0.75 * 50 * 1024 * 4);
-}
-
 TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)
 {
-    const std::string first = folder_.PathOf("first.wav");
-    const std::string second = folder_.PathOf("second.wav");
+    const std::string first = folder_.File("first.wav");
+    const std::string second = folder_.File("second.wav");
     ASSERT_TRUE(WriteWav(first, 44100, 2, 16, 441000));
     ASSERT_TRUE(WriteWav(second, 44100, 1, 16, 30000));
     const int threads = CountProgramThreads();
 
+    TraceCapture trace;
     DecodeEngine engine;
     engine.SetBlockLength(kBlock);
     engine.StartDecodeThread(first);
@@ -194,7 +162,7 @@ TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)
     int length = 0;
     ASSERT_TRUE(engine.Read(block.data(), length));
     // The producer has filled the next block and waits for it to be read.
-    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(trace.WaitFor(decode::kTraceWaitRead, 2));
     engine.StartDecodeThread(second);
 
     // Only the second file comes out, converted to stereo.
@@ -210,16 +178,17 @@ TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)
 
 TEST_F(Engine, StopEndsAProducerBlockedOnAFullBlockAndJoinsIt)
 {
-    const std::string path = folder_.PathOf("long.wav");
+    const std::string path = folder_.File("long.wav");
     ASSERT_TRUE(WriteWav(path, 48000, 2, 24, 480000));
     const int threads = CountProgramThreads();
+    TraceCapture trace;
     AudioTrackSource source;
     source.AddTrack(path);
     ASSERT_TRUE(source.OpenTrack(0));
     std::vector<uint8_t> block(kBlock);
     int length = kBlock;
     ASSERT_TRUE(source.ReadAudio(block.data(), length));
-    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(trace.WaitFor(decode::kTraceWaitRead, 2));
     source.FinishBurn();
     EXPECT_EQ(CountProgramThreads(), threads);
     // What the stopped producer had decoded is never handed on: the track

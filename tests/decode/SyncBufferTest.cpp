@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <random>
 #include <thread>
 #include <vector>
@@ -12,7 +11,7 @@
 #include "resources/DecodeConstants.h"
 
 using namespace quillstar;
-using namespace std::chrono_literals;
+using namespace quillstar::decode;
 
 namespace {
 
@@ -43,64 +42,32 @@ std::vector<uint8_t> ReadBlock(SyncBuffer& buffer, bool* more = nullptr)
     return block;
 }
 
-bool WaitForTrace(const TraceCapture& capture, const std::string& text, int count)
-{
-    for (int i = 0; i < 500 && capture.Count(text) < count; ++i)
-        std::this_thread::sleep_for(10ms);
-    return capture.Count(text) >= count;
-}
-
 }  // namespace
 
-TEST(SyncBuffer, HandsOverAFullBlockAndKeepsTheRestUntilEndOfData)
-{
-    SyncBuffer buffer;
-    buffer.Open(kBlock);
-    const auto track = Pattern(40000);
-    std::atomic<bool> producerDone{false};
-    std::thread producer([&] {
-        buffer.AddData(track.data(), 10000);
-        buffer.AddData(track.data() + 10000, 20000);
-        buffer.AddData(track.data() + 30000, 10000);
-        producerDone = true;
-    });
-    std::this_thread::sleep_for(20ms);
-    EXPECT_FALSE(producerDone) << "the producer must wait until its full block is read";
-    EXPECT_EQ(ReadBlock(buffer), Slice(track, 0, kBlock));
-    producer.join();
-
-    buffer.SetEndOfData();
-    EXPECT_EQ(ReadBlock(buffer), Slice(track, kBlock, 2368));
-    bool more = true;
-    EXPECT_TRUE(ReadBlock(buffer, &more).empty());
-    EXPECT_FALSE(more);
-}
-
-TEST(SyncBuffer, OneLargeAddHandsOverSeveralBlocks)
-{
-    SyncBuffer buffer;
-    buffer.Open(kBlock);
-    const auto track = Pattern(100000);
-    std::thread producer([&] { buffer.AddData(track.data(), 100000); });
-    EXPECT_EQ(ReadBlock(buffer), Slice(track, 0, kBlock));
-    EXPECT_EQ(ReadBlock(buffer), Slice(track, kBlock, kBlock));
-    producer.join();
-    buffer.SetEndOfData();
-    EXPECT_EQ(ReadBlock(buffer), Slice(track, 2 * kBlock, 24736));
-}
-
-TEST(SyncBuffer, ReadAfterEndOfDataOnAnEmptyBlockReturnsAtOnce)
+TEST(SyncBuffer, HandsOverFullBlocksAndKeepsTheRestUntilEndOfData)
 {
     TraceCapture trace;
     SyncBuffer buffer;
     buffer.Open(kBlock);
+    const auto track = Pattern(100000);
+    std::atomic<bool> producerDone{false};
+    std::thread producer([&] {
+        buffer.AddData(track.data(), 10000);
+        buffer.AddData(track.data() + 10000, 90000);
+        producerDone = true;
+    });
+    ASSERT_TRUE(trace.WaitFor(kTraceWaitRead));
+    EXPECT_FALSE(producerDone) << "the producer must wait until its full block is read";
+    EXPECT_EQ(ReadBlock(buffer), Slice(track, 0, kBlock));
+    EXPECT_EQ(ReadBlock(buffer), Slice(track, kBlock, kBlock));
+    producer.join();
+
     buffer.SetEndOfData();
+    EXPECT_EQ(ReadBlock(buffer), Slice(track, 2 * kBlock, 24736));
     bool more = true;
     EXPECT_TRUE(ReadBlock(buffer, &more).empty());
     EXPECT_FALSE(more);
-    EXPECT_TRUE(trace.Contains("WaitForBufferToBeFilled(). SyncBufferIsLocked=1\n"));
-    EXPECT_TRUE(trace.Contains("WaitForBufferToBeFilled: No more data\n"));
-    EXPECT_TRUE(trace.Contains("No more data\n"));
+    EXPECT_TRUE(trace.Contains(kTraceWaitFilledNoMoreData));
 }
 
 TEST(SyncBuffer, ProducerAndConsumerThreadsMoveAWholeTrackInOrder)
@@ -120,8 +87,7 @@ TEST(SyncBuffer, ProducerAndConsumerThreadsMoveAWholeTrackInOrder)
     });
     std::vector<uint8_t> received;
     std::vector<size_t> blockSizes;
-    bool more = true;
-    while (more) {
+    for (bool more = true; more;) {
         const auto block = ReadBlock(buffer, &more);
         if (more)
             blockSizes.push_back(block.size());
@@ -131,26 +97,22 @@ TEST(SyncBuffer, ProducerAndConsumerThreadsMoveAWholeTrackInOrder)
     EXPECT_EQ(received, track);
     ASSERT_FALSE(blockSizes.empty());
     blockSizes.pop_back();
-    for (size_t size : blockSizes)
-        ASSERT_EQ(size, static_cast<size_t>(kBlock));
+    EXPECT_EQ(std::count(blockSizes.begin(), blockSizes.end(), size_t{kBlock}),
+              static_cast<std::ptrdiff_t>(blockSizes.size()));
 }
 
-TEST(SyncBuffer, ReleaseFreesAWaitingProducerAndLaterAdds)
+TEST(SyncBuffer, ReleaseFreesAWaitingProducerAndLaterAddsUntilTheNextTrack)
 {
+    TraceCapture trace;
     SyncBuffer buffer;
     buffer.Open(kBlock);
     const auto data = Pattern(3 * kBlock);
     std::thread producer([&] { buffer.AddData(data.data(), static_cast<int>(data.size())); });
-    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(trace.WaitFor(kTraceWaitRead));
     buffer.SetEndOfData();
     buffer.Release();
     producer.join();
-
-    std::thread lateProducer([&] {
-        buffer.AddData(data.data(), static_cast<int>(data.size()));
-        buffer.AddData(data.data(), static_cast<int>(data.size()));
-    });
-    lateProducer.join();
+    buffer.AddData(data.data(), static_cast<int>(data.size()));
 
     // The next track starts with a buffer that blocks the producer again.
     buffer.Open(kBlock);
@@ -173,8 +135,8 @@ TEST(SyncBuffer, AFailedHandOffIsTracedAndTheDataKept)
     // completes before anyone has read the block.
     std::thread producer([&] { buffer.AddData(data.data() + 100, 150); });
     // The producer goes on to wait a second time, now for a real read.
-    ASSERT_TRUE(WaitForTrace(trace, "WaitForBufferToBeRead()\n", 2));
-    EXPECT_EQ(trace.Count("Error here.\n"), 1);
+    ASSERT_TRUE(trace.WaitFor(kTraceWaitRead, 2));
+    EXPECT_EQ(trace.Count(kTraceErrorHere), 1);
     EXPECT_EQ(ReadBlock(buffer), Slice(data, 100, 100));
     producer.join();
     EXPECT_EQ(ReadBlock(buffer), Slice(data, 200, 50));

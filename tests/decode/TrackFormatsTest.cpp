@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "AudioFixtures.h"
-#include "DecodeFixtures.h"
 #include "TrackReader.h"
 #include "decode/AudioTrackSource.h"
 #include "decode/DecodeEngine.h"
@@ -66,7 +65,7 @@ protected:
     // Empty when the tool to make the file is missing.
     std::string Make(const Format& format)
     {
-        const std::string path = folder_.PathOf(format.name);
+        const std::string path = folder_.File(format.name);
         const auto frames = static_cast<int64_t>(kSeconds * format.sampleRate) + 6;  // odd at 22050 Hz
         switch (format.kind) {
         case Kind::Wav:
@@ -122,7 +121,7 @@ protected:
         return {};
     }
 
-    FixtureFolder folder_;
+    TemporaryFolder folder_;
 };
 
 }  // namespace

@@ -39,34 +39,4 @@ inline TrackRead ReadTrack(AudioTrackSource& source, int track)
     return read;
 }
 
-// 16-bit samples of one channel of interleaved stereo PCM.
-inline std::vector<int16_t> Channel(const std::vector<uint8_t>& stereo, int channel)
-{
-    std::vector<int16_t> samples;
-    for (size_t at = static_cast<size_t>(channel) * 2; at + 1 < stereo.size(); at += cd::kBytesPerFrame)
-        samples.push_back(static_cast<int16_t>(stereo[at] | stereo[at + 1] << 8));
-    return samples;
-}
-
-// The frequency in Hz of a tone played at 44100 Hz, from the times it rises
-// through zero in the middle half (encoders add silence at the ends); the
-// margin keeps noise from counting as crossings.
-inline double ToneFrequency(const std::vector<int16_t>& allSamples)
-{
-    constexpr int kMargin = 2000;
-    const std::vector<int16_t> samples(allSamples.begin() + allSamples.size() / 4,
-                                       allSamples.begin() + allSamples.size() * 3 / 4);
-    int crossings = 0;
-    bool below = false;
-    for (const int16_t sample : samples) {
-        if (sample < -kMargin) {
-            below = true;
-        } else if (sample > kMargin && below) {
-            below = false;
-            ++crossings;
-        }
-    }
-    return samples.empty() ? 0.0 : crossings * static_cast<double>(cd::kSampleRate) / samples.size();
-}
-
 }  // namespace quillstar::test
