@@ -10,7 +10,6 @@
 
 #include "AudioFixtures.h"
 #include "EofPump.h"
-#include "decode/MpegFile.h"
 #include "decode/MpegLength.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
@@ -55,10 +54,10 @@ protected:
             missingEncoder_ = encoding.encoder;
             return {};
         }
-        const std::string wav = folder_.PathOf(std::string(encoding.name) + ".wav");
-        const std::string path = folder_.PathOf(encoding.name);
-        wavFrames_ = test::WriteTestWav(wav, encoding.sampleRate, encoding.channels, seconds);
-        EXPECT_GT(wavFrames_, 0);
+        const std::string wav = folder_.File(std::string(encoding.name) + ".wav");
+        const std::string path = folder_.File(encoding.name);
+        wavFrames_ = static_cast<int64_t>(seconds * encoding.sampleRate);
+        EXPECT_TRUE(test::WriteWav(wav, encoding.sampleRate, encoding.channels, 16, wavFrames_));
         const bool encoded = std::string(encoding.encoder) == "lame" ? test::EncodeMp3(wav, path, encoding.options)
                                                                      : test::EncodeMp2(wav, path, encoding.options);
         EXPECT_TRUE(encoded) << encoding.encoder << " failed on " << encoding.name;
@@ -67,7 +66,7 @@ protected:
 
     // Decodes as the decode thread does: one decoder per track, blocks of its
     // read-block size until a read returns 0.
-    std::vector<uint8_t> DecodeThroughPlugin(const std::string& path, int* lastProgress = nullptr)
+    std::vector<uint8_t> DecodeThroughPlugin(const std::string& path)
     {
         PluginDecoder decoder(registry_);
         std::vector<uint8_t> pcm;
@@ -76,13 +75,11 @@ protected:
         std::vector<uint8_t> block(static_cast<size_t>(decoder.ReadBlockSize()));
         for (int bytes; (bytes = decoder.Read(block.data(), decoder.ReadBlockSize())) > 0;)
             pcm.insert(pcm.end(), block.begin(), block.begin() + bytes);
-        if (lastProgress)
-            *lastProgress = decoder.Progress();
         decoder.Close();
         return pcm;
     }
 
-    test::FixtureFolder folder_;
+    test::TemporaryFolder folder_;
     test::EofPump pump_;
     PluginRegistry registry_;
     int64_t wavFrames_ = 0;
@@ -110,25 +107,19 @@ TEST_P(EveryKindOfStream, DecodesLikeLibmpg123ToTheSampleAndEndsOnItsNotificatio
     ASSERT_TRUE(decoder.Open(path));
     EXPECT_EQ(decoder.SampleRate(), encoding.sampleRate);
     EXPECT_EQ(decoder.Channels(), encoding.channels);
-    EXPECT_GT(decoder.GetBitrate(), 0);
-    EXPECT_NE(decoder.GetBitrate(), plugin::kPresetBitRate);
-    const int lengthMs = decoder.GetLength();
     decoder.Close();
 
-    int lastProgress = 0;
-    const std::vector<uint8_t> pcm = DecodeThroughPlugin(path, &lastProgress);
+    const std::vector<uint8_t> pcm = DecodeThroughPlugin(path);
     EXPECT_EQ(pcm.size(), reference.size());
     EXPECT_TRUE(pcm == reference)
         << "the plug-in's PCM differs from libmpg123's at byte "
         << std::distance(pcm.begin(), std::mismatch(pcm.begin(), pcm.end(), reference.begin(), reference.end()).first);
     EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
-    EXPECT_GE(lastProgress, 90);
 
     const auto length = MeasureMpegLength(path);
     ASSERT_TRUE(length.has_value());
     EXPECT_EQ(length->frames * length->channels * 2, static_cast<int64_t>(pcm.size()));
     EXPECT_EQ(length->sampleRate, encoding.sampleRate);
-    EXPECT_EQ(lengthMs, MpegFile::FramesToMilliseconds(length->frames, length->sampleRate));
     // lame's tag names its delay and padding: gapless decoding gives back
     // exactly the samples that were encoded.
     if (std::string(encoding.encoder) == "lame") {
@@ -165,7 +156,7 @@ TEST_F(MpegPlugin, FiveTracksInARowEachEndWithoutTheTimeOut)
 TEST_F(MpegPlugin, APictureOfThreeHundredKilobytesInTheTagChangesNothing)
 {
     MAKE_OR_SKIP(plain, kCbr);
-    const std::string pictured = folder_.PathOf("pictured.mp3");
+    const std::string pictured = folder_.File("pictured.mp3");
     ASSERT_TRUE(test::WriteWithPictureTag(plain, pictured, 300 * 1024));
     const std::vector<uint8_t> pcm = DecodeThroughPlugin(pictured);
     EXPECT_FALSE(pcm.empty());
@@ -178,7 +169,7 @@ TEST_F(MpegPlugin, ATruncatedFileDeliversWhatDecodes)
     MAKE_OR_SKIP(whole, kCbr);
     std::vector<uint8_t> bytes = test::ReadFileBytes(whole);
     bytes.resize(bytes.size() * 6 / 10 + 77);
-    const std::string truncated = folder_.PathOf("truncated.mp3");
+    const std::string truncated = folder_.File("truncated.mp3");
     ASSERT_TRUE(test::WriteFileBytes(truncated, bytes));
 
     TraceCapture trace;
@@ -190,8 +181,8 @@ TEST_F(MpegPlugin, ATruncatedFileDeliversWhatDecodes)
 
 TEST_F(MpegPlugin, FilesWithoutADecodableFrameFailToOpen)
 {
-    const std::string empty = folder_.PathOf("empty.mp3");
-    const std::string text = folder_.PathOf("notes.mp3");
+    const std::string empty = folder_.File("empty.mp3");
+    const std::string text = folder_.File("notes.mp3");
     ASSERT_TRUE(test::WriteFileBytes(empty, {}));
     const std::string words = "These are not MPEG frames, just a text file named like one.\n";
     std::vector<uint8_t> textBytes;
@@ -199,25 +190,11 @@ TEST_F(MpegPlugin, FilesWithoutADecodableFrameFailToOpen)
         textBytes.insert(textBytes.end(), words.begin(), words.end());
     ASSERT_TRUE(test::WriteFileBytes(text, textBytes));
 
-    for (const std::string& path : {empty, text, folder_.PathOf("missing.mp3"), folder_.Path()}) {
+    for (const std::string& path : {empty, text, folder_.File("missing.mp3"), folder_.Path()}) {
         PluginDecoder decoder(registry_);
         EXPECT_FALSE(decoder.Open(path)) << path;
         EXPECT_FALSE(MeasureMpegLength(path).has_value()) << path;
     }
-}
-
-TEST_F(MpegPlugin, SeekMovesThePlugInToThePosition)
-{
-    MAKE_OR_SKIP(path, kCbr, 6.0);
-    PluginDecoder decoder(registry_);
-    ASSERT_TRUE(decoder.Open(path));
-    const int lengthMs = decoder.GetLength();
-    EXPECT_EQ(decoder.Seek(50, kSeekPercent), lengthMs / 2);
-    std::vector<uint8_t> block(plugin::kReadBlockSize);
-    EXPECT_GT(decoder.Read(block.data(), plugin::kReadBlockSize), 0);
-    EXPECT_GE(decoder.GetPosition(), lengthMs / 2);
-    EXPECT_EQ(decoder.Seek(0, 999), 0);
-    decoder.Close();
 }
 
 }  // namespace

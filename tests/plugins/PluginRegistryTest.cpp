@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -16,6 +14,7 @@
 #include "resources/Plugins.h"
 
 using namespace quillstar;
+using namespace quillstar::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -37,88 +36,56 @@ bool TraceStartsWith(const TraceCapture& trace, const std::string& start)
     return std::any_of(texts.begin(), texts.end(), [&](const std::string& text) { return text.rfind(start, 0) == 0; });
 }
 
-// A plug-in folder with a usable plug-in, one that plays without an output
-// module, a file that is no library, a folder and a library with another
-// kind of name.
-class PluginFolder : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), folder_.PathOf(testplugin::kPlaysFile));
-        fs::copy_file(BuiltTestPlugin(testplugin::kSilentFile), folder_.PathOf(testplugin::kSilentFile));
-        fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), folder_.PathOf("libother.so"));
-        ASSERT_TRUE(test::WriteFileBytes(folder_.PathOf("BrokenDecoder.so"), {'n', 'o', 't', ' ', 'E', 'L', 'F'}));
-        fs::create_directory(folder_.PathOf("FolderDecoder.so"));
-    }
+}  // namespace
 
-    test::FixtureFolder folder_;
-    MessageQueue window_;
-};
-
-TEST_F(PluginFolder, RegistersOnlyModulesThatPlayThroughTheOutputModule)
+TEST(PluginRegistry, RegistersOnlyModulesThatPlayThroughTheOutputModuleAndQuitsThemWhenItGoes)
 {
-    TraceCapture trace;
-    PluginRegistry registry;
-    registry.Scan(window_.Handle(), folder_.Path());
-
-    ASSERT_EQ(registry.Records().size(), 1u);
-    const PluginRecord& record = registry.Records()[0];
-    EXPECT_EQ(record.extensions, testplugin::kExtensions);
-    EXPECT_EQ(record.fileName, testplugin::kPlaysFile);
-    ASSERT_NE(record.library, nullptr);
-    EXPECT_EQ(record.module->hMainWindow, window_.Handle());
-    EXPECT_EQ(record.module->hDllInstance, record.library);
-    EXPECT_EQ(CountIn(*record.library, "init"), 1);
-    EXPECT_EQ(CountIn(*record.library, "quit"), 0);
-    EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window_.Handle());
-
-    // Initialised, told to quit, and kept loaded.
-    DynamicLibrary silent;
-    ASSERT_TRUE(silent.Open(folder_.PathOf(testplugin::kSilentFile)));
-    EXPECT_EQ(CountIn(silent, "init"), 1);
-    EXPECT_EQ(CountIn(silent, "quit"), 1);
-
-    EXPECT_TRUE(TraceStartsWith(trace, "ScanDecoderPlugins: cannot load BrokenDecoder.so"));
-    EXPECT_FALSE(TraceStartsWith(trace, "ScanDecoderPlugins: cannot load FolderDecoder.so"));
-}
-
-TEST_F(PluginFolder, ARegistryQuitsItsModulesWhenItGoes)
-{
+    // A usable plug-in, one that plays without an output module, a file that
+    // is no library, a folder and a library with another kind of name.
+    TemporaryFolder folder;
+    fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), folder.File(testplugin::kPlaysFile));
+    fs::copy_file(BuiltTestPlugin(testplugin::kSilentFile), folder.File(testplugin::kSilentFile));
+    fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), folder.File("libother.so"));
+    ASSERT_TRUE(WriteText(folder.File("BrokenDecoder.so"), "not ELF"));
+    fs::create_directory(folder.File("FolderDecoder.so"));
+    MessageQueue window;
     DynamicLibrary plays;
-    ASSERT_TRUE(plays.Open(folder_.PathOf(testplugin::kPlaysFile)));
+    ASSERT_TRUE(plays.Open(folder.File(testplugin::kPlaysFile)));
     {
+        TraceCapture trace;
         PluginRegistry registry;
-        registry.Scan(nullptr, folder_.Path());
+        registry.Scan(window.Handle(), folder.Path());
+        ASSERT_EQ(registry.Records().size(), 1u);
+        const PluginRecord& record = registry.Records()[0];
+        EXPECT_EQ(record.extensions, testplugin::kExtensions);
+        EXPECT_EQ(record.fileName, testplugin::kPlaysFile);
+        EXPECT_EQ(record.module->hMainWindow, window.Handle());
+        EXPECT_EQ(record.module->hDllInstance, record.library);
+        EXPECT_EQ(CountIn(plays, "init"), 1);
         EXPECT_EQ(CountIn(plays, "quit"), 0);
+        EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window.Handle());
+        // Initialised, told to quit, and kept loaded.
+        DynamicLibrary silent;
+        ASSERT_TRUE(silent.Open(folder.File(testplugin::kSilentFile)));
+        EXPECT_EQ(CountIn(silent, "init"), 1);
+        EXPECT_EQ(CountIn(silent, "quit"), 1);
+        EXPECT_TRUE(TraceStartsWith(trace, "ScanDecoderPlugins: cannot load BrokenDecoder.so"));
+        EXPECT_FALSE(TraceStartsWith(trace, "ScanDecoderPlugins: cannot load FolderDecoder.so"));
     }
     EXPECT_EQ(CountIn(plays, "quit"), 1);
-}
 
-TEST_F(PluginFolder, SetMainWindowReachesEveryModuleAndTheOutput)
-{
-    PluginRegistry registry;
-    registry.Scan(nullptr, folder_.Path());
-    ASSERT_EQ(registry.Records().size(), 1u);
-    EXPECT_EQ(registry.Records()[0].module->hMainWindow, nullptr);
-    registry.SetMainWindow(window_.Handle());
-    EXPECT_EQ(registry.Records()[0].module->hMainWindow, window_.Handle());
-    EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window_.Handle());
-}
-
-TEST(PluginRegistry, AMissingFolderLeavesTheRegistryEmpty)
-{
-    PluginRegistry registry;
-    registry.Scan(nullptr, "/nonexistent/Decoders");
-    EXPECT_TRUE(registry.Records().empty());
+    PluginRegistry empty;
+    empty.Scan(nullptr, "/nonexistent/Decoders");
+    EXPECT_TRUE(empty.Records().empty());
 }
 
 TEST(PluginRegistry, TheProgramsPluginsComeFromBesideTheProgramNotTheCurrentDirectory)
 {
     EXPECT_EQ(DecoderPluginFolder(), ProgramDirectory() + "/Decoders");
 
-    test::FixtureFolder elsewhere;
-    fs::create_directory(elsewhere.PathOf("Decoders"));
-    fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), elsewhere.PathOf("Decoders/") + testplugin::kPlaysFile);
+    TemporaryFolder elsewhere;
+    fs::create_directory(elsewhere.File("Decoders"));
+    fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), elsewhere.File("Decoders/") + testplugin::kPlaysFile);
     const fs::path before = fs::current_path();
     fs::current_path(elsewhere.Path());
     ScanDecoderPlugins(nullptr);
@@ -130,5 +97,3 @@ TEST(PluginRegistry, TheProgramsPluginsComeFromBesideTheProgramNotTheCurrentDire
     EXPECT_EQ(records[0].extensions, "MP3;MP2;MPA");
     EXPECT_EQ(records[0].module->IsOurFile("/music/song.mp3"), 0);
 }
-
-}  // namespace
