@@ -23,11 +23,11 @@ struct FakeTimer {
     }
 };
 
-std::vector<std::string> Names(int count, const std::string& prefix = "t")
+std::vector<std::string> Names(int first, int count)
 {
     std::vector<std::string> names;
-    for (int i = 0; i < count; ++i)
-        names.push_back(prefix + std::to_string(i) + ".mp3");
+    for (int i = first; i < first + count; ++i)
+        names.push_back("t" + std::to_string(i) + ".mp3");
     return names;
 }
 
@@ -50,150 +50,109 @@ BurnTotals TotalsOf(const std::vector<int>& seconds)
 
 }  // namespace
 
-TEST(BurnListTotals, TextAndBarFollowTheTracksWithGaps)
+TEST(BurnListModel, TotalsAndRowTextsFollowTheTracksWithTheirGaps)
 {
-    EXPECT_EQ(TotalsOf({}).text, "00:00 - 0 Track");
-    EXPECT_EQ(TotalsOf({}).barPosition, 0);
-    EXPECT_EQ(TotalsOf({225}).text, "03:45 - 1 Track");
-    EXPECT_EQ(TotalsOf({225}).barPosition, 4);
-    EXPECT_EQ(TotalsOf({100, 100}).text, "03:22 - 2 Tracks");
-
+    struct Case {
+        std::vector<int> seconds;
+        const char* text;
+        int bar;
+    };
     std::vector<int> full(23, 206);
     full[0] = 4756 - 22 * 206;
-    EXPECT_EQ(TotalsOf(full).text, "80:00 - 23 Tracks");
-    EXPECT_EQ(TotalsOf(full).barPosition, 100);
-    full[0] += 1;
-    EXPECT_EQ(TotalsOf(full).barPosition, 100);
-
-    EXPECT_EQ(TotalsOf({6000}).text, "100:00 - 1 Track");
-    EXPECT_EQ(TotalsOf({INT32_MAX, INT32_MAX}).barPosition, 100);
-}
-
-TEST(BurnListTexts, RowTextsAndTitles)
-{
+    std::vector<int> overFull = full;
+    overFull[0] += 1;
+    for (const Case& c :
+         {Case{{}, "00:00 - 0 Track", 0}, Case{{225}, "03:45 - 1 Track", 4}, Case{{100, 100}, "03:22 - 2 Tracks", 4},
+          Case{full, "80:00 - 23 Tracks", 100}, Case{overFull, "80:01 - 23 Tracks", 100},
+          Case{{6000}, "100:00 - 1 Track", 100}, Case{{INT32_MAX, INT32_MAX}, nullptr, 100}}) {
+        SCOPED_TRACE(c.seconds.size());
+        if (c.text) {
+            EXPECT_EQ(TotalsOf(c.seconds).text, c.text);
+        }
+        EXPECT_EQ(TotalsOf(c.seconds).barPosition, c.bar);
+    }
     EXPECT_EQ(BurnListModel::TrackText(0), "01");
     EXPECT_EQ(BurnListModel::TrackText(99), "100");
     EXPECT_EQ(BurnListModel::TimeText(7627), "127:07");
     EXPECT_EQ(BurnListModel::TitleFromName("song.mp3"), "song");
-    EXPECT_EQ(BurnListModel::TitleFromName("mp3"), "");
     EXPECT_EQ(BurnListModel::TitleFromName(".mp3"), "");
 }
 
-TEST(BurnListModel, AppendsTimedFilesAndSyncsTheTrackList)
+TEST(BurnListModel, AppendsTimedFilesFromSeveralFoldersAndSyncsTheTrackList)
 {
     FakeTimer timer;
-    timer.seconds = {{"/music/a.mp3", 100}, {"/music/b.mp3", 200}};
+    timer.seconds = {{"/m/a.mp3", 100}, {"/b/two.mp3", 200}};
     BurnListModel model(timer.Function());
-    model.AppendFiles("/music/", {"a.mp3", "b.mp3", "broken.mp3"});
-    EXPECT_EQ(model.CountBeforeAdd(), 0);
-    EXPECT_EQ(model.CountAfterAdd(), 3);
-    CSerializer list;
-    model.SyncTrackList(list);
-    ASSERT_EQ(list.GetCount(), 3);
-    EXPECT_EQ(list.Tracks()[1], (TrackInfo{200, "b", "/music/b.mp3"}));
-    EXPECT_EQ(list.Tracks()[2].seconds, 0);
-    EXPECT_EQ(BurnListModel::Totals(list).text, "05:04 - 3 Tracks");
-}
-
-TEST(BurnListModel, PathsFromSeveralFoldersAreOneAppend)
-{
-    FakeTimer timer;
-    timer.seconds = {{"/b/two.mp3", 20}};
-    BurnListModel model(timer.Function());
-    model.AppendFiles("/m/", Names(2));
+    model.AppendFiles("/m/", {"a.mp3", "broken.mp3"});
     model.AppendPaths({"/a/one.mp3", "/b/two.mp3"});
     EXPECT_EQ(model.CountBeforeAdd(), 2);
     EXPECT_EQ(model.CountAfterAdd(), 4);
     model.MoveToIndex(1, Source::FileList, {});
     CSerializer list;
     model.SyncTrackList(list);
-    ASSERT_EQ(list.GetCount(), 4);
-    EXPECT_EQ(list.Tracks()[1], (TrackInfo{0, "one", "/a/one.mp3"}));
-    EXPECT_EQ(list.Tracks()[2], (TrackInfo{20, "two", "/b/two.mp3"}));
-    EXPECT_EQ(list.Tracks()[3].title, "t1");
+    EXPECT_EQ(list.Tracks(), (std::vector<TrackInfo>{{100, "a", "/m/a.mp3"},
+                                                     {0, "one", "/a/one.mp3"},
+                                                     {200, "two", "/b/two.mp3"},
+                                                     {0, "broken", "/m/broken.mp3"}}));
 }
 
-TEST(BurnListModel, RebuildAfterDeleteKeepsShownTitlesAndProbesAgain)
+TEST(BurnListModel, RebuildAfterDeleteKeepsShownTitlesAndProbesAgainWhileLoadDoesNot)
 {
     FakeTimer timer;
     timer.seconds = {{"/m/t0.mp3", 10}, {"/m/t1.mp3", 20}, {"/m/t2.mp3", 30}};
     BurnListModel model(timer.Function());
-    model.AppendFiles("/m/", Names(3));
+    model.AppendFiles("/m/", Names(0, 3));
     ASSERT_TRUE(model.SetTitle(2, "Renamed"));
+    EXPECT_FALSE(model.SetTitle(3, "Nowhere"));
     std::vector<BurnEntry> rows = model.Rows();
     rows.erase(rows.begin() + 1);
     timer.seconds["/m/t2.mp3"] = 31;
     timer.probes = 0;
     model.RebuildFromRows(rows);
     EXPECT_EQ(timer.probes, 2);
-    const std::vector<BurnEntry> expected = {{0, "t0", 10, "/m/t0.mp3"}, {0, "Renamed", 31, "/m/t2.mp3"}};
-    EXPECT_EQ(model.Rows(), expected);
-    EXPECT_EQ(model.DisplayOrder(), (std::vector<int>{0, 1}));
-}
+    EXPECT_EQ(model.Rows(), (std::vector<BurnEntry>{{0, "t0", 10, "/m/t0.mp3"}, {0, "Renamed", 31, "/m/t2.mp3"}}));
 
-TEST(BurnListModel, BurnListDragsKeepTheOrderOfBothGroups)
-{
-    FakeTimer timer;
-    BurnListModel model(timer.Function());
-    model.AppendFiles("/m/", Names(10));
-    model.MoveToIndex(1, Source::BurnList, {6, 4});
-    EXPECT_EQ(OldPositions(model), (std::vector<int>{0, 4, 6, 1, 2, 3, 5, 7, 8, 9}));
-
-    BurnListModel down(timer.Function());
-    down.AppendFiles("/m/", Names(10));
-    down.MoveToIndex(6, Source::BurnList, {1, 2});
-    EXPECT_EQ(OldPositions(down), (std::vector<int>{0, 3, 4, 5, 1, 2, 6, 7, 8, 9}));
-
-    BurnListModel inside(timer.Function());
-    inside.AppendFiles("/m/", Names(10));
-    inside.MoveToIndex(3, Source::BurnList, {1, 5});
-    EXPECT_EQ(OldPositions(inside), (std::vector<int>{0, 2, 1, 5, 3, 4, 6, 7, 8, 9}));
-}
-
-TEST(BurnListModel, FileListDropsMoveTheLastAppend)
-{
-    FakeTimer timer;
-    for (int index : {0, 5, 8, 9}) {
-        BurnListModel model(timer.Function());
-        model.AppendFiles("/m/", Names(5));
-        model.AppendFiles("/m/", {"t5.mp3", "t6.mp3", "t7.mp3"});
-        model.MoveToIndex(index, Source::FileList, {});
-        const std::vector<int> expected =
-            index == 0 ? std::vector<int>{5, 6, 7, 0, 1, 2, 3, 4} : std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7};
-        EXPECT_EQ(OldPositions(model), expected) << "insertion index " << index;
-    }
-}
-
-TEST(BurnListModel, NothingMovesWithoutAValidIndexOrRows)
-{
-    FakeTimer timer;
-    BurnListModel model(timer.Function());
-    model.AppendFiles("/m/", Names(4));
-    model.MoveToIndex(5, Source::BurnList, {0});
-    model.MoveToIndex(-1, Source::BurnList, {0});
-    model.MoveToIndex(0, Source::BurnList, {});
-    model.MoveToIndex(0, Source::BurnList, {7, -2});
-    model.LoadFromTrackList(CSerializer());
-    model.AppendFiles("/m/", {});
-    model.MoveToIndex(0, Source::FileList, {});
-    EXPECT_TRUE(model.Rows().empty());
-}
-
-TEST(BurnListModel, LoadRebuildsFromTheTrackListWithoutProbing)
-{
-    FakeTimer timer;
-    BurnListModel model(timer.Function());
-    model.AppendFiles("/m/", Names(2));
     CSerializer list;
     list.AddTrackInfo("Stored", 321, "/gone/file.mp3");
     timer.probes = 0;
     model.LoadFromTrackList(list);
     EXPECT_EQ(timer.probes, 0);
     EXPECT_EQ(model.Rows(), (std::vector<BurnEntry>{{0, "Stored", 321, "/gone/file.mp3"}}));
-    EXPECT_EQ(model.CountBeforeAdd(), 0);
     EXPECT_EQ(model.CountAfterAdd(), 1);
     model.ClearAll();
-    CSerializer synced;
-    model.SyncTrackList(synced);
-    EXPECT_EQ(synced.GetCount(), 0);
+    EXPECT_TRUE(model.Rows().empty());
+}
+
+TEST(BurnListModel, DragsMoveTheRowsToTheIndexKeepingTheOrderOfBothGroups)
+{
+    struct Case {
+        int index;
+        Source source;
+        std::vector<int> selected;
+        std::vector<int> order;
+    };
+    const std::vector<int> unmoved = {0, 1, 2, 3, 4, 5, 6, 7};
+    // The last append (t5 to t7) is what a file-list drop moves; a drop
+    // outside the list or a move of no valid rows changes nothing.
+    const std::vector<Case> cases = {
+        {1, Source::BurnList, {6, 4}, {0, 4, 6, 1, 2, 3, 5, 7}},
+        {6, Source::BurnList, {1, 2}, {0, 3, 4, 5, 1, 2, 6, 7}},
+        {3, Source::BurnList, {1, 5}, {0, 2, 1, 5, 3, 4, 6, 7}},
+        {0, Source::FileList, {}, {5, 6, 7, 0, 1, 2, 3, 4}},
+        {5, Source::FileList, {}, unmoved},
+        {8, Source::FileList, {}, unmoved},
+        {9, Source::BurnList, {0}, unmoved},
+        {-1, Source::BurnList, {0}, unmoved},
+        {0, Source::BurnList, {}, unmoved},
+        {0, Source::BurnList, {9, -2}, unmoved},
+    };
+    FakeTimer timer;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "index " << c.index);
+        BurnListModel model(timer.Function());
+        model.AppendFiles("/m/", Names(0, 5));
+        model.AppendFiles("/m/", Names(5, 3));
+        model.MoveToIndex(c.index, c.source, c.selected);
+        EXPECT_EQ(OldPositions(model), c.order);
+    }
 }

@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "TemporaryFolder.h"
 #include "tracklist/DurationCache.h"
 
 using namespace quillstar;
@@ -33,18 +33,10 @@ struct CountingProbe {
 
 class DurationCacheTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() / ("duration-cache-" + std::to_string(::getpid()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string Write(const std::string& name, const std::string& bytes)
     {
-        const fs::path path = folder_ / name;
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        return path.string();
+        EXPECT_TRUE(test::WriteText(folder_.File(name), bytes));
+        return folder_.File(name);
     }
 
     // File times step coarsely; waiting past one step makes the next write
@@ -57,7 +49,7 @@ protected:
         return [] { return DurationCache::CurrentTime() + 60; };
     }
 
-    fs::path folder_;
+    test::TemporaryFolder folder_;
 };
 
 TEST_F(DurationCacheTest, UnchangedFileIsProbedOnce)
@@ -115,10 +107,10 @@ TEST_F(DurationCacheTest, RecentlyWrittenAndMissingFilesAreAlwaysProbed)
     EXPECT_EQ(probe.probes, 2);
 
     DurationCache later(probe.Function(), Later());
-    const std::string missing = (folder_ / "missing.mp3").string();
+    const std::string missing = folder_.File("missing.mp3");
     EXPECT_EQ(later.Seconds(missing), 0);
     EXPECT_EQ(later.Seconds(missing), 0);
-    EXPECT_EQ(later.Seconds(folder_.string()), 0);  // a folder
+    EXPECT_EQ(later.Seconds(folder_.Path()), 0);  // a folder
     EXPECT_EQ(probe.probes, 5);
 
     // A cached file that disappears is not answered from memory.

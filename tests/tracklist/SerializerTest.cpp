@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include <unistd.h>
-
+#include "TemporaryFolder.h"
 #include "tracklist/Serializer.h"
 
 using namespace quillstar;
+using quillstar::test::TemporaryFolder;
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,10 +19,10 @@ std::string Bytes(std::initializer_list<int> values)
     return bytes;
 }
 
-std::string Stored(const CSerializer& list)
+std::string Stored(CSerializer list)
 {
     Archive archive;
-    const_cast<CSerializer&>(list).Serialize(archive);
+    list.Serialize(archive);
     return archive.Bytes();
 }
 
@@ -37,45 +36,29 @@ CSerializer Loaded(const std::string& bytes, std::string* error = nullptr)
     return list;
 }
 
-class TempFolder : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() / ("tracklist-" + std::to_string(getpid()) + "-" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    fs::path folder_;
-};
-
 }  // namespace
 
-TEST(CSerializer, StoresTheDocumentedLayout)
+TEST(CSerializer, StoresTheDocumentedLayoutWithEachLengthFormByTextSize)
 {
     CSerializer list;
     list.AddTrackInfo("abc", 225, "D:\\a.mp3");
     EXPECT_EQ(Stored(list),
               Bytes({1, 0, 0, 0, 3, 'a', 'b', 'c', 0xE1, 0, 0, 0, 8, 'D', ':', '\\', 'a', '.', 'm', 'p', '3'}));
-    EXPECT_EQ(Loaded(Stored(list)).Tracks(), list.Tracks());
-}
 
-TEST(CSerializer, UsesEachLengthFormByTextSize)
-{
-    CSerializer list;
-    list.AddTrackInfo(std::string(254, 't'), 1, std::string(255, 'p'));
-    list.AddTrackInfo(std::string(300, 'x'), 2, std::string(70000, 'y'));
-    list.AddTrackInfo("", 3, std::string(65534, 'z'));
-    const std::string bytes = Stored(list);
+    CSerializer long_;
+    long_.AddTrackInfo(std::string(254, 't'), 1, std::string(255, 'p'));
+    long_.AddTrackInfo(std::string(300, 'x'), 2, std::string(70000, 'y'));
+    long_.AddTrackInfo("", 3, std::string(65534, 'z'));
+    const std::string bytes = Stored(long_);
     EXPECT_EQ(bytes.substr(4, 1), Bytes({254}));
     EXPECT_EQ(bytes.substr(4 + 1 + 254 + 4, 3), Bytes({0xFF, 0xFF, 0x00}));
     const size_t second = 4 + 1 + 254 + 4 + 3 + 255;
     EXPECT_EQ(bytes.substr(second, 3), Bytes({0xFF, 0x2C, 0x01}));
     EXPECT_EQ(bytes.substr(second + 3 + 300 + 4, 7), Bytes({0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}));
-    EXPECT_EQ(Loaded(bytes).Tracks(), list.Tracks());
+    EXPECT_EQ(Loaded(bytes).Tracks(), long_.Tracks());
 }
 
-TEST(CSerializer, ReadsUtf16AndWindowsTexts)
+TEST(CSerializer, ReadsUtf16AndWindowsTextsAndEmptyOrNegativeCountsAsEmptyLists)
 {
     // Title "Ça" as UTF-16, path "Café" in Windows-1252.
     const std::string bytes =
@@ -83,16 +66,10 @@ TEST(CSerializer, ReadsUtf16AndWindowsTexts)
     std::string error;
     const CSerializer list = Loaded(bytes, &error);
     ASSERT_EQ(error, "");
-    ASSERT_EQ(list.GetCount(), 1);
-    EXPECT_EQ(list.Tracks()[0].title,
-              "\xC3\x87"
-              "a");
-    EXPECT_EQ(list.Tracks()[0].seconds, 10);
-    EXPECT_EQ(list.Tracks()[0].path, "Caf\xC3\xA9");
-}
-
-TEST(CSerializer, EmptyAndNegativeCountsLoadAsEmptyLists)
-{
+    EXPECT_EQ(list.Tracks(), (std::vector<TrackInfo>{{10,
+                                                      "\xC3\x87"
+                                                      "a",
+                                                      "Caf\xC3\xA9"}}));
     EXPECT_EQ(Loaded(Bytes({0, 0, 0, 0})).GetCount(), 0);
     EXPECT_EQ(Loaded(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 'j', 'u', 'n', 'k'})).GetCount(), 0);
 }
@@ -118,41 +95,36 @@ TEST(CSerializer, DamagedInputFailsAndKeepsTheList)
     }
 }
 
-TEST_F(TempFolder, AFailedSaveKeepsTheOldFile)
+TEST(CSerializer, AFailedSaveKeepsTheOldFileAndAReplacedOneItsPermissions)
 {
+    TemporaryFolder folder;
     CSerializer list;
     list.AddTrackInfo("Old", 1, "/old.mp3");
-    const std::string path = (folder_ / "keep.tlm").string();
+    const std::string path = folder.File("keep.tlm");
     ASSERT_EQ(list.SaveFile(path), "");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    list.AddTrackInfo("New", 2, "/new.mp3");
+    ASSERT_EQ(list.SaveFile(path), "");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
     // A folder where the temporary file should go makes the write fail,
     // even for root.
     fs::create_directory(path + ".saving");
-    list.AddTrackInfo("New", 2, "/new.mp3");
-    const std::string error = list.SaveFile(path);
-    EXPECT_NE(error.find(path), std::string::npos);
+    list.AddTrackInfo("Newer", 3, "/newer.mp3");
+    EXPECT_NE(list.SaveFile(path).find(path), std::string::npos);
     CSerializer loaded;
     EXPECT_EQ(loaded.LoadFile(path), "");
-    EXPECT_EQ(loaded.GetCount(), 1);
+    EXPECT_EQ(loaded.GetCount(), 2);
 }
 
-TEST_F(TempFolder, AReplacedFileKeepsItsPermissions)
+TEST(CSerializer, LoadErrorsNameTheFileAndTheReason)
 {
+    TemporaryFolder folder;
     CSerializer list;
-    list.AddTrackInfo("Private", 1, "/private.mp3");
-    const std::string path = (folder_ / "private.tlm").string();
-    ASSERT_EQ(list.SaveFile(path), "");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_EQ(list.SaveFile(path), "");
-    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-}
-
-TEST_F(TempFolder, LoadErrorsNameTheFileAndTheReason)
-{
-    CSerializer list;
-    const std::string missing = (folder_ / "missing.tlm").string();
+    const std::string missing = folder.File("missing.tlm");
     EXPECT_NE(list.LoadFile(missing).find(missing), std::string::npos);
-    const std::string truncated = (folder_ / "truncated.tlm").string();
-    std::ofstream(truncated, std::ios::binary) << Bytes({3, 0, 0, 0, 1, 'a'});
+    const std::string truncated = folder.File("truncated.tlm");
+    ASSERT_TRUE(test::WriteText(truncated, Bytes({3, 0, 0, 0, 1, 'a'})));
     const std::string error = list.LoadFile(truncated);
     EXPECT_NE(error.find(truncated), std::string::npos);
     EXPECT_NE(error.find("damaged"), std::string::npos);
