@@ -7,10 +7,7 @@
 
 namespace quillstar {
 
-AspiLibrary::AspiLibrary(std::string path, const AspiEntryPoints& entryPoints, bool injected)
-    : path_(std::move(path)), entryPoints_(entryPoints), injected_(injected)
-{
-}
+AspiLibrary::AspiLibrary(std::string path) : path_(std::move(path)) {}
 
 AspiLibrary AspiLibrary::BesideProgram()
 {
@@ -19,28 +16,21 @@ AspiLibrary AspiLibrary::BesideProgram()
 
 AspiLibrary AspiLibrary::AtPath(std::string path)
 {
-    return AspiLibrary(std::move(path), {}, false);
-}
-
-AspiLibrary AspiLibrary::WithEntryPoints(const AspiEntryPoints& entryPoints)
-{
-    return AspiLibrary({}, entryPoints, true);
+    return AspiLibrary(std::move(path));
 }
 
 int AspiLibrary::Load()
 {
     if (loaded_)
         return 0;
-    if (!injected_) {
-        if (!library_.Open(path_))
-            return recorder::kErrorNotLoaded;
-        entryPoints_.getSupportInfo = library_.Resolve<GetASPI32SupportInfoFunction>("GetASPI32SupportInfo");
-        entryPoints_.sendCommand = library_.Resolve<SendASPI32CommandFunction>("SendASPI32Command");
-        entryPoints_.getBuffer = library_.Resolve<GetASPI32BufferFunction>("GetASPI32Buffer");
-        entryPoints_.freeBuffer = library_.Resolve<FreeASPI32BufferFunction>("FreeASPI32Buffer");
-        entryPoints_.translateAddress = library_.Resolve<TranslateASPI32AddressFunction>("TranslateASPI32Address");
-        entryPoints_.getVersion = library_.Resolve<GetASPI32DLLVersionFunction>("GetASPI32DLLVersion");
-    }
+    if (!library_.Open(path_))
+        return recorder::kErrorNotLoaded;
+    entryPoints_.getSupportInfo = library_.Resolve<GetASPI32SupportInfoFunction>("GetASPI32SupportInfo");
+    entryPoints_.sendCommand = library_.Resolve<SendASPI32CommandFunction>("SendASPI32Command");
+    entryPoints_.getBuffer = library_.Resolve<GetASPI32BufferFunction>("GetASPI32Buffer");
+    entryPoints_.freeBuffer = library_.Resolve<FreeASPI32BufferFunction>("FreeASPI32Buffer");
+    entryPoints_.translateAddress = library_.Resolve<TranslateASPI32AddressFunction>("TranslateASPI32Address");
+    entryPoints_.getVersion = library_.Resolve<GetASPI32DLLVersionFunction>("GetASPI32DLLVersion");
     return CheckEntryPoints();
 }
 

@@ -8,16 +8,14 @@
 
 namespace quillstar {
 
-// The binding to an ASPI layer: the shared object beside the program, one at
-// another path, or entry points handed in directly (the tests' simulated
-// drives). Each binding holds its own handle; the loader shares one copy of
-// the library between them.
+// The binding to an ASPI layer: the shared object beside the program or one
+// at another path. Each binding holds its own handle; the loader shares one
+// copy of the library between them.
 class AspiLibrary {
 public:
     // libwnaspi32.so in the program's own folder.
     static AspiLibrary BesideProgram();
     static AspiLibrary AtPath(std::string path);
-    static AspiLibrary WithEntryPoints(const AspiEntryPoints& entryPoints);
 
     // 0 once loaded (at once when it already is); -1 when the library cannot
     // be loaded, -2 when it lacks GetASPI32SupportInfo, -3 when it lacks only
@@ -29,12 +27,11 @@ public:
     uint32_t SendCommand(void* requestBlock) const;
 
 private:
-    AspiLibrary(std::string path, const AspiEntryPoints& entryPoints, bool injected);
+    explicit AspiLibrary(std::string path);
     int CheckEntryPoints();
 
     std::string path_;
     AspiEntryPoints entryPoints_;
-    bool injected_ = false;
     DynamicLibrary library_;
     bool loaded_ = false;
 };

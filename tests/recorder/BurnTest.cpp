@@ -3,15 +3,30 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
 
 namespace quillstar::test {
 
+namespace {
+
+// Discovery writes the drive report file into $HOME: every test of this
+// program runs with a home folder of its own.
+class TemporaryHome : public ::testing::Environment {
+public:
+    void SetUp() override { setenv("HOME", folder_.Path().c_str(), 1); }
+
+private:
+    TemporaryFolder folder_;
+};
+
+const auto* const temporaryHome = ::testing::AddGlobalTestEnvironment(new TemporaryHome);
+
+}  // namespace
+
 using namespace recorder;
-using msg::WM_BURN_FINISHED;
-using msg::WM_BURN_STOPPED;
 
 std::vector<uint8_t> OnDisc(std::vector<uint8_t> audio)
 {
@@ -33,27 +48,29 @@ std::vector<std::string> TrackSteps(int track)
             Numbered(kTextClosingTrack, track)};
 }
 
-void BurnTest::Prepare(const DriveSetup& setup)
+std::vector<std::string> BurnTexts(const std::vector<int>& writtenTracks)
 {
-    Disconnect();
-    Connect(MakeBurnRig(setup));
+    std::vector<std::string> texts = {kTextPowerCalibration};
+    for (const int track : writtenTracks) {
+        const auto steps = TrackSteps(track);
+        texts.insert(texts.end(), steps.begin(), steps.end());
+    }
+    texts.insert(texts.end(), {kTextClosingSession, kTextSuccess});
+    return texts;
 }
 
-void BurnTest::Disconnect()
+void BurnTest::Prepare(const std::string& options)
 {
     writer.reset();
     rig.reset();
-}
-
-void BurnTest::Connect(std::unique_ptr<BurnRig> burnRig)
-{
-    rig = std::move(burnRig);
+    rig = std::make_unique<ImageRig>(options);
     log = std::make_unique<ProgressLog>();
     writer = std::make_unique<CDiscWriter>(log->Handle(), rig->Library());
     writer->SetTimings(timings);
     log->Watch(writer.get());
     ASSERT_TRUE(writer->Initialize());
     ASSERT_EQ(writer->GetDeviceCount(), 1);
+    trace.Clear();
 }
 
 void BurnTest::Run(FakeTrackSource& source)
@@ -83,22 +100,26 @@ void BurnTest::ExpectDiscHolds(const FakeTrackSource& source, const std::vector<
     const BurnedDisc disc = rig->Disc();
     EXPECT_TRUE(disc.sessionClosed);
     ASSERT_EQ(disc.tracks.size(), sourceTracks.size());
-    std::vector<std::vector<uint8_t>> expected;
+    std::vector<uint8_t> image;
     for (size_t at = 0; at < sourceTracks.size(); ++at) {
         SCOPED_TRACE(testing::Message() << "track " << at + 1);
-        expected.push_back(OnDisc(source.Audio(sourceTracks[at])));
+        const std::vector<uint8_t> expected = OnDisc(source.Audio(sourceTracks[at]));
         EXPECT_EQ(disc.tracks[at].number, static_cast<int>(at) + 1);
         EXPECT_EQ(disc.tracks[at].pauseSectors, at == 0 ? 0 : 150);
-        EXPECT_TRUE(disc.tracks[at].audio == expected.back());
+        EXPECT_TRUE(disc.tracks[at].audio == expected);
+        image.resize(image.size() + (at == 0 ? 0 : size_t{150} * kSector), 0);
+        image.insert(image.end(), expected.begin(), expected.end());
     }
-    rig->ExpectImageOf(expected);
+    EXPECT_TRUE(ReadFileBytes(rig->ImagePath()) == image) << "the image differs from its tracks and their pauses";
 }
 
-void BurnTest::ExpectProgressThenFinished()
+void BurnTest::ExpectEndedWith(int result, const char* text)
 {
+    EXPECT_EQ(writer->GetResult(), result);
+    EXPECT_EQ(Text(), text);
     auto messages = log->Messages();
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), WM_BURN_FINISHED);
+    EXPECT_EQ(messages.back(), msg::WM_BURN_FINISHED);
     messages.pop_back();
     EXPECT_EQ(std::count(messages.begin(), messages.end(), msg::WM_BURN_PROGRESS),
               static_cast<std::ptrdiff_t>(messages.size()));
@@ -107,50 +128,16 @@ void BurnTest::ExpectProgressThenFinished()
 void BurnTest::ExpectRefusedBeforeWriting(int result, const char* text, const FakeTrackSource& source)
 {
     ExpectEndedWith(result, text);
-    EXPECT_EQ(log->Messages(), (std::vector<uint32_t>{msg::WM_BURN_PROGRESS, WM_BURN_FINISHED}));
     EXPECT_EQ(log->Texts(), std::vector<std::string>{text});
     EXPECT_EQ(Percent(), 0);
-    EXPECT_TRUE(rig->Disc().tracks.empty());
     EXPECT_TRUE(rig->Files().empty());
     EXPECT_EQ(source.FinishCalls(), 0);
 }
 
-void ExpectNothingRefused(const TraceCapture& trace)
+void BurnTest::ExpectNothingRefused() const
 {
     for (const std::string& text : trace.Texts())
         EXPECT_NE(text.rfind("Image recorder: command ", 0), 0u) << text;
-}
-
-std::vector<std::string> BurnTexts(const std::vector<int>& writtenTracks)
-{
-    std::vector<std::string> texts = {kTextPowerCalibration};
-    for (const int track : writtenTracks) {
-        const auto steps = TrackSteps(track);
-        texts.insert(texts.end(), steps.begin(), steps.end());
-    }
-    texts.insert(texts.end(), {kTextClosingSession, kTextSuccess});
-    return texts;
-}
-
-void BurnTest::ExpectEndedWith(int result, const char* text)
-{
-    EXPECT_EQ(writer->GetResult(), result);
-    EXPECT_EQ(Text(), text);
-    const auto messages = log->Messages();
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), WM_BURN_FINISHED);
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_FINISHED), 1);
-}
-
-void BurnTest::ExpectQuietAfterStop()
-{
-    const auto messages = log->Messages();
-    const auto stop = std::find(messages.begin(), messages.end(), WM_BURN_STOPPED);
-    ASSERT_NE(stop, messages.end());
-    EXPECT_EQ(std::vector<uint32_t>(stop, messages.end()), (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
-    EXPECT_EQ(writer->GetResult(), kResultSuccess);
-    EXPECT_NE(Text(), kTextSuccess);
-    EXPECT_NE(Text(), kTextTooManyFiles);
 }
 
 }  // namespace quillstar::test

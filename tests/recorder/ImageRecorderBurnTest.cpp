@@ -1,37 +1,35 @@
+// The writer's burns on the image recorder of the real libwnaspi32.so: what
+// the disc holds, the window's texts and messages, and every fault of a
+// drive or a track the burn must survive.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <cstddef>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/TraceCapture.h"
 #include "recorder/DiscWriter.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
 #include "tests/recorder/BurnTest.h"
-#include "tests/recorder/ImageRig.h"
 
 using namespace quillstar;
 using namespace quillstar::test;
 using namespace quillstar::recorder;
+using quillstar::msg::WM_BURN_FINISHED;
+using quillstar::msg::WM_BURN_PROGRESS;
+using quillstar::msg::WM_BURN_STOPPED;
 
 namespace {
 
-constexpr int kPauseSectors = 150;
 // A 1-minute disc: its lead-out starts at 00:59:74, 4499 frames, so it holds
 // 4499 - 150 sectors of audio.
-constexpr int kOneMinuteLeadOut = 59 * 75 + 74;
-constexpr int kOneMinuteSectors = kOneMinuteLeadOut - 150;
-
-// What the recorder traces for WRITEs it refuses.
+constexpr int kOneMinuteSectors = 59 * 75 + 74 - 150;
 constexpr const char* kWriteRefusedBusy = "Image recorder: command 0x2a refused, status 0x02, sense 2/04/08\n";
 constexpr const char* kWriteRefusedPastLeadOut = "Image recorder: command 0x2a refused, status 0x02, sense 5/21/00\n";
+constexpr const char* kGaveUp = "\n\nThe write really could not succeed!\n\n";
 
 // A source whose last track delivers one sector more than it announces, as
 // a decoder whose length was estimated short does.
@@ -47,108 +45,300 @@ public:
     double GetTotalBytes() override { return FakeTrackSource::GetTotalBytes() - kSector; }
 };
 
-class ImageBurn : public BurnTest {
-protected:
-    // A recorder with test options the setup has no field for.
-    void PrepareWithOptions(const DriveSetup& setup, const std::string& moreOptions)
-    {
-        Disconnect();
-        Connect(std::make_unique<ImageRig>(setup, moreOptions));
-    }
-
-    ImageRig& Image() const { return static_cast<ImageRig&>(*rig); }
-};
+using Burn = BurnTest;
 
 }  // namespace
 
-TEST_F(ImageBurn, RefusesADiscOfAnotherTypeAndWritesNoImage)
+TEST_F(Burn, WritesEveryTrackSampleForSampleWhetherTheDriveKeepsUpOrNot)
 {
-    PrepareWithOptions({}, "disc-type=0x10");
+    // Last chunks of 1000 bytes and of exactly 3 sectors, and two tracks
+    // shorter than the 300 sectors a track must have.
+    const std::vector<FakeTrackSource::Track> tracks = {
+        {kChunk * 20 + 1000}, {kChunk * 19 + 3 * kSector}, {kSecond * 5}, {kSecond}, {1000}};
+    // The second drive's buffer of one chunk empties at 10 MB/s: every WRITE
+    // that follows another at once finds it full.
+    for (const std::string options : {"", "throttle buffer-kb=40 max-write-speed=10000 current-write-speed=10000"}) {
+        SCOPED_TRACE(options);
+        Prepare(options);
+        FakeTrackSource source(tracks);
+        // A window reading the progress while the burn thread waits and writes
+        // sees only whole texts of the burn and percents that never go back.
+        const std::vector<std::string> texts = BurnTexts({1, 2, 3, 4, 5});
+        std::atomic<bool> finished = false;
+        std::thread window([&] {
+            for (int lastPercent = 0; !finished; std::this_thread::yield()) {
+                std::string text;
+                int percent = 0;
+                writer->GetProgress(text, percent);
+                EXPECT_TRUE(text.empty() || std::find(texts.begin(), texts.end(), text) != texts.end()) << text;
+                EXPECT_GE(percent, lastPercent);
+                EXPECT_LE(percent, 100);
+                lastPercent = percent;
+            }
+        });
+        Run(source);
+        finished = true;
+        window.join();
+
+        ExpectDiscHolds(source, {0, 1, 2, 3, 4});
+        EXPECT_EQ(rig->Disc().tracks[0].audio.size(), 321u * kSector);
+        EXPECT_EQ(rig->Disc().tracks[3].audio.size(), 300u * kSector);
+        ExpectEndedWith(kResultSuccess, kTextSuccess);
+        EXPECT_EQ(Percent(), 100);
+        EXPECT_EQ(log->Texts(), texts);
+        // Closing a track keeps the percent it had reached.
+        const auto entries = log->Entries();
+        for (size_t at = 1; at < entries.size(); ++at) {
+            if (entries[at].text.rfind("Closing", 0) == 0) {
+                EXPECT_EQ(entries[at].percent, entries[at - 1].percent) << entries[at].text;
+            }
+        }
+        EXPECT_TRUE(writer->GetSkippedTracks().empty());
+        EXPECT_EQ(source.FinishCalls(), 1);
+        if (options.empty()) {
+            ExpectNothingRefused();
+        } else {
+            EXPECT_GT(trace.Count(kWriteRefusedBusy), 0);
+        }
+        for (const std::string& text : trace.Texts())
+            EXPECT_NE(text.rfind("Write failed.", 0), 0u) << text;
+    }
+}
+
+TEST_F(Burn, RefusesAMissingDeviceOrADiscThatIsNotABlankCdR)
+{
+    Prepare();
+    writer->SelectDevice(1);
+    FakeTrackSource nowhere{{kSecond * 5}};
+    Run(nowhere);
+    ExpectRefusedBeforeWriting(kResultWrongDisc, kTextWrongDisc, nowhere);
+    // A written CD-R is a disc of kind 2, so it is refused before its status
+    // is looked at.
+    for (const char* options : {"disc=none", "media=cdrw", "disc=appendable", "disc=complete", "disc-type=0x10"}) {
+        SCOPED_TRACE(options);
+        Prepare(options);
+        FakeTrackSource source{{kSecond * 5}};
+        Run(source);
+        ExpectRefusedBeforeWriting(kResultWrongDisc, kTextWrongDisc, source);
+    }
+}
+
+TEST_F(Burn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
+{
+    struct Case {
+        const char* name;
+        std::vector<FakeTrackSource::Track> tracks;
+        bool fits;
+        bool hideLengths = false;
+    };
+    const int lastSector = (kOneMinuteSectors - 2000 - 150) * kSector;
+    const std::vector<FakeTrackSource::Track> tenShortTracks(10, {1000});
+    const std::vector<Case> cases = {
+        {"a list that fills the disc to its last sector", {{2000 * kSector}, {lastSector}}, true},
+        {"one byte more", {{2000 * kSector}, {lastSector + 1}}, false},
+        // 10 x 300 sectors and 9 pauses: one sector more than the disc holds.
+        {"short tracks count 300 sectors", tenShortTracks, false},
+        {"a source that cannot tell its track lengths is measured by its total",
+         {{3000 * kSector}, {1200 * kSector}},
+         false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare("minutes=1");
+        FakeTrackSource source(c.tracks);
+        if (c.hideLengths)
+            source.HideTrackLengths();
+        Run(source);
+        if (!c.fits) {
+            ExpectRefusedBeforeWriting(kResultTooManyFiles, kTextTooManyFiles, source);
+            continue;
+        }
+        ExpectEndedWith(kResultSuccess, kTextSuccess);
+        ExpectNothingRefused();
+        ExpectDiscHolds(source, {0, 1});
+        EXPECT_EQ(std::filesystem::file_size(rig->ImagePath()), uintmax_t{kOneMinuteSectors} * kSector);
+    }
+    Prepare("unknown-capacity");
     FakeTrackSource source{{kSecond * 5}};
     Run(source);
-    ExpectRefusedBeforeWriting(kResultWrongDisc, kTextWrongDisc, source);
+    ExpectRefusedBeforeWriting(kResultTooManyFiles, kTextTooManyFiles, source);
+
+    // The last track's final WRITE is the single sector past the lead-out.
+    Prepare("minutes=1");
+    const int lastTrack = 16 * 100 + 1;
+    UnderstatingSource understating{{(kOneMinuteSectors + 1 - lastTrack - 150) * kSector}, {lastTrack * kSector}};
+    Run(understating);
+    ExpectEndedWith(kResultSuccess, kTextSuccess);
+    EXPECT_EQ(trace.Count(kWriteRefusedPastLeadOut), 9);
+    EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{1, SkipReason::WriteFailed}}));
+    const BurnedDisc disc = rig->Disc();
+    ASSERT_EQ(disc.tracks.size(), 2u);
+    auto written = understating.Audio(1);
+    written.resize(size_t{lastTrack - 1} * kSector);
+    EXPECT_TRUE(disc.tracks[1].audio == written);
+    EXPECT_EQ(std::filesystem::file_size(rig->ImagePath()), uintmax_t{kOneMinuteSectors} * kSector);
 }
 
-TEST_F(ImageBurn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
+TEST_F(Burn, TracksWithoutAudioAreSkippedAndLaterTracksKeepTheDrivesNumbers)
 {
-    DriveSetup oneMinute;
-    oneMinute.leadOutFrames = kOneMinuteLeadOut;
-    {
-        SCOPED_TRACE("a list that fills the disc to its last sector");
-        Prepare(oneMinute);
-        FakeTrackSource source{{2000 * kSector}, {(kOneMinuteSectors - 2000 - kPauseSectors) * kSector}};
-        TraceCapture trace;
+    Prepare();
+    // A good file, a zero-second file, a good one, one whose decoder cannot
+    // be opened, a good one.
+    FakeTrackSource source({{kSecond * 5}, {0}, {kSecond * 4 + 1000}, {kSecond * 3, false}, {kSecond * 6 + 2}});
+    Run(source);
+    ExpectEndedWith(kResultSuccess, kTextSuccess);
+    ExpectNothingRefused();
+    EXPECT_EQ(writer->GetSkippedTracks(),
+              (std::vector<SkippedTrack>{{1, SkipReason::NoAudio}, {3, SkipReason::NoDecoder}}));
+    // The window counts the list's tracks; the disc numbers only those written.
+    std::vector<std::string> texts = {kTextPowerCalibration};
+    for (const auto& step :
+         {TrackSteps(1), std::vector<std::string>{Numbered(kTextPreparingTrack, 2), kTextTrackNotPrimed}, TrackSteps(3),
+          std::vector<std::string>{Numbered(kTextPreparingTrack, 4), kTextTrackNotPrimed}, TrackSteps(5)})
+        texts.insert(texts.end(), step.begin(), step.end());
+    texts.insert(texts.end(), {kTextClosingSession, kTextSuccess});
+    EXPECT_EQ(log->Texts(), texts);
+    ExpectDiscHolds(source, {0, 2, 4});
+}
+
+TEST_F(Burn, AListWithoutAudioWritesNothingAndLeavesTheDiscBlank)
+{
+    struct Case {
+        const char* name;
+        std::vector<FakeTrackSource::Track> tracks;
+        std::vector<SkippedTrack> skipped;
+    };
+    const std::vector<Case> cases = {
+        {"empty list", {}, {}},
+        {"no file with audio", {{0}, {kSecond * 2, false}}, {{0, SkipReason::NoAudio}, {1, SkipReason::NoDecoder}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare();
+        FakeTrackSource source(c.tracks);
+        Run(source);
+        ExpectEndedWith(kResultNothingBurned, kTextNothingBurned);
+        EXPECT_EQ(Percent(), 0);
+        EXPECT_EQ(writer->GetSkippedTracks(), c.skipped);
+        // Neither a track nor the session was closed (a drive refuses to
+        // close a session without a track), and nothing was written.
+        EXPECT_FALSE(trace.Contains("CloseTrackOrSession\n"));
+        ExpectNothingRefused();
+        EXPECT_TRUE(rig->Files().empty());
+        EXPECT_EQ(source.FinishCalls(), 1);
+    }
+}
+
+TEST_F(Burn, FailedWritesAreRetriedEightTimesThenEndOnlyThatTrack)
+{
+    struct Case {
+        const char* options;
+        // Chunks of the first track on the disc; -1 when all of them are.
+        int chunksWritten;
+        const char* retryTrace;
+    };
+    // A track broken off after 19 chunks (304 sectors) is long enough to
+    // close; one broken off after 7 (112 sectors) is filled up with silence
+    // to 300 so that it can be closed and the next track follows.
+    const std::vector<Case> cases = {
+        {"write-fails=9 write-fails-at=20", 19, "Write failed. Retrying. iError=-16, iRetry=%d\n"},
+        {"write-fails=9 write-fails-at=8", 7, "Write failed. Retrying. iError=-16, iRetry=%d\n"},
+        {"write-fails=8 write-fails-at=3 write-fail-sense=4/0C/00", -1,
+         "Write failed. Retrying. iError=-17, iRetry=%d\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        Prepare(c.options);
+        FakeTrackSource source{{25 * kChunk}, {kSecond * 5}};
         Run(source);
         ExpectEndedWith(kResultSuccess, kTextSuccess);
-        ExpectProgressThenFinished();
-        ExpectNothingRefused(trace);
-        ExpectDiscHolds(source, {0, 1});
-        EXPECT_EQ(std::filesystem::file_size(Image().ImagePath()), uintmax_t{kOneMinuteSectors} * kSector);
-    }
-    {
-        SCOPED_TRACE("one byte more");
-        Prepare(oneMinute);
-        FakeTrackSource source{{2000 * kSector}, {(kOneMinuteSectors - 2000 - kPauseSectors) * kSector + 1}};
-        Run(source);
-        ExpectRefusedBeforeWriting(kResultTooManyFiles, kTextTooManyFiles, source);
-    }
-    {
-        // The last track's final WRITE is the single sector past the point.
-        SCOPED_TRACE("a source delivering one sector more than it announced");
-        Prepare(oneMinute);
-        const int lastTrack = 16 * 100 + 1;
-        UnderstatingSource source{{(kOneMinuteSectors + 1 - lastTrack - kPauseSectors) * kSector},
-                                  {lastTrack * kSector}};
-        TraceCapture trace;
-        Run(source);
-        ExpectEndedWith(kResultSuccess, kTextSuccess);
-        ExpectProgressThenFinished();
-        EXPECT_EQ(trace.Count(kWriteRefusedPastLeadOut), 9);
-        EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{1, SkipReason::WriteFailed}}));
+        EXPECT_EQ(log->Texts(), BurnTexts({1, 2}));
+        for (int retry = 8; retry >= 1; --retry)
+            EXPECT_EQ(trace.Count(Numbered(c.retryTrace, retry)), 1);
+        if (c.chunksWritten < 0) {
+            EXPECT_FALSE(trace.Contains(kGaveUp));
+            ExpectDiscHolds(source, {0, 1});
+            continue;
+        }
+        EXPECT_EQ(trace.Count(kGaveUp), 1);
+        EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{0, SkipReason::WriteFailed}}));
         const BurnedDisc disc = rig->Disc();
         ASSERT_EQ(disc.tracks.size(), 2u);
-        auto written = source.Audio(1);
-        written.resize(size_t{lastTrack - 1} * kSector);
-        EXPECT_TRUE(disc.tracks[1].audio == written);
-        EXPECT_EQ(std::filesystem::file_size(Image().ImagePath()), uintmax_t{kOneMinuteSectors} * kSector);
+        auto written = source.Audio(0);
+        written.resize(size_t{kChunk} * c.chunksWritten);
+        EXPECT_TRUE(disc.tracks[0].audio == OnDisc(written));
+        EXPECT_EQ(disc.tracks[1].pauseSectors, 150);
+        EXPECT_TRUE(disc.tracks[1].audio == OnDisc(source.Audio(1)));
+    }
+
+    // A drive that stays busy fails the WRITE once the wait has run out.
+    timings.notReadyLimit = 20;
+    Prepare("write-fails=100000 write-fail-sense=2/04/08");
+    FakeTrackSource source{{kSecond * 5}};
+    Run(source);
+    EXPECT_EQ(trace.Count("Write failed. Retrying. iError=-15, iRetry=8\n"), 1);
+    ExpectEndedWith(kResultNothingBurned, kTextNothingBurned);
+    EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{0, SkipReason::WriteFailed}}));
+    EXPECT_TRUE(rig->Files().empty());
+}
+
+TEST_F(Burn, WaitsForTheSessionToCloseUpTo300Polls)
+{
+    for (const int polls : {3, 1000}) {
+        SCOPED_TRACE(polls);
+        Prepare("not-ready-after-close=" + std::to_string(polls));
+        FakeTrackSource source{{kSecond * 5}};
+        Run(source);
+        const int waits = std::min(polls, 300);
+        EXPECT_TRUE(trace.Contains(Numbered("Waiting for session to close. Loop=%d\n", 301 - waits)));
+        EXPECT_FALSE(trace.Contains(Numbered("Waiting for session to close. Loop=%d\n", 300 - waits)));
+        ExpectEndedWith(kResultSuccess, kTextSuccess);
+        EXPECT_EQ(log->Texts(), BurnTexts({1}));
+        ExpectDiscHolds(source, {0});
     }
 }
 
-TEST_F(ImageBurn, AThrottledRecorderIsWaitedForAndEveryTrackArrivesWhole)
+TEST_F(Burn, AStopDuringATrackLeavesNoImageKeepsItsTextAndTheNextBurnRunsAsUsual)
 {
-    // A buffer of one chunk emptied at 10 MB/s: every WRITE that follows
-    // another at once finds it full.
-    DriveSetup setup;
-    setup.maxWriteSpeed = 10000;
-    setup.forcedWriteSpeed = 10000;
-    PrepareWithOptions(setup, "throttle buffer-kb=40");
-    FakeTrackSource source{{kSecond * 4 + 1000}, {kSecond * 3}, {kChunk * 9 + 7}};
-    TraceCapture trace;
-    // A window reading the progress while the burn thread waits and writes
-    // sees only whole texts of the burn and percents that never go back.
-    const std::vector<std::string> texts = BurnTexts({1, 2, 3});
-    std::atomic<bool> finished = false;
-    std::thread window([&] {
-        int lastPercent = 0;
-        while (!finished) {
-            std::string text;
-            int percent = 0;
-            writer->GetProgress(text, percent);
-            EXPECT_TRUE(text.empty() || std::find(texts.begin(), texts.end(), text) != texts.end()) << text;
-            EXPECT_GE(percent, lastPercent);
-            lastPercent = percent;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-    });
-    Run(source);
-    finished = true;
-    window.join();
-    ExpectEndedWith(kResultSuccess, kTextSuccess);
-    ExpectProgressThenFinished();
-    EXPECT_EQ(log->Texts(), texts);
-    EXPECT_GT(trace.Count(kWriteRefusedBusy), 0);
-    for (const std::string& text : trace.Texts())
-        EXPECT_NE(text.rfind("Write failed.", 0), 0u) << text;
-    EXPECT_TRUE(writer->GetSkippedTracks().empty());
-    ExpectDiscHolds(source, {0, 1, 2});
+    Prepare();
+    FakeTrackSource source{{40 * kChunk}, {kSecond * 5}};
+    source.HoldRead(22);
+    ASSERT_TRUE(writer->WriteDisc(&source));
+    ASSERT_TRUE(source.WaitUntilHeld());
+    EXPECT_TRUE(writer->AbortWrite());
+    ASSERT_TRUE(log->WaitFinished());
+    // Progress messages, then only the stop and the finish: the window keeps
+    // its stop text.
+    auto messages = log->Messages();
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(std::vector<uint32_t>(messages.end() - 2, messages.end()),
+              (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
+    messages.resize(messages.size() - 2);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_PROGRESS),
+              static_cast<std::ptrdiff_t>(messages.size()));
+    EXPECT_EQ(writer->GetResult(), kResultSuccess);
+    EXPECT_NE(Text(), kTextSuccess);
+    EXPECT_NE(Text(), kTextTooManyFiles);
+    // The image recorder leaves no image, not even an unfinished one.
+    EXPECT_TRUE(rig->Files().empty());
+
+    FakeTrackSource next{{kSecond * 5}};
+    ASSERT_TRUE(writer->WriteDisc(&next));
+    ASSERT_TRUE(log->WaitFinished(2));
+    EXPECT_EQ(writer->GetResult(), kResultSuccess);
+    EXPECT_EQ(Text(), kTextSuccess);
+    ExpectDiscHolds(next, {0});
+}
+
+TEST_F(Burn, DestroyingTheWriterDuringABurnStopsAndWaitsForIt)
+{
+    Prepare();
+    FakeTrackSource source{{40 * kChunk}};
+    source.HoldRead(3);
+    ASSERT_TRUE(writer->WriteDisc(&source));
+    ASSERT_TRUE(source.WaitUntilHeld());
+    writer.reset();
+    EXPECT_GE(source.FinishCalls(), 1);
+    EXPECT_TRUE(rig->Files().empty());
 }

@@ -1,19 +1,23 @@
+// Drive discovery on the image recorder of the real libwnaspi32.so: the
+// drive list, the speeds scanned, and the report of drives that cannot write.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/TraceCapture.h"
+#include "recorder/DiscWriter.h"
 #include "recorder/DriveReport.h"
 #include "recorder/SCSI.h"
+#include "tests/recorder/FakeTrackSource.h"
 #include "tests/recorder/ImageRig.h"
-#include "tests/recorder/LoadedAspiLayer.h"
+#include "tests/recorder/ProgressLog.h"
 
 using namespace quillstar;
 using namespace quillstar::test;
@@ -22,63 +26,39 @@ namespace {
 
 constexpr const char* kRecorderName = "QUILLSTR IMAGE RECORDER ";
 
-std::string ReadReport()
-{
-    std::ifstream file(DriveReport::Path(), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-DriveSetup Speeds(int maxWrite, int maxRead = 7056)
-{
-    DriveSetup setup;
-    setup.maxWriteSpeed = maxWrite;
-    setup.maxReadSpeed = maxRead;
-    return setup;
-}
-
 // Runs discovery on the image recorder's library and keeps what it found,
 // with the (read, write) kB/s of every SET SPEED the recorder received.
 class ImageDiscovery : public ::testing::Test {
 protected:
-    void SetUp() override { std::filesystem::remove(DriveReport::Path()); }
+    void SetUp() override { std::ofstream(DriveReport::Path()) << "OLD DRIVE\n"; }
 
-    void Discover(const DriveSetup& setup, const std::string& moreOptions = "")
+    int Discover(const std::string& options, bool withRecorder = true)
     {
-        ImageRig rig(setup, moreOptions);
-        DiscoverThrough(rig.Library());
-    }
-
-    void DiscoverThrough(AspiLibrary library)
-    {
+        devices.clear();
+        requests.clear();
+        ImageRig rig(options, withRecorder);
         TraceCapture trace;
-        CSCSI scsi(std::move(library));
+        CSCSI scsi(rig.Library());
         scsi.SetTimings(RecorderTimings{1, 1, 1, 10, 1});
-        ASSERT_EQ(scsi.InitCommunication(devices), 0);
+        const int result = scsi.InitCommunication(devices);
         for (const std::string& text : trace.Texts()) {
             int read = 0;
             int write = 0;
             if (std::sscanf(text.c_str(), "Image recorder: SET SPEED read %d write %d,", &read, &write) == 2)
                 requests.emplace_back(read, write);
         }
+        return result;
     }
 
-    std::vector<int> ReadRequests(size_t count) const
+    std::vector<int> Requests(size_t from, size_t count, bool write) const
     {
         std::vector<int> speeds;
-        for (size_t at = 1; at <= count && at < requests.size(); ++at)
-            speeds.push_back(requests[at].first);
+        for (size_t at = from; at < from + count && at < requests.size(); ++at)
+            speeds.push_back(write ? requests[at].second : requests[at].first);
         return speeds;
     }
 
-    std::vector<int> WriteRequests(size_t count) const
-    {
-        std::vector<int> speeds;
-        for (size_t at = requests.size() - std::min(count, requests.size()); at < requests.size(); ++at)
-            speeds.push_back(requests[at].second);
-        return speeds;
-    }
+    static std::string Report() { return ReadText(DriveReport::Path()); }
 
     std::vector<std::unique_ptr<DeviceInfo>> devices;
     std::vector<std::pair<int, int>> requests;
@@ -90,13 +70,15 @@ protected:
 // 32x, 40x and its maximum) at or below each request, or its slowest.
 TEST_F(ImageDiscovery, ScansEveryMultipleOfSingleSpeedFromTheMaximumDown)
 {
-    Discover(Speeds(1412, 7056));
+    ASSERT_EQ(Discover("max-write-speed=1412 max-read-speed=7056"), 0);
     ASSERT_EQ(devices.size(), 1u);
     const DeviceInfo& device = *devices[0];
     EXPECT_EQ(device.name, kRecorderName);
     EXPECT_EQ(device.adapterId, 0);
     EXPECT_EQ(device.targetId, 0);
     EXPECT_EQ(device.lun, 0);
+    EXPECT_EQ(device.present, 1u);
+    EXPECT_EQ(device.canWriteCdR, 1u);
     EXPECT_EQ(device.maxWriteSpeed, 1412);
     EXPECT_EQ(device.maxReadSpeed, 7056);
     EXPECT_EQ(device.bufferSize, 2048);
@@ -108,56 +90,74 @@ TEST_F(ImageDiscovery, ScansEveryMultipleOfSingleSpeedFromTheMaximumDown)
     std::vector<int> reads = {7056};
     for (int factor = 39; factor >= 1; --factor)
         reads.push_back(factor * 176);
-    EXPECT_EQ(ReadRequests(40), reads);
-    EXPECT_EQ(WriteRequests(8), (std::vector<int>{1412, 1232, 1056, 880, 704, 528, 352, 176}));
+    EXPECT_EQ(Requests(1, 40, false), reads);
+    EXPECT_EQ(Requests(42, 8, true), (std::vector<int>{1412, 1232, 1056, 880, 704, 528, 352, 176}));
     // 706, 1411, 1764, 2822, 4234, 5645 and 7056 kB/s, each listed once, ascending.
     EXPECT_EQ(device.readSpeeds, (std::vector<int>{4, 8, 10, 16, 24, 32, 40}));
     EXPECT_EQ(device.writeSpeeds, (std::vector<int>{4, 8}));
-    EXPECT_EQ(ReadReport(), "");
+    EXPECT_EQ(Report(), "");
 }
 
-TEST_F(ImageDiscovery, ListsTheSpeedTheDriveReportsOnceAndNoneBelowHalfSingleSpeed)
+TEST_F(ImageDiscovery, ListsTheSpeedADriveForcesOnceAndNoneBelowHalfSingleSpeedOrWithoutCapabilities)
 {
-    DriveSetup forced = Speeds(1412);
-    forced.forcedWriteSpeed = 1500;
-    Discover(forced);
-    ASSERT_EQ(devices.size(), 1u);
-    EXPECT_EQ(devices[0]->writeSpeeds, std::vector<int>{8});
-
-    devices.clear();
-    requests.clear();
-    Discover(Speeds(87));
-    ASSERT_EQ(devices.size(), 1u);
-    EXPECT_TRUE(devices[0]->writeSpeeds.empty());
-    // Only the scan's opening SET SPEED at the current speeds.
-    EXPECT_EQ(requests.size(), 1u + 40u + 1u);
-}
-
-TEST_F(ImageDiscovery, AReaderThatCannotWriteGoesToTheReport)
-{
-    {
-        std::ofstream old(DriveReport::Path());
-        old << "OLD DRIVE\n";
+    struct Case {
+        const char* options;
+        std::vector<int> writeSpeeds;
+        size_t requests;
+    };
+    // Only the write scan's opening SET SPEED at the current speeds, or no
+    // scan at all without a capabilities page.
+    for (const Case& c :
+         {Case{"max-read-speed=7056 max-write-speed=1412 current-write-speed=1500", {8}, 1 + 40 + 1 + 8},
+          Case{"max-read-speed=7056 max-write-speed=87", {}, 1 + 40 + 1},
+          Case{"no-capabilities-page inquiry-fails", {}, 2}}) {
+        SCOPED_TRACE(c.options);
+        ASSERT_EQ(Discover(c.options), 0);
+        ASSERT_EQ(devices.size(), 1u);
+        EXPECT_EQ(devices[0]->canWriteCdR, 1u);
+        EXPECT_EQ(devices[0]->writeSpeeds, c.writeSpeeds);
+        EXPECT_EQ(requests.size(), c.requests);
     }
-    DriveSetup reader;
-    reader.writesCdR = reader.writesCdRw = false;
-    Discover(reader);
+    // A drive that does not answer INQUIRY has no name, but is still a writer.
+    EXPECT_EQ(devices[0]->name, "");
+}
+
+TEST_F(ImageDiscovery, AReaderThatCannotWriteGoesToTheReportWhenTheReportCanBeWritten)
+{
+    EXPECT_EQ(Discover("reader-only max-read-speed=7056"), 0);
     EXPECT_TRUE(devices.empty());
-    EXPECT_EQ(ReadReport(), std::string(kRecorderName) + "\n");
+    EXPECT_EQ(Report(), std::string(kRecorderName) + "\n");
     // A reader's write speeds are never scanned.
     EXPECT_EQ(requests.size(), 1u + 40u);
+
+    const std::string home = std::getenv("HOME");
+    setenv("HOME", "/nonexistent/quillstar", 1);
+    EXPECT_EQ(Discover("reader-only"), 0);
+    setenv("HOME", home.c_str(), 1);
 }
 
-TEST_F(ImageDiscovery, NoAdaptersGiveAnEmptyListAndAnEmptyReport)
+TEST_F(ImageDiscovery, NoAdaptersGiveAnEmptyListAndAnEmptyReportAndNoLibraryNoReportAtAll)
 {
-    {
-        std::ofstream old(DriveReport::Path());
-        old << "OLD DRIVE\n";
-    }
-    LoadedAspiLayer layer("", "");
-    DiscoverThrough(layer.Library());
+    EXPECT_EQ(Discover("", false), 0);
     EXPECT_TRUE(devices.empty());
     EXPECT_TRUE(requests.empty());
-    ASSERT_TRUE(std::filesystem::exists(DriveReport::Path()));
-    EXPECT_EQ(ReadReport(), "");
+    EXPECT_EQ(Report(), "");
+
+    std::filesystem::remove(DriveReport::Path());
+    CSCSI scsi(AspiLibrary::AtPath("/nonexistent/libwnaspi32.so"));
+    TraceCapture trace;
+    EXPECT_EQ(scsi.InitCommunication(devices), -1);
+    EXPECT_TRUE(trace.Contains("\n\nATTENTION! LoadASPI FAILED!\n\n"));
+    EXPECT_FALSE(std::filesystem::exists(DriveReport::Path()));
+
+    // A writer without the library has no drive, starts no burn and posts nothing.
+    ProgressLog log;
+    CDiscWriter writer(log.Handle(), AspiLibrary::AtPath("/nonexistent/libwnaspi32.so"));
+    log.Watch(&writer);
+    FakeTrackSource source{{176400}};
+    EXPECT_FALSE(writer.Initialize());
+    EXPECT_EQ(writer.GetDeviceCount(), 0);
+    EXPECT_FALSE(writer.WriteDisc(&source));
+    EXPECT_FALSE(writer.AbortWrite());
+    EXPECT_TRUE(log.Messages().empty());
 }

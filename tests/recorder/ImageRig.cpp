@@ -2,107 +2,117 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <sstream>
+
+#include "platform/ProgramPath.h"
+#include "platform/aspi/Aspi.h"
+#include "resources/CdAudio.h"
+#include "resources/ImageRecorderTexts.h"
+#include "resources/RecorderTexts.h"
 
 namespace quillstar::test {
 
 namespace {
 
-constexpr int kSectorBytes = 2352;
-constexpr int kFramesPerMinute = 60 * 75;
+struct CueTrack {
+    int number = 0;
+    int pauseStart = -1;
+    int start = -1;
+};
 
-std::string DiscOption(DriveSetup::Disc disc)
+std::vector<CueTrack> ReadCueSheet(const std::string& path)
 {
-    switch (disc) {
-    case DriveSetup::Disc::Blank:
-        return "disc=blank";
-    case DriveSetup::Disc::Appendable:
-        return "disc=appendable";
-    case DriveSetup::Disc::Closed:
-        return "disc=complete";
-    case DriveSetup::Disc::Missing:
-        return "disc=none";
+    std::vector<CueTrack> tracks;
+    std::istringstream lines(ReadText(path));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string keyword;
+        words >> keyword;
+        if (keyword == "TRACK") {
+            tracks.emplace_back();
+            words >> tracks.back().number;
+        } else if (keyword == "INDEX" && !tracks.empty()) {
+            int index = 0, minutes = 0, seconds = 0, frames = 0;
+            std::string time;
+            words >> index >> time;
+            std::sscanf(time.c_str(), "%d:%d:%d", &minutes, &seconds, &frames);
+            (index == 0 ? tracks.back().pauseStart : tracks.back().start) = (minutes * 60 + seconds) * 75 + frames;
+        }
     }
-    return {};
+    return tracks;
 }
 
 }  // namespace
 
-ImageRig::ImageRig(const DriveSetup& setup, const std::string& moreOptions)
-    : layer_(ImagePath(), Options(setup) + " " + moreOptions)
+BurnedDisc ReadBurnedDisc(const std::string& imagePath, const std::string& cuePath)
 {
-}
-
-std::vector<uint8_t> ImageRig::Image() const
-{
-    return ReadWholeFile(ImagePath());
-}
-
-std::string ImageRig::Options(const DriveSetup& setup)
-{
-    std::ostringstream options;
-    options << DiscOption(setup.disc) << " media=" << (setup.rewritable ? "cdrw" : "cdr");
-    // The lead-out of an N-minute disc starts at (N-1):59:74.
-    if ((setup.leadOutFrames + 1) % kFramesPerMinute != 0)
-        ADD_FAILURE() << "the image recorder holds discs of whole minutes only";
-    options << " minutes=" << (setup.leadOutFrames + 1) / kFramesPerMinute;
-    options << " max-read-speed=" << setup.maxReadSpeed << " max-write-speed=" << setup.maxWriteSpeed;
-    if (setup.forcedWriteSpeed > 0)
-        options << " current-write-speed=" << setup.forcedWriteSpeed;
-    if (setup.capacityUnknown)
-        options << " unknown-capacity";
-    if (setup.inquiryFails)
-        options << " inquiry-fails";
-    if (!setup.capabilitiesPage)
-        options << " no-capabilities-page";
-    if (setup.writesCdR != setup.writesCdRw)
-        ADD_FAILURE() << "the image recorder writes both CD-R and CD-RW, or neither";
-    if (!setup.writesCdR)
-        options << " reader-only";
-    if (setup.writeFailures > 0) {
-        options << " write-fails=" << setup.writeFailures << " write-fails-at=" << setup.failFromWrite
-                << " write-fail-sense=" << std::hex << int{setup.writeFailureSenseKey} << "/0C/00" << std::dec;
-    }
-    if (setup.notReadyPollsAfterClose > 0)
-        options << " not-ready-after-close=" << setup.notReadyPollsAfterClose;
-    if (setup.busyAnswersPerWrite > 0)
-        ADD_FAILURE() << "the image recorder is busy only as its throttle makes it";
-    return options.str();
-}
-
-void ImageRig::ExpectImageOf(const std::vector<std::vector<uint8_t>>& tracks) const
-{
-    std::vector<uint8_t> expected;
+    BurnedDisc disc;
+    disc.sessionClosed = true;
+    const std::vector<uint8_t> bytes = ReadFileBytes(imagePath);
+    const int imageSectors = static_cast<int>(bytes.size() / cd::kSectorSize);
+    const std::vector<CueTrack> tracks = ReadCueSheet(cuePath);
     for (size_t at = 0; at < tracks.size(); ++at) {
-        if (at > 0)
-            expected.resize(expected.size() + size_t{150} * kSectorBytes, 0);
-        expected.insert(expected.end(), tracks[at].begin(), tracks[at].end());
+        const CueTrack& track = tracks[at];
+        int end = imageSectors;
+        if (at + 1 < tracks.size())
+            end = tracks[at + 1].pauseStart >= 0 ? tracks[at + 1].pauseStart : tracks[at + 1].start;
+        BurnedDisc::Track& read = disc.tracks.emplace_back();
+        read.number = track.number;
+        read.pauseSectors = track.pauseStart >= 0 ? track.start - track.pauseStart : 0;
+        if (track.start >= 0 && track.start <= end && end <= imageSectors) {
+            read.audio.assign(bytes.begin() + static_cast<ptrdiff_t>(track.start) * cd::kSectorSize,
+                              bytes.begin() + static_cast<ptrdiff_t>(end) * cd::kSectorSize);
+        }
     }
-    EXPECT_TRUE(Image() == expected) << "the image differs from its tracks and their pauses";
+    return disc;
 }
 
-BurnedDisc ImageRig::Disc()
+ImageRig::ImageRig(const std::string& options, bool withRecorder)
 {
-    std::string image;
-    std::string cue;
+    // The layer reads these when it starts, which the calls below make it do.
+    setenv(aspi::kDrivesVariable, "", 1);
+    setenv(aspi::kImageRecorderOptionsVariable, options.c_str(), 1);
+    if (!library_.Open(ProgramDirectory() + "/" + recorder::kAspiLibraryName)) {
+        ADD_FAILURE() << library_.Error();
+        return;
+    }
+    const auto setRecorder = library_.Resolve<QuillstarASPISetImageRecorderFunction>("QuillstarASPISetImageRecorder");
+    const auto skippedDevices =
+        library_.Resolve<QuillstarASPIGetSkippedDevicesFunction>("QuillstarASPIGetSkippedDevices");
+    if (setRecorder == nullptr || skippedDevices == nullptr) {
+        ADD_FAILURE() << library_.Error();
+        return;
+    }
+    // Refused only when a layer started earlier in this process is still loaded.
+    EXPECT_EQ(setRecorder(withRecorder ? ImagePath().c_str() : ""), 1)
+        << "libwnaspi32.so was not unloaded after the last test";
+    QUILLSTAR_SKIPPED_DEVICE skipped[4] = {};
+    const uint32_t count = skippedDevices(skipped, 4);
+    for (uint32_t at = 0; at < std::min(count, 4u); ++at)
+        ADD_FAILURE() << "left out: " << skipped[at].Device << ": " << skipped[at].Reason;
+}
+
+ImageRig::~ImageRig()
+{
+    library_.Close();
+    unsetenv(aspi::kDrivesVariable);
+    unsetenv(aspi::kImageRecorderOptionsVariable);
+}
+
+BurnedDisc ImageRig::Disc() const
+{
     // The last of disc.bin, disc-2.bin, ... that has its CUE sheet.
+    std::string stem;
     for (int number = 1;; ++number) {
-        const std::string stem = number == 1 ? "disc" : "disc-" + std::to_string(number);
-        if (!std::filesystem::exists(folder_.File(stem + ".cue")))
+        const std::string next = number == 1 ? "disc" : "disc-" + std::to_string(number);
+        if (!std::filesystem::exists(folder_.File(next + ".cue")))
             break;
-        image = folder_.File(stem + ".bin");
-        cue = folder_.File(stem + ".cue");
+        stem = next;
     }
-    if (cue.empty())
-        return {};
-    return ReadBurnedDisc(image, cue);
-}
-
-std::unique_ptr<BurnRig> MakeBurnRig(const DriveSetup& setup)
-{
-    return std::make_unique<ImageRig>(setup);
+    return stem.empty() ? BurnedDisc{} : ReadBurnedDisc(folder_.File(stem + ".bin"), folder_.File(stem + ".cue"));
 }
 
 }  // namespace quillstar::test
