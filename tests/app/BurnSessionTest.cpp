@@ -93,11 +93,11 @@ private slots:
         const std::string& folder = fixtures_.Path();
         for (const auto& [name, seconds] : {std::pair{"first", 6.0}, std::pair{"second", 5.0}}) {
             const std::string wav = folder + "/" + name + ".wav";
-            QVERIFY(test::WriteTestWav(wav, 44100, 2, seconds) > 0);
+            QVERIFY(test::WriteWav(wav, 44100, 2, 16, static_cast<int64_t>(44100 * seconds)));
             QVERIFY(test::EncodeMp3(wav, folder + "/" + name + ".mp3", {"-b", "128"}));
         }
-        QVERIFY(test::WriteTestWav(folder + "/long1.wav", 44100, 2, 35.0) > 0);
-        QVERIFY(test::WriteTestWav(folder + "/long2.wav", 44100, 2, 35.0) > 0);
+        QVERIFY(test::WriteWav(folder + "/long1.wav", 44100, 2, 16, 44100 * 35));
+        QVERIFY(test::WriteWav(folder + "/long2.wav", 44100, 2, 16, 44100 * 35));
         QVERIFY(test::WriteFileBytes(folder + "/broken.mp3", std::vector<uint8_t>(5000, 0x55)));
         ScanDecoderPlugins(nullptr);
     }
@@ -337,7 +337,7 @@ private:
         QVERIFY(ran);
     }
 
-    test::FixtureFolder fixtures_;
+    test::TemporaryFolder fixtures_;
     std::unique_ptr<MainWindow> window_;
     QStringList seen_;
     QStringList titles_;
