@@ -1,8 +1,7 @@
 #pragma once
 
-// The main window over a drive of its own in a temporary folder, for tests of
-// browsing and dragging: files are timed by their names and opened into a
-// list instead of by the desktop.
+// The main window over a drive of its own in a temporary folder: files are
+// timed by their names and opened into a list instead of by the desktop.
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -10,6 +9,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
 
 #include "app/MainWindow.h"
@@ -19,51 +19,33 @@
 
 namespace quillstar::test {
 
-// The names the file list shows, row by row.
-inline QStringList ListedNames(const FileList& list)
-{
-    QStringList names;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        names.append(list.model()->index(row, 0).data().toString());
-    return names;
-}
-
-// Selects the rows of these names, and only them.
-inline void SelectNames(FileList& list, const QStringList& names)
-{
-    list.selectionModel()->clear();
-    for (int row = 0; row < list.model()->rowCount(); ++row) {
-        const QModelIndex index = list.model()->index(row, 0);
-        if (names.contains(index.data().toString()))
-            list.selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-}
-
 class BrowsingWindow {
 public:
-    // The drive holds the files named (folders end in "/").
-    explicit BrowsingWindow(const QStringList& items)
+    // The drive holds the files named (folders end in "/"); a file whose
+    // name holds "one" lasts 61 seconds, any other 89. `adjust` changes the
+    // window's setup before the window is made.
+    explicit BrowsingWindow(const QStringList& items, const std::function<void(MainWindowSetup&)>& adjust = {})
     {
         drive_ = folder_.path() + "/Drive";
         QDir().mkpath(drive_);
         for (const QString& item : items) {
-            if (item.endsWith('/')) {
+            if (item.endsWith('/'))
                 QDir(drive_).mkpath(item);
-            } else {
-                QFile file(drive_ + "/" + item);
-                file.open(QIODevice::WriteOnly);
-                file.write("data");
-            }
+            else
+                QFile(Drive(item)).open(QIODevice::WriteOnly);
         }
         MainWindowSetup setup;
+        setup.helpFile = QCoreApplication::applicationDirPath() + "/quillstar.html";
         setup.drives = [this] { return QStringList{drive_}; };
-        setup.probe = [](const std::string&) { return 60; };
+        setup.probe = [](const std::string& path) { return path.find("one") != std::string::npos ? 61 : 89; };
         setup.openFile = [this](const QString& path) {
             opened.append(path);
             return true;
         };
         setup.openUrl = [](const QUrl&) { return false; };
         setup.skippedDrives = [] { return std::vector<SkippedDrive>(); };
+        if (adjust)
+            adjust(setup);
         window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -78,11 +60,26 @@ public:
     // Shows a folder the way the tree does, both in the tree and in the list.
     void Browse(const QString& folder) const { QVERIFY(Tree().SelectPath(folder)); }
 
-    QStringList Names() const { return ListedNames(Files()); }
+    // The names the file list shows, row by row.
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int row = 0; row < Files().model()->rowCount(); ++row)
+            names.append(Files().model()->index(row, 0).data().toString());
+        return names;
+    }
 
     int RowOf(const QString& name) const { return static_cast<int>(Names().indexOf(name)); }
 
-    void Select(const QStringList& names) const { SelectNames(Files(), names); }
+    // Selects the rows of these names, and only them.
+    void Select(const QStringList& names) const
+    {
+        Files().selectionModel()->clear();
+        for (const QString& name : names) {
+            Files().selectionModel()->select(Files().model()->index(RowOf(name), 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
 
     QPoint RowCenter(const QString& name) const
     {

@@ -1,37 +1,29 @@
 // Burn sessions on the image recorder, through the main window and the Burn
 // Now window as the user drives them: the tips before a burn, the window's
-// states and texts, whole burns of MP3 files, stops, the writer's results
+// buttons and texts, whole burns of MP3 files, stops, the writer's results
 // and the program ending during a burn.
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <filesystem>
 #include <functional>
 
+#include "../browse/ModalWatcher.h"
 #include "AudioFixtures.h"
-#include "ModalWatcher.h"
+#include "BrowsingWindow.h"
 #include "app/BurnNowDialog.h"
-#include "app/MainWindow.h"
-#include "app/TipDialog.h"
-#include "browse/BurnList.h"
 #include "decode/PluginRegistry.h"
-#include "platform/PostMessage.h"
-#include "recorder/DiscWriter.h"
 #include "resources/ImageRecorderTexts.h"
-#include "resources/Messages.h"
 
 using namespace quillstar;
+using test::BrowsingWindow;
 using test::ModalWatcher;
 
 namespace {
 
 constexpr int kBurnMs = 120000;
-constexpr char kExpectedTipVariable[] = "QUILLSTAR_TEST_EXPECTED_TIP";
 const QString kSuccess = "Congratulations! This Audio CD is burned successfully!";
 const QString kStopped = "The burning process is stopped, the audio CD is not completed.";
 
@@ -52,20 +44,15 @@ int ThreadCount()
     return static_cast<int>(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
-struct ButtonStates {
-    bool burnNow;
-    bool stop;
-    bool close;
-    bool operator==(const ButtonStates&) const = default;
-};
-
-ButtonStates StatesOf(const BurnNowDialog& window)
+// Burn Now, Stop Burning, Close: which the user can press.
+QList<bool> Buttons(const BurnNowDialog& window)
 {
     return {window.BurnNowButton()->isEnabled(), window.StopBurningButton()->isEnabled(),
             window.CloseButton()->isEnabled()};
 }
 
-constexpr ButtonStates kReady{true, false, true};
+const QList<bool> kReady{true, false, true};
+const QList<bool> kBurning{false, true, false};
 
 void BurnUntilTrack1IsWritten(BurnNowDialog& burnNow)
 {
@@ -76,9 +63,10 @@ void BurnUntilTrack1IsWritten(BurnNowDialog& burnNow)
 void BurnToTheEnd(BurnNowDialog& burnNow)
 {
     QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+    QCOMPARE(Buttons(burnNow), kBurning);
     QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+    QCOMPARE(Buttons(burnNow), kReady);
 }
-constexpr ButtonStates kBurning{false, true, false};
 
 }  // namespace
 
@@ -90,173 +78,108 @@ private slots:
     {
         if (!test::HaveProgram("lame"))
             QSKIP("lame is needed to make the MP3 files");
-        const std::string& folder = fixtures_.Path();
-        for (const auto& [name, seconds] : {std::pair{"first", 6.0}, std::pair{"second", 5.0}}) {
-            const std::string wav = folder + "/" + name + ".wav";
-            QVERIFY(test::WriteWav(wav, 44100, 2, 16, static_cast<int64_t>(44100 * seconds)));
-            QVERIFY(test::EncodeMp3(wav, folder + "/" + name + ".mp3", {"-b", "128"}));
+        for (const auto& [name, seconds] : {std::pair{"first", 6}, std::pair{"second", 5}}) {
+            const std::string wav = fixtures_.File(std::string(name) + ".wav");
+            QVERIFY(test::WriteWav(wav, 44100, 2, 16, 44100 * seconds));
+            QVERIFY(test::EncodeMp3(wav, fixtures_.File(std::string(name) + ".mp3"), {"-b", "128"}));
         }
-        QVERIFY(test::WriteWav(folder + "/long1.wav", 44100, 2, 16, 44100 * 35));
-        QVERIFY(test::WriteWav(folder + "/long2.wav", 44100, 2, 16, 44100 * 35));
-        QVERIFY(test::WriteFileBytes(folder + "/broken.mp3", std::vector<uint8_t>(5000, 0x55)));
+        for (const char* name : {"long1.wav", "long2.wav"})
+            QVERIFY(test::WriteWav(fixtures_.File(name), 44100, 2, 16, 44100 * 35));
+        QVERIFY(test::WriteFileBytes(fixtures_.File("broken.mp3"), std::vector<uint8_t>(5000, 0x55)));
         ScanDecoderPlugins(nullptr);
     }
 
     void init() { MakeWindow(); }
+    void cleanup() { w_.reset(); }
 
-    void cleanup() { window_.reset(); }
-
-    void TheImageRecorderIsListedAndSelected()
+    void TheImageRecorderIsSelectedAndAnEmptyListShowsTip152()
     {
-        QComboBox* drives = window_->DriveCombo();
+        QComboBox* drives = w_->window->DriveCombo();
         QCOMPARE(drives->count(), 1);
-        QVERIFY(drives->itemText(0).startsWith("QUILLSTR IMAGE RECORDER"));
-        QCOMPARE(drives->currentIndex(), 0);
-        QCOMPARE(window_->Writer()->GetSelectedDeviceIndex(), 0);
-    }
-
-    void AnEmptyListShowsTip152AndNoBurnNowWindow()
-    {
+        QVERIFY(drives->currentText().startsWith("QUILLSTR IMAGE RECORDER"));
         ModalWatcher watcher;
-        window_->OnSkinEvent("BurnNow");
-        QCOMPARE(watcher.seen, QStringList{"Tip152"});
+        w_->window->OnSkinEvent("BurnNow");
         QCOMPARE(watcher.titles, QStringList{"Tip - No MP3 Files"});
-        QCOMPARE(window_->BurnNowWindow(), nullptr);
+        QCOMPARE(w_->window->BurnNowWindow(), nullptr);
     }
 
-    void TheBurnNowWindowStartsReadyAndShowsPercentsAbove0()
-    {
-        AddTracks({"first.mp3"});
-        RunSession([this](BurnNowDialog& burnNow) {
-            QCOMPARE(StatesOf(burnNow), kReady);
-            QCOMPARE(burnNow.StatusText(), QString());
-            QCOMPARE(burnNow.PercentText(), QString());
-
-            burnNow.ShowProgress("Writing Audio CD track 01...", 37);
-            QCOMPARE(burnNow.PercentText(), QString("37%"));
-            QCOMPARE(burnNow.ProgressPosition(), 37);
-            burnNow.ShowProgress("Doing power calibration...", 0);
-            QCOMPARE(burnNow.PercentText(), QString());
-            QCOMPARE(burnNow.StatusText(), QString("Doing power calibration..."));
-            QCOMPARE(burnNow.ProgressPosition(), 0);
-
-            // The main window passes the writer's messages on; the window
-            // reads the writer, which has nothing to tell yet.
-            burnNow.ShowProgress("old", 37);
-            QVERIFY(PostMessage(window_->Handle(), msg::WM_BURN_PROGRESS));
-            QTRY_COMPARE(burnNow.StatusText(), QString());
-            QCOMPARE(burnNow.PercentText(), QString());
-            // The writer's results 1 to 3 each open their tip; others none.
-            for (int result : {0, 1, 2, 3, 4})
-                burnNow.ShowResultTip(result);
-            // Escape cannot close the window while it burns, but can now.
-            QTest::keyClick(&burnNow, Qt::Key_Escape);
-            QVERIFY(!burnNow.isVisible());
-        });
-        QVERIFY(window_->BurnNowWindow());
-        QCOMPARE(seen_, (QStringList{"BurnNowDialog", "Tip153", "Tip154", "Tip155"}));
-        QCOMPARE(titles_, (QStringList{"Quillstar Burn Now", "Tip - Too Many MP3 Files", "Tip - No Right CD-R/RW Disc",
-                                       "Tip - CD-R/RW Disc Not Empty"}));
-    }
-
-    void AFullBurnOfTwoMp3Files()
+    void AFullBurnOfTwoMp3FilesWithTheResultTipsOfTheWriter()
     {
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
-        QList<ButtonStates> states;
         RunSession([&](BurnNowDialog& burnNow) {
-            states.append(StatesOf(burnNow));
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            states.append(StatesOf(burnNow));
-            QTest::keyClick(&burnNow, Qt::Key_Escape);
-            QVERIFY(burnNow.isVisible());
-            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
-            states.append(StatesOf(burnNow));
+            QCOMPARE(Buttons(burnNow), kReady);
+            BurnToTheEnd(burnNow);
             QCOMPARE(burnNow.StatusText(), kSuccess);
-            QCOMPARE(burnNow.ProgressPosition(), 100);
             QCOMPARE(burnNow.PercentText(), QString("100%"));
             QVERIFY(burnNow.SkippedTracksText().isEmpty());
+            // The writer's results 1 to 3 each open their tip; others none.
+            for (int result : {0, 1, 2, 3, 4})
+                burnNow.ShowResultTip(result);
         });
-        QCOMPARE(states, (QList<ButtonStates>{kReady, kBurning, kReady}));
+        QCOMPARE(titles_, (QStringList{"Quillstar Burn Now", "Tip - Too Many MP3 Files", "Tip - No Right CD-R/RW Disc",
+                                       "Tip - CD-R/RW Disc Not Empty"}));
         const QStringList imagesAfter = Images();
         QCOMPARE(imagesAfter.size(), imagesBefore.size() + 1);
         const QString image = ImageFolder() + "/" + imagesAfter.back();
         // Two tracks of 6 and 5 seconds with the 2-second pause between them.
         QCOMPARE(QFileInfo(image).size(), qint64((6 + 2 + 5) * 75) * 2352);
-        QFile cue(QString(image).replace(".bin", ".cue"));
-        QVERIFY(cue.open(QIODevice::ReadOnly));
-        const QString sheet = QString::fromUtf8(cue.readAll());
-        QVERIFY(sheet.contains("TRACK 01 AUDIO"));
+        const QString sheet =
+            QString::fromStdString(test::ReadText(QString(image).replace(".bin", ".cue").toStdString()));
         QVERIFY(sheet.contains("TRACK 02 AUDIO"));
     }
 
-    void StopBurningMidTrack()
+    void AStoppedBurnKeepsItsTextLeavesNoImageAndABurnRightAfterItIsWhole()
     {
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
         RunSession([&](BurnNowDialog& burnNow) {
             BurnUntilTrack1IsWritten(burnNow);
+            QTest::keyClick(&burnNow, Qt::Key_Escape);
+            QVERIFY2(burnNow.isVisible(), "Escape cannot close the window while it burns");
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
             QTRY_COMPARE(burnNow.StatusText(), kStopped);
-            QCOMPARE(StatesOf(burnNow), kReady);
+            QCOMPARE(Buttons(burnNow), kReady);
             // The stopped burn ends on the writer's thread; its text stays.
             QTRY_VERIFY_WITH_TIMEOUT(!burnNow.FinishPending(), kBurnMs);
             QCOMPARE(burnNow.StatusText(), kStopped);
-            QCOMPARE(StatesOf(burnNow), kReady);
         });
         QCOMPARE(Images(), imagesBefore);
-    }
 
-    void BurningAgainAtOnceAfterAStopWaitsForTheStoppedBurn()
-    {
-        AddTracks({"first.mp3", "second.mp3"});
-        const QStringList imagesBefore = Images();
+        // Burned again at once, in the same window or in a new one: the
+        // stopped burn may still be ending, and its finish must neither end
+        // the new burn early nor find its source gone.
         RunSession([&](BurnNowDialog& burnNow) {
             BurnUntilTrack1IsWritten(burnNow);
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
-            QTRY_COMPARE(StatesOf(burnNow), kReady);
-            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
-            QCOMPARE(StatesOf(burnNow), kBurning);
-            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            QTRY_COMPARE(Buttons(burnNow), kReady);
+            BurnToTheEnd(burnNow);
             QCOMPARE(burnNow.StatusText(), kSuccess);
-        });
-        QCOMPARE(Images().size(), imagesBefore.size() + 1);
-    }
-
-    void ANewSessionRightAfterAStoppedOneBurnsWhole()
-    {
-        AddTracks({"first.mp3", "second.mp3"});
-        const QStringList imagesBefore = Images();
-        RunSession([&](BurnNowDialog& burnNow) {
             BurnUntilTrack1IsWritten(burnNow);
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
             QTest::mouseClick(burnNow.CloseButton(), Qt::LeftButton);
         });
-        // The first window's stopped burn may still be ending: its finish
-        // must neither end the new burn early nor find its source gone.
-        QVERIFY(window_->BurnNowWindow());
         RunSession([&](BurnNowDialog& burnNow) {
             BurnToTheEnd(burnNow);
             QCOMPARE(burnNow.StatusText(), kSuccess);
-            QCOMPARE(burnNow.PercentText(), QString("100%"));
         });
-        QCOMPARE(Images().size(), imagesBefore.size() + 1);
+        QCOMPARE(Images().size(), imagesBefore.size() + 2);
     }
 
-    void ClosingTheProgramDuringABurnStopsIt()
+    void ClosingTheProgramDuringABurnStopsItAndLeavesNoThread()
     {
-        window_.reset();
+        w_.reset();
         const int threadsBefore = ThreadCount();
         MakeWindow();
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
         RunSession([&](BurnNowDialog& burnNow) {
             BurnUntilTrack1IsWritten(burnNow);
-            window_->OnSkinEvent("Exit");
+            w_->window->OnSkinEvent("Exit");
         });
-        QVERIFY(!window_->isVisible());
-        QCOMPARE(window_->result(), 1);
-        window_.reset();
+        QVERIFY(!w_->window->isVisible());
+        QCOMPARE(w_->window->result(), 1);
+        w_.reset();
         QCOMPARE(Images(), imagesBefore);
         QTRY_VERIFY(ThreadCount() <= threadsBefore);
     }
@@ -269,7 +192,7 @@ private slots:
             QCOMPARE(burnNow.StatusText(), kSuccess);
             QVERIFY(burnNow.SkippedTracksText().contains("Track 02  \"broken\""));
         });
-        window_->OnSkinEvent("New");
+        w_->window->OnSkinEvent("New");
         AddTracks({"broken.mp3"});
         RunSession([&](BurnNowDialog& burnNow) {
             BurnToTheEnd(burnNow);
@@ -283,36 +206,27 @@ private slots:
     // Run with the recorder's options set for one result and the tip expected.
     void TheWritersResultOpensItsTip()
     {
-        const int expectedTip = qEnvironmentVariableIntValue(kExpectedTipVariable);
+        const int expectedTip = qEnvironmentVariableIntValue("QUILLSTAR_TEST_EXPECTED_TIP");
         if (expectedTip == 0)
             QSKIP("needs QUILLSTAR_TEST_EXPECTED_TIP and the recorder's options for it");
         AddTracks({"long1.wav", "long2.wav"});
-        RunSession([&](BurnNowDialog& burnNow) {
-            BurnToTheEnd(burnNow);
-            QCOMPARE(StatesOf(burnNow), kReady);
-        });
+        RunSession([&](BurnNowDialog& burnNow) { BurnToTheEnd(burnNow); });
         QCOMPARE(seen_, (QStringList{"BurnNowDialog", QString("Tip%1").arg(expectedTip)}));
     }
 
 private:
     void MakeWindow()
     {
-        MainWindowSetup setup;
-        setup.helpFile = QCoreApplication::applicationDirPath() + "/quillstar.html";
-        setup.drives = [this] { return QStringList{QString::fromStdString(fixtures_.Path())}; };
-        setup.probe = [](const std::string&) { return 5; };
-        setup.openUrl = [](const QUrl&) { return false; };
-        setup.skippedDrives = [] { return std::vector<SkippedDrive>{}; };
-        window_ = std::make_unique<MainWindow>(std::move(setup));
-        PluginRegistry::Process().SetMainWindow(window_->Handle());
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        w_ = std::make_unique<BrowsingWindow>(QStringList{}, [this](MainWindowSetup& setup) {
+            setup.drives = [this] { return QStringList{QString::fromStdString(fixtures_.Path())}; };
+        });
+        PluginRegistry::Process().SetMainWindow(w_->window->Handle());
     }
 
     void AddTracks(const QStringList& names)
     {
-        window_->Burn()->AddFiles(QString::fromStdString(fixtures_.Path()) + "/", names);
-        QCOMPARE(window_->TrackList().GetCount(), names.size());
+        w_->Burn().AddFiles(QString::fromStdString(fixtures_.Path()) + "/", names);
+        QCOMPARE(w_->window->TrackList().GetCount(), names.size());
     }
 
     // Opens the Burn Now window from the skin and runs the script in it; the
@@ -331,14 +245,14 @@ private:
                 burnNow->EndForExit();
             return true;
         });
-        window_->OnSkinEvent("BurnNow");
+        w_->window->OnSkinEvent("BurnNow");
         seen_ = watcher.seen;
         titles_ = watcher.titles;
         QVERIFY(ran);
     }
 
     test::TemporaryFolder fixtures_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<BrowsingWindow> w_;
     QStringList seen_;
     QStringList titles_;
 };
