@@ -10,8 +10,6 @@
 #include "TrackReader.h"
 #include "decode/AudioTrackSource.h"
 #include "decode/DecodeEngine.h"
-#include "decode/PluginDecoder.h"
-#include "decode/SndFileDecoder.h"
 #include "platform/TraceCapture.h"
 #include "resources/DecodeConstants.h"
 #include "resources/DecodeEngineTexts.h"
@@ -55,14 +53,6 @@ protected:
     GTEST_SKIP() << "GStreamer's encoders (gstreamer1.0-libav, -plugins-good) are not installed"
 
 }  // namespace
-
-TEST(DecodeEngineDecoders, AreChosenByTheLastThreeCharacters)
-{
-    for (const char* path : {"/music/old.MP2", "/music/song.mp3", "/music/song.flac"})
-        EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder(path).get()), nullptr) << path;
-    for (const char* path : {"/music/take.wav", "/music/TAKE.WAV"})
-        EXPECT_NE(dynamic_cast<SndFileDecoder*>(DecodeEngine::CreateDecoder(path).get()), nullptr) << path;
-}
 
 TEST_F(Engine, TheAudioStreamAfterAVideoStreamIsProbedAndBurnedAndAFileWithoutOneIsRefused)
 {

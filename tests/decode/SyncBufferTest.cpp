@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -68,57 +67,6 @@ TEST(SyncBuffer, HandsOverFullBlocksAndKeepsTheRestUntilEndOfData)
     EXPECT_TRUE(ReadBlock(buffer, &more).empty());
     EXPECT_FALSE(more);
     EXPECT_TRUE(trace.Contains(kTraceWaitFilledNoMoreData));
-}
-
-TEST(SyncBuffer, ProducerAndConsumerThreadsMoveAWholeTrackInOrder)
-{
-    SyncBuffer buffer;
-    buffer.Open(kBlock);
-    const auto track = Pattern(3'000'000);
-    std::thread producer([&] {
-        std::mt19937 random(7);
-        std::uniform_int_distribution<size_t> pieceSize(1, 20000);
-        for (size_t at = 0; at < track.size();) {
-            const size_t piece = std::min(pieceSize(random), track.size() - at);
-            buffer.AddData(track.data() + at, static_cast<int>(piece));
-            at += piece;
-        }
-        buffer.SetEndOfData();
-    });
-    std::vector<uint8_t> received;
-    std::vector<size_t> blockSizes;
-    for (bool more = true; more;) {
-        const auto block = ReadBlock(buffer, &more);
-        if (more)
-            blockSizes.push_back(block.size());
-        received.insert(received.end(), block.begin(), block.end());
-    }
-    producer.join();
-    EXPECT_EQ(received, track);
-    ASSERT_FALSE(blockSizes.empty());
-    blockSizes.pop_back();
-    EXPECT_EQ(std::count(blockSizes.begin(), blockSizes.end(), size_t{kBlock}),
-              static_cast<std::ptrdiff_t>(blockSizes.size()));
-}
-
-TEST(SyncBuffer, ReleaseFreesAWaitingProducerAndLaterAddsUntilTheNextTrack)
-{
-    TraceCapture trace;
-    SyncBuffer buffer;
-    buffer.Open(kBlock);
-    const auto data = Pattern(3 * kBlock);
-    std::thread producer([&] { buffer.AddData(data.data(), static_cast<int>(data.size())); });
-    ASSERT_TRUE(trace.WaitFor(kTraceWaitRead));
-    buffer.SetEndOfData();
-    buffer.Release();
-    producer.join();
-    buffer.AddData(data.data(), static_cast<int>(data.size()));
-
-    // The next track starts with a buffer that blocks the producer again.
-    buffer.Open(kBlock);
-    std::thread nextProducer([&] { buffer.AddData(data.data(), kBlock + 1); });
-    EXPECT_EQ(ReadBlock(buffer), Slice(data, 0, kBlock));
-    nextProducer.join();
 }
 
 TEST(SyncBuffer, AFailedHandOffIsTracedAndTheDataKept)

@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-#include "EofPump.h"
 #include "TestPluginProtocol.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
@@ -171,38 +170,6 @@ TEST_F(PluginHost, StopAllPluginsReleasesAWriteToAFullRingAndAWaitingReadAndKeep
     TraceCapture trace;
     EXPECT_EQ(ReadAll(), Pattern(31 * testplugin::kPieceBytes));
     EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
-}
-
-TEST_F(PluginHost, CloseStopsAPluginBlockedInWriteOnce)
-{
-    ASSERT_TRUE(decoder_.Open("/music/flood.tst"));
-    // The flood writes without asking CanWrite until the ring is full.
-    while (Output().CanWrite() != 0)
-        std::this_thread::yield();
-    const int stops = Stops();
-    EXPECT_EQ(decoder_.Close(), 1);
-    EXPECT_EQ(decoder_.Close(), 1);
-    EXPECT_EQ(Stops(), stops + 1);
-}
-
-TEST_F(PluginHost, AStreamIsReadToItsLastByteAndEndsOnItsNotification)
-{
-    test::EofPump pump;
-    registry_.SetMainWindow(pump.Handle());
-    EXPECT_EQ(registry_.Records()[0].module->hMainWindow, pump.Handle());
-    EXPECT_EQ(Output().hMainWindow, pump.Handle());
-
-    TraceCapture trace;
-    ASSERT_TRUE(decoder_.Open("/music/stream.tst"));
-    EXPECT_EQ(ReadAll(), Pattern(testplugin::kStreamBytes));
-    EXPECT_EQ(pump.EndsSeen(), 1);
-    EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
-    // The stop came from the notification; Close still stops the module so
-    // its thread is joined.
-    const int stops = Stops();
-    decoder_.Close();
-    EXPECT_EQ(Stops(), stops + 1);
-    registry_.SetMainWindow(nullptr);
 }
 
 }  // namespace

@@ -2,16 +2,11 @@
 // that plays through the output module and once as one that does not.
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "TestPluginProtocol.h"
 #include "decode/PluginModules.h"
-#include "platform/PostMessage.h"
-#include "resources/Messages.h"
 
 namespace {
 
@@ -26,49 +21,13 @@ constexpr int kUsesOutputPlug = 1;
 
 std::atomic<int> initCount{0};
 std::atomic<int> quitCount{0};
-std::atomic<int> playCount{0};
 std::atomic<int> stopCount{0};
-std::atomic<bool> stopping{false};
-std::thread writer;
 In_Module module{};
 
 bool NameHas(const char* path, const char* word)
 {
     const char* slash = std::strrchr(path, '/');
     return std::strstr(slash ? slash + 1 : path, word) != nullptr;
-}
-
-void Pause1ms()
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
-void Stream()
-{
-    std::vector<char> piece(kPieceBytes);
-    for (size_t sent = 0; sent < kStreamBytes && !stopping;) {
-        if (module.outMod->CanWrite() < kPieceBytes) {
-            Pause1ms();
-            continue;
-        }
-        const size_t bytes = std::min<size_t>(kPieceBytes, kStreamBytes - sent);
-        for (size_t i = 0; i < bytes; ++i)
-            piece[i] = static_cast<char>(PatternByte(sent + i));
-        if (module.outMod->Write(piece.data(), static_cast<int>(bytes)) != 0)
-            return;
-        sent += bytes;
-    }
-    while (!stopping && module.outMod->IsPlaying())
-        Pause1ms();
-    if (!stopping)
-        quillstar::PostMessage(module.hMainWindow, quillstar::msg::WM_PLUGIN_EOF);
-}
-
-void Flood()
-{
-    std::vector<char> piece(kPieceBytes, 1);
-    while (module.outMod->Write(piece.data(), kPieceBytes) == 0) {
-    }
 }
 
 void Init()
@@ -83,27 +42,18 @@ void Quit()
 
 int Play(const char* path)
 {
-    ++playCount;
     if (NameHas(path, "fail"))
         return 1;
     if (NameHas(path, "mute"))
         return 0;
     const bool mono = NameHas(path, "mono22k");
     module.outMod->Open(mono ? 22050 : 44100, mono ? 1 : 2, 16, -1, -1);
-    stopping = false;
-    if (NameHas(path, "stream"))
-        writer = std::thread(Stream);
-    else if (NameHas(path, "flood"))
-        writer = std::thread(Flood);
     return 0;
 }
 
 void Stop()
 {
     ++stopCount;
-    stopping = true;
-    if (writer.joinable())
-        writer.join();
 }
 
 int IsOurFile(const char* path)
@@ -176,8 +126,6 @@ extern "C" __attribute__((visibility("default"))) int TestPluginCount(const char
         return initCount;
     if (name == "quit")
         return quitCount;
-    if (name == "play")
-        return playCount;
     if (name == "stop")
         return stopCount;
     return -1;

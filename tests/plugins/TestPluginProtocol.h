@@ -8,10 +8,8 @@
 //   "fail"     Play fails
 //   "mute"     Play succeeds but the output is never opened
 //   "mono22k"  the output is opened as 22050 Hz mono instead of CD format
-//   "stream"   a thread writes kStreamBytes of the pattern, asking CanWrite
-//              first, and posts WM_PLUGIN_EOF once the output drained
-//   "flood"    a thread writes without asking CanWrite until Write refuses
 //   "claimed"  IsOurFile claims the file
+// Otherwise the output is opened in CD format and the test writes to it.
 namespace testplugin {
 
 inline constexpr char kTestPluginFolder[] = "test-plugins";
@@ -19,10 +17,9 @@ inline constexpr char kPlaysFile[] = "TestDecoder.so";
 inline constexpr char kSilentFile[] = "NoOutputDecoder.so";
 inline constexpr char kExtensions[] = "TST;WAV";
 inline constexpr int kLengthMs = 10000;
-inline constexpr size_t kStreamBytes = 300000;
 inline constexpr int kPieceBytes = 4608;
 
-// Counts of the module's calls: "init", "quit", "play", "stop".
+// Counts of the module's calls: "init", "quit", "stop".
 inline constexpr char kCountFunction[] = "TestPluginCount";
 using CountFunction = int (*)(const char* what);
 

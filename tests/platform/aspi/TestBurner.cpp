@@ -149,11 +149,6 @@ SRB_ExecSCSICmd TestBurner::TestUnitReady()
     return Execute({0x00}, 12, SRB_DIR_IN, buffer.data(), 256);
 }
 
-SRB_ExecSCSICmd TestBurner::SendOpc()
-{
-    return Execute({0x54, 0x01}, 10, 0);
-}
-
 SRB_ExecSCSICmd TestBurner::Eject()
 {
     return Execute({0x1B, 0x01, 0, 0, 0x02}, 10, 0);
@@ -177,18 +172,6 @@ bool TestBurner::BurnTrack(int track, const std::vector<uint8_t>& audio)
         address += blocks;
     }
     return IsGood(SynchronizeCache()) && IsGood(CloseTrack(track));
-}
-
-bool TestBurner::FinishDisc()
-{
-    if (!IsGood(CloseSession()))
-        return false;
-    std::vector<uint8_t> data;
-    for (int poll = 0; poll < 300; ++poll) {
-        if (IsGood(TestUnitReady()) && IsGood(ReadDiscInformation(data, 4)))
-            return true;
-    }
-    return false;
 }
 
 bool IsGood(const SRB_ExecSCSICmd& block)

@@ -45,15 +45,12 @@ public:
     SRB_ExecSCSICmd CloseTrack(int track);
     SRB_ExecSCSICmd CloseSession();
     SRB_ExecSCSICmd TestUnitReady();
-    SRB_ExecSCSICmd SendOpc();
     SRB_ExecSCSICmd Eject();
 
     // Writes one track as the writer does: page 0x05, the address READ TRACK
     // INFORMATION gives, 16-sector WRITEs with the last one padded to whole
     // sectors, SYNCHRONIZE CACHE, CLOSE TRACK. True when every step succeeded.
     bool BurnTrack(int track, const std::vector<uint8_t>& audio);
-    // Closes the session and waits for the drive as the writer does.
-    bool FinishDisc();
 
     AspiLayer* Layer() const { return layer_.get(); }
 
