@@ -98,8 +98,8 @@ int WriteTemporaryBeside(const std::string& path, const std::string& text, std::
     const int descriptor = MakeTemporaryBeside(path, temporaryPath);
     if (descriptor < 0)
         return errno;
-    const bool written = write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-                         fsync(descriptor) == 0;
+    const bool written =
+        write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && fsync(descriptor) == 0;
     const int failure = written ? 0 : (errno != 0 ? errno : ENOSPC);
     if (close(descriptor) != 0 || !written) {
         const int error = written ? errno : failure;
