@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/DynamicLibrary.h"
 #include "recorder/AspiEntryPoints.h"
+#include "recorder/SkippedDrive.h"
 
 namespace quillstar {
 
@@ -25,6 +27,9 @@ public:
 
     uint32_t GetSupportInfo() const;
     uint32_t SendCommand(void* requestBlock) const;
+    // What the layer left out once it started; nothing from a layer without
+    // the extension.
+    std::vector<SkippedDrive> GetSkippedDrives() const;
 
 private:
     explicit AspiLibrary(std::string path);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,6 +130,30 @@ private slots:
         QVERIFY(sheet.contains("TRACK 02 AUDIO"));
     }
 
+    void TwoCopiesAtAChosenSpeed()
+    {
+        AddTracks({"first.mp3"});
+        const QStringList imagesBefore = Images();
+        RunSession([&](BurnNowDialog& burnNow) {
+            QCOMPARE(burnNow.WriteSpeedBox()->itemText(0), QString("Maximum"));
+            burnNow.WriteSpeedBox()->setCurrentIndex(burnNow.WriteSpeedBox()->findText("4x"));
+            burnNow.CopiesBox()->setValue(2);
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QVERIFY(!burnNow.CopiesBox()->isEnabled() && !burnNow.WriteSpeedBox()->isEnabled());
+            QTRY_COMPARE_WITH_TIMEOUT(burnNow.BurnInfoText(), QString("Copy 2 of 2 \u2014 Writing at 4x"), kBurnMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.BurnInfoText(), QString("2 of 2 copies burned."));
+        });
+        QVERIFY(seen_.contains("NextDisc"));
+        QStringList images = Images();
+        for (const QString& before : imagesBefore)
+            images.removeOne(before);
+        QCOMPARE(images.size(), 2);
+        QCOMPARE(test::ReadFileBytes(ImageFolder().toStdString() + "/" + images[0].toStdString()),
+                 test::ReadFileBytes(ImageFolder().toStdString() + "/" + images[1].toStdString()));
+    }
+
     void AStoppedBurnKeepsItsTextLeavesNoImageAndABurnRightAfterItIsWhole()
     {
         AddTracks({"first.mp3", "second.mp3"});
@@ -236,6 +261,13 @@ private:
     {
         bool ran = false;
         ModalWatcher watcher([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->objectName() == "NextDisc") {
+                for (QAbstractButton* button : box->buttons()) {
+                    if (button->text() == "Continue")
+                        button->click();
+                }
+                return true;
+            }
             auto* burnNow = qobject_cast<BurnNowDialog*>(modal);
             if (!burnNow)
                 return false;

@@ -34,12 +34,25 @@ size_t OnDiscBytes(double bytes)
 
 class QuillstarBurn : public ::testing::Test {
 protected:
-    std::unique_ptr<BurnProcess> Start(const std::vector<std::string>& arguments, const std::string& options = "")
+    // `options` are the image recorder's test options; `environment` more variables.
+    std::unique_ptr<BurnProcess> Start(const std::vector<std::string>& arguments, const std::string& options = "",
+                                       std::map<std::string, std::string> environment = {})
     {
-        std::map<std::string, std::string> environment;
         if (!options.empty())
             environment["QUILLSTAR_IMAGE_RECORDER_OPTIONS"] = options;
         return std::make_unique<BurnProcess>(arguments, environment, folder_.File("out.txt"), folder_.File("err.txt"));
+    }
+
+    // Waits up to a minute until the program's error output holds the text.
+    bool WaitForError(const std::string& text) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (ReadText(folder_.File("err.txt")).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
     }
 
     Outcome Finish(BurnProcess& process, std::chrono::milliseconds limit = 120s)
@@ -47,9 +60,10 @@ protected:
         return {process.Wait(limit).exitCode, ReadText(folder_.File("out.txt")), ReadText(folder_.File("err.txt"))};
     }
 
-    Outcome Run(const std::vector<std::string>& arguments, const std::string& options = "")
+    Outcome Run(const std::vector<std::string>& arguments, const std::string& options = "",
+                const std::map<std::string, std::string>& environment = {})
     {
-        return Finish(*Start(arguments, options));
+        return Finish(*Start(arguments, options, environment));
     }
 
     std::string Wav(const std::string& name, int rate, int channels, int bits, double seconds)
@@ -97,6 +111,11 @@ TEST_F(QuillstarBurn, BadUsageAndNoRecorderExitWithTheirCodesAndNameTheProblem)
     // A damaged list is one line.
     const Outcome damaged = Run({"--show", "--list", folder_.File("truncated.tlm")});
     EXPECT_EQ(damaged.err.find('\n'), damaged.err.size() - 1) << damaged.err;
+    // A recorder the layer had to leave out is named with its reason.
+    const Outcome leftOut = Run({"--devices"}, "", {{"QUILLSTAR_IMAGE_RECORDER", "/no/such/folder/disc.bin"}});
+    EXPECT_EQ(leftOut.exitCode, cli::kExitNoRecorder);
+    EXPECT_NE(leftOut.err.find("left out /no/such/folder/disc.bin: cannot write into"), std::string::npos)
+        << leftOut.err;
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--image-recorder"), std::string::npos);
@@ -111,6 +130,13 @@ TEST_F(QuillstarBurn, ShowPrintsTheRowsAndTheTotalsLineAndDevicesTheImageRecorde
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
     for (const char* text : {"01  Stored Title", "03:45", "02  Second Song", "00:03", "03:50 - 2 Tracks"})
         EXPECT_NE(shown.out.find(text), std::string::npos) << text << " in " << shown.out;
+
+    // A list without tracks shows its empty totals, and is no list to burn.
+    ASSERT_EQ(CSerializer().SaveFile(folder_.File("list.tlm")), "");
+    const Outcome empty = Run({"--show", "--list", folder_.File("list.tlm")});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err;
+    EXPECT_EQ(empty.out, "00:00 - 0 Track\n");
+    EXPECT_EQ(Run({"--list", folder_.File("list.tlm"), "--image-recorder", Image()}).exitCode, cli::kExitUsage);
 
     const Outcome devices = Run({"--devices", "--image-recorder", Image()});
     EXPECT_EQ(devices.exitCode, 0) << devices.err;
@@ -187,13 +213,21 @@ TEST_F(QuillstarBurn, WriterResultsBecomeExitCodesAndSkippedFilesAreNamed)
                           Case{{wav}, "disc=appendable", cli::kExitResultBase + 2, 0},
                           Case{{wav}, "disc=none", cli::kExitResultBase + 2, 0},
                           Case{{Wav("long.wav", 8000, 1, 16, 61.0)}, "minutes=1", cli::kExitResultBase + 1, 0},
-                          Case{{silent}, "", cli::kExitResultBase + 4, 0}, Case{{wav, silent, wav}, "", 0, 2}}) {
+                          Case{{silent}, "", cli::kExitResultBase + 4, 0},
+                          Case{{wav, wav}, "close-session-fails", cli::kExitResultBase + 5, 0},
+                          Case{{wav, silent, wav}, "", cli::kExitIncomplete, 2}}) {
         SCOPED_TRACE(c.options + " " + std::to_string(c.files.size()) + " files");
         std::vector<std::string> arguments = {"--image-recorder", Image()};
         arguments.insert(arguments.end(), c.files.begin(), c.files.end());
         const Outcome outcome = Run(arguments, c.options);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.out << outcome.err;
         EXPECT_EQ(fs::exists(Image()), c.tracks > 0);
+        if (c.options == "close-session-fails") {
+            EXPECT_EQ(outcome.out.find("Congratulations"), std::string::npos);
+            EXPECT_NE(outcome.out.find("The burning process failed, the audio CD is not completed."),
+                      std::string::npos);
+            EXPECT_NE(outcome.err.find("CLOSE SESSION refused by the drive: sense 3/72/00"), std::string::npos);
+        }
         if (c.tracks > 0) {
             EXPECT_EQ(ReadBurnedDisc(Image(), folder_.File("disc.cue")).tracks.size(), c.tracks);
             EXPECT_NE(outcome.err.find(silent), std::string::npos) << outcome.err;
@@ -217,4 +251,60 @@ TEST_F(QuillstarBurn, CtrlCStopsTheBurnAndLeavesNoImage)
     EXPECT_EQ(outcome.exitCode, cli::kExitStopped) << outcome.out << outcome.err;
     EXPECT_FALSE(fs::exists(Image()));
     EXPECT_FALSE(fs::exists(folder_.File("disc.cue")));
+}
+
+TEST_F(QuillstarBurn, SpeedTestWriteAndCopies)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 16, 4.0);
+    // The fastest speed by default; --speed takes the nearest not above it.
+    struct SpeedCase {
+        std::vector<std::string> arguments;
+        const char* options;
+        const char* said;
+    };
+    for (const SpeedCase& speed :
+         {SpeedCase{{}, "", "Writing at 48x"}, SpeedCase{{"--speed", "20"}, "", "Writing at 16x"},
+          SpeedCase{{"--speed", "2"}, "", "Writing at 4x"},
+          SpeedCase{{}, "set-speed-fails", "The drive refused the chosen speed; writing at its current speed, 48x"}}) {
+        std::vector<std::string> arguments = speed.arguments;
+        arguments.insert(arguments.end(), {"--image-recorder", Image(), wav});
+        const Outcome outcome = Run(arguments, speed.options);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_NE(outcome.err.find(speed.said), std::string::npos) << outcome.err;
+        fs::remove(Image());
+        fs::remove(folder_.File("disc.cue"));
+    }
+
+    // A test write leaves nothing; a recorder without it refuses before writing.
+    const Outcome test = Run({"--simulate", "--image-recorder", Image(), wav});
+    EXPECT_EQ(test.exitCode, 0) << test.err;
+    EXPECT_NE(test.out.find("Test write finished: the audio CD would have burned successfully."), std::string::npos);
+    EXPECT_TRUE(folder_.Names() == (std::vector<std::string>{"a.wav", "err.txt", "out.txt"}));
+    const Outcome refused = Run({"--simulate", "--image-recorder", Image(), wav}, "no-test-write");
+    EXPECT_EQ(refused.exitCode, cli::kExitUsage);
+    EXPECT_NE(refused.err.find("cannot do a test write"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(Image()));
+
+    // Three copies: three identical discs.
+    const Outcome copies = Run({"--copies", "3", "--image-recorder", Image(), wav});
+    EXPECT_EQ(copies.exitCode, 0) << copies.err;
+    EXPECT_NE(copies.err.find("3 of 3 copies burned"), std::string::npos) << copies.err;
+    const std::vector<uint8_t> first = ReadFileBytes(Image());
+    EXPECT_EQ(first.size(), size_t{300} * kSectorSize);
+    EXPECT_TRUE(ReadFileBytes(folder_.File("disc-2.bin")) == first);
+    EXPECT_TRUE(ReadFileBytes(folder_.File("disc-3.bin")) == first);
+}
+
+TEST_F(QuillstarBurn, AStopDuringTheSecondCopyKeepsTheFirst)
+{
+    const std::string wav = Wav("long.wav", 44100, 2, 16, 20.0);
+    auto process =
+        Start({"--copies", "2", "--image-recorder", Image(), wav}, "throttle,current-write-speed=706,buffer-kb=256");
+    ASSERT_TRUE(WaitForError("Writing at 4x\nquillstar-burn: insert a blank CD-R for copy 2 of 2"));
+    ASSERT_TRUE(WaitForError("copy 2 of 2; waiting for it (Ctrl+C stops)\nquillstar-burn: Writing at"));
+    process->Interrupt();
+    const Outcome outcome = Finish(*process, 60s);
+    EXPECT_EQ(outcome.exitCode, cli::kExitStopped) << outcome.out << outcome.err;
+    EXPECT_TRUE(folder_.Names() ==
+                (std::vector<std::string>{"disc.bin", "disc.cue", "err.txt", "long.wav", "out.txt"}));
 }

@@ -29,7 +29,6 @@ namespace {
 constexpr int kOneMinuteSectors = 59 * 75 + 74 - 150;
 constexpr const char* kWriteRefusedBusy = "Image recorder: command 0x2a refused, status 0x02, sense 2/04/08\n";
 constexpr const char* kWriteRefusedPastLeadOut = "Image recorder: command 0x2a refused, status 0x02, sense 5/21/00\n";
-constexpr const char* kGaveUp = "\n\nThe write really could not succeed!\n\n";
 
 // A source whose last track delivers one sector more than it announces, as
 // a decoder whose length was estimated short does.
@@ -164,20 +163,15 @@ TEST_F(Burn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
     Run(source);
     ExpectRefusedBeforeWriting(kResultTooManyFiles, kTextTooManyFiles, source);
 
-    // The last track's final WRITE is the single sector past the lead-out.
+    // The last track's final WRITE is the single sector past the lead-out:
+    // refused, so the disc is not complete.
     Prepare("minutes=1");
     const int lastTrack = 16 * 100 + 1;
     UnderstatingSource understating{{(kOneMinuteSectors + 1 - lastTrack - 150) * kSector}, {lastTrack * kSector}};
     Run(understating);
-    ExpectEndedWith(kResultSuccess, kTextSuccess);
+    ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
     EXPECT_EQ(trace.Count(kWriteRefusedPastLeadOut), 9);
-    EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{1, SkipReason::WriteFailed}}));
-    const BurnedDisc disc = rig->Disc();
-    ASSERT_EQ(disc.tracks.size(), 2u);
-    auto written = understating.Audio(1);
-    written.resize(size_t{lastTrack - 1} * kSector);
-    EXPECT_TRUE(disc.tracks[1].audio == written);
-    EXPECT_EQ(std::filesystem::file_size(rig->ImagePath()), uintmax_t{kOneMinuteSectors} * kSector);
+    EXPECT_TRUE(rig->Files().empty());
 }
 
 TEST_F(Burn, TracksWithoutAudioAreSkippedAndLaterTracksKeepTheDrivesNumbers)
@@ -230,57 +224,88 @@ TEST_F(Burn, AListWithoutAudioWritesNothingAndLeavesTheDiscBlank)
     }
 }
 
-TEST_F(Burn, FailedWritesAreRetriedEightTimesThenEndOnlyThatTrack)
+TEST_F(Burn, AFailedWriteIsRetriedEightTimesThenEndsTheBurnAsFailed)
 {
     struct Case {
         const char* options;
-        // Chunks of the first track on the disc; -1 when all of them are.
-        int chunksWritten;
         const char* retryTrace;
+        // Empty when the retries saved the burn.
+        const char* failure;
     };
-    // A track broken off after 19 chunks (304 sectors) is long enough to
-    // close; one broken off after 7 (112 sectors) is filled up with silence
-    // to 300 so that it can be closed and the next track follows.
+    // The drive that stays busy fails each WRITE once the wait has run out.
+    timings.notReadyLimit = 20;
     const std::vector<Case> cases = {
-        {"write-fails=9 write-fails-at=20", 19, "Write failed. Retrying. iError=-16, iRetry=%d\n"},
-        {"write-fails=9 write-fails-at=8", 7, "Write failed. Retrying. iError=-16, iRetry=%d\n"},
-        {"write-fails=8 write-fails-at=3 write-fail-sense=4/0C/00", -1,
-         "Write failed. Retrying. iError=-17, iRetry=%d\n"},
+        {"write-fails=8 write-fails-at=3 write-fail-sense=4/0C/00", "Write failed. Retrying. iError=-17, iRetry=%d\n",
+         ""},
+        {"write-fails=9 write-fails-at=8", "Write failed. Retrying. iError=-16, iRetry=%d\n",
+         "WRITE refused by the drive: sense 3/0C/00"},
+        {"write-fails=100000 write-fail-sense=2/04/08", "Write failed. Retrying. iError=-15, iRetry=%d\n",
+         "WRITE refused by the drive: sense 2/04/08"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         Prepare(c.options);
         FakeTrackSource source{{25 * kChunk}, {kSecond * 5}};
         Run(source);
-        ExpectEndedWith(kResultSuccess, kTextSuccess);
-        EXPECT_EQ(log->Texts(), BurnTexts({1, 2}));
         for (int retry = 8; retry >= 1; --retry)
             EXPECT_EQ(trace.Count(Numbered(c.retryTrace, retry)), 1);
-        if (c.chunksWritten < 0) {
-            EXPECT_FALSE(trace.Contains(kGaveUp));
+        EXPECT_TRUE(writer->GetSkippedTracks().empty());
+        if (*c.failure == 0) {
+            ExpectEndedWith(kResultSuccess, kTextSuccess);
             ExpectDiscHolds(source, {0, 1});
             continue;
         }
-        EXPECT_EQ(trace.Count(kGaveUp), 1);
-        EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{0, SkipReason::WriteFailed}}));
-        const BurnedDisc disc = rig->Disc();
-        ASSERT_EQ(disc.tracks.size(), 2u);
-        auto written = source.Audio(0);
-        written.resize(size_t{kChunk} * c.chunksWritten);
-        EXPECT_TRUE(disc.tracks[0].audio == OnDisc(written));
-        EXPECT_EQ(disc.tracks[1].pauseSectors, 150);
-        EXPECT_TRUE(disc.tracks[1].audio == OnDisc(source.Audio(1)));
+        ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+        EXPECT_EQ(writer->GetFailureText(), c.failure);
+        EXPECT_FALSE(trace.Contains("CloseTrackOrSession\n"));
+        EXPECT_TRUE(rig->Files().empty());
+    }
+}
+
+// Every drive answer counts: a fault at any step of a two-track burn ends it
+// as failed, names the command and its sense, and leaves no finished image.
+TEST_F(Burn, EveryRefusedStepEndsTheBurnAsFailed)
+{
+    struct Fault {
+        const char* options;
+        const char* failure;
+        int tracksClosed;
+    };
+    const Fault faults[] = {
+        {"sync-cache-fails", "SYNCHRONIZE CACHE refused by the drive: sense 3/0C/00", 0},
+        {"close-track-fails=2", "CLOSE TRACK refused by the drive: sense 3/0C/00", 1},
+        {"close-session-fails", "CLOSE SESSION refused by the drive: sense 3/72/00", 2},
+        {"write-fails-at=5 write-fails=100000", "WRITE refused by the drive: sense 3/0C/00", 0},
+        // No disc is no reason to wait or retry: the first refusal ends it.
+        {"write-fails-at=5 write-fails=1 write-fail-sense=2/3A/00", "WRITE refused by the drive: sense 2/3A/00", 0},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.options);
+        Prepare(fault.options);
+        FakeTrackSource source{{kSecond * 5}, {kSecond * 5}};
+        Run(source);
+        ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+        EXPECT_EQ(writer->GetFailureText(), fault.failure);
+        EXPECT_EQ(trace.Count("Close track command went OK!\n"), fault.tracksClosed);
+        EXPECT_FALSE(trace.Contains("Write failed. Retrying. iError=-15, iRetry=8\n"));
+        EXPECT_TRUE(rig->Files().empty());
     }
 
-    // A drive that stays busy fails the WRITE once the wait has run out.
-    timings.notReadyLimit = 20;
-    Prepare("write-fails=100000 write-fail-sense=2/04/08");
+    // An image that cannot be written is kept under its temporary name.
+    Prepare("image-write-fails");
     FakeTrackSource source{{kSecond * 5}};
     Run(source);
-    EXPECT_EQ(trace.Count("Write failed. Retrying. iError=-15, iRetry=8\n"), 1);
-    ExpectEndedWith(kResultNothingBurned, kTextNothingBurned);
-    EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{0, SkipReason::WriteFailed}}));
-    EXPECT_TRUE(rig->Files().empty());
+    ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+    EXPECT_EQ(writer->GetFailureText(), "CLOSE SESSION refused by the drive: sense 3/72/00");
+    const std::vector<std::string> files = rig->Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].rfind(".disc.bin.", 0), 0u) << files[0];
+    const std::filesystem::path kept = std::filesystem::path(rig->ImagePath()).parent_path() / files[0];
+    const std::vector<std::string> texts = trace.Texts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
+        return text.find("the audio written so far is kept in " + kept.string()) != std::string::npos;
+    }));
+    EXPECT_EQ(std::filesystem::file_size(kept), uintmax_t{kSecond} * 5);
 }
 
 TEST_F(Burn, WaitsForTheSessionToCloseUpTo300Polls)
@@ -293,6 +318,11 @@ TEST_F(Burn, WaitsForTheSessionToCloseUpTo300Polls)
         const int waits = std::min(polls, 300);
         EXPECT_TRUE(trace.Contains(Numbered("Waiting for session to close. Loop=%d\n", 301 - waits)));
         EXPECT_FALSE(trace.Contains(Numbered("Waiting for session to close. Loop=%d\n", 300 - waits)));
+        // A disc still busy after the last poll is not known to be complete.
+        if (polls > 300) {
+            ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+            continue;
+        }
         ExpectEndedWith(kResultSuccess, kTextSuccess);
         EXPECT_EQ(log->Texts(), BurnTexts({1}));
         ExpectDiscHolds(source, {0});

@@ -14,6 +14,7 @@
 #include "platform/TraceCapture.h"
 #include "recorder/DiscWriter.h"
 #include "recorder/DriveReport.h"
+#include "recorder/MmcCommands.h"
 #include "recorder/SCSI.h"
 #include "tests/recorder/FakeTrackSource.h"
 #include "tests/recorder/ImageRig.h"
@@ -38,7 +39,9 @@ protected:
         requests.clear();
         ImageRig rig(options, withRecorder);
         TraceCapture trace;
-        CSCSI scsi(rig.Library());
+        ScsiTransport transport(rig.Library());
+        MmcCommands commands(transport);
+        CSCSI scsi(commands);
         scsi.SetTimings(RecorderTimings{1, 1, 1, 10, 1});
         const int result = scsi.InitCommunication(devices);
         for (const std::string& text : trace.Texts()) {
@@ -144,7 +147,9 @@ TEST_F(ImageDiscovery, NoAdaptersGiveAnEmptyListAndAnEmptyReportAndNoLibraryNoRe
     EXPECT_EQ(Report(), "");
 
     std::filesystem::remove(DriveReport::Path());
-    CSCSI scsi(AspiLibrary::AtPath("/nonexistent/libwnaspi32.so"));
+    ScsiTransport transport(AspiLibrary::AtPath("/nonexistent/libwnaspi32.so"));
+    MmcCommands commands(transport);
+    CSCSI scsi(commands);
     TraceCapture trace;
     EXPECT_EQ(scsi.InitCommunication(devices), -1);
     EXPECT_TRUE(trace.Contains("\n\nATTENTION! LoadASPI FAILED!\n\n"));
