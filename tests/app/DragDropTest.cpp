@@ -62,44 +62,11 @@ private slots:
         path_ = DragPath();
         drop_ = w_->window->DragDrop();
         drop_->SetDragRunner([this](QDrag& drag, Qt::DropAction action) {
-            action_ = action;
             Play(*w_->window, drag.mimeData(), action, path_, drop_->Marker());
         });
     }
 
     void cleanup() { w_.reset(); }
-
-    void DropsOnTheTreeTheFileListOrOutsideAddNothing()
-    {
-        w_->Burn().AddFiles("/elsewhere/", {"x.mp3"});
-        w_->Select({"c.mp3"});
-        const QPoint onRows = BurnPoint(QPoint(40, 3));
-        const QPoint onTree = w_->Tree().viewport()->mapTo(w_->window.get(), QPoint(20, 5));
-        const QPoint onFiles = w_->Files().viewport()->mapTo(w_->window.get(), QPoint(20, 5));
-
-        path_.points = {onRows, onTree};
-        QVERIFY(DragFromFiles());
-        QCOMPARE(path_.allowed, (QList<bool>{true, false}));
-        QVERIFY(!path_.marker[1].isValid());
-        QVERIFY(!path_.dropTaken);
-
-        path_ = DragPath();
-        path_.points = {onRows, onFiles};
-        QVERIFY(DragFromFiles());
-        QCOMPARE(path_.allowed, (QList<bool>{true, true}));  // the drag cursor, but no drop
-        QVERIFY(!path_.dropTaken);
-
-        // Rows of the burn list are refused over the file list too.
-        path_ = DragPath();
-        path_.points = {onRows, onFiles};
-        w_->Burn().topLevelItem(0)->setSelected(true);
-        QVERIFY(w_->window->BeginDrag(BurnListModel::DragSource::BurnList, w_->Burn(), QPoint(40, 3)));
-        QCOMPARE(action_, Qt::MoveAction);
-        QCOMPARE(path_.allowed, (QList<bool>{true, false}));
-
-        QCoreApplication::processEvents();
-        QCOMPARE(w_->TrackTitles(), QStringList{"x"});
-    }
 
     void ADropBelowTheLastRowAppends()
     {
@@ -184,7 +151,6 @@ private:
     std::unique_ptr<BrowsingWindow> w_;
     BurnListDragDrop* drop_ = nullptr;
     DragPath path_;
-    Qt::DropAction action_ = Qt::IgnoreAction;
 };
 
 int main(int argc, char** argv)

@@ -94,19 +94,6 @@ private slots:
         list_->show();
     }
 
-    void rowsShowTitleTrackTimeAndFileAndTheTotalsFollow()
-    {
-        list_->AddFiles("/m/", {});
-        QCOMPARE(owner_.totals, QStringList{"00:00 - 0 Track"});  // shown even with nothing to add
-        list_->AddFiles("/m/", {"a.mp3", "d.mp3"});
-        QCOMPARE(Column(*list_, 0), (QStringList{"a", "d"}));
-        QCOMPARE(Column(*list_, 1), (QStringList{"01", "02"}));
-        QCOMPARE(Column(*list_, 2), (QStringList{"03:45", "127:07"}));
-        QCOMPARE(Column(*list_, 3), (QStringList{"/m/a.mp3", "/m/d.mp3"}));
-        QCOMPARE(owner_.totals.back(), QString("130:54 - 2 Tracks"));
-        QCOMPARE(TrackTitles(owner_.trackList), (QStringList{"a", "d"}));
-    }
-
     void addTakesTheFileListSelectionInRowOrder()
     {
         QTemporaryDir folder;

@@ -48,38 +48,6 @@ private slots:
         owner_ = FakeOwner();
     }
 
-    void aFolderListsItsParentFirstThenFoldersThenTheFilesTheFilterLetsThrough()
-    {
-        QDir(folder_).mkpath("Album.mp3");
-        QDir(folder_).mkpath(".hidden");
-        MakeFile(folder_ + "Song.MP3", 10);
-        MakeFile(folder_ + "song.mp3.txt", 10);
-        MakeFile(folder_ + ".secret.mp3", 10);
-        FileList list(owner_, [] { return QStringList(); });
-        owner_.filter = browse::kFilterMp3;
-        list.ShowFolder(folder_ + "//");
-        QCOMPARE(list.CurrentFolder(), folder_);
-        QCOMPARE(Column(list, browse::kNameColumn),
-                 (QStringList{"..", ".hidden", "Album.mp3", ".secret.mp3", "Song.MP3"}));
-        owner_.filter = browse::kFilterAll;
-        list.ShowFolder(folder_.chopped(1));
-        QCOMPARE(Column(list, browse::kNameColumn),
-                 (QStringList{"..", ".hidden", "Album.mp3", ".secret.mp3", "Song.MP3", "song.mp3.txt"}));
-        list.ShowFolder(folder_ + "missing");
-        QCOMPARE(Column(list, browse::kNameColumn), QStringList{".."});
-    }
-
-    void sizesReadInBytesKilobytesAndMegabytes()
-    {
-        QCOMPARE(FileListModel::SizeText(1023), QString("1023"));
-        QCOMPARE(FileListModel::SizeText(1048575), QString("1023 KB"));
-        QDir(folder_).mkdir("Folder");
-        MakeFile(folder_ + "big.bin", 5LL << 30);
-        FileList list(owner_);
-        list.ShowFolder(folder_);
-        QCOMPARE(Column(list, browse::kSizeColumn), (QStringList{"", "", "5120 MB"}));
-    }
-
     void theSelectionFollowsItsRowsAcrossASortAndIsMp3OnlyWithMp3FilesAlone()
     {
         QDir(folder_).mkdir("folder.mp3");

@@ -141,18 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name.substr(0, name.find('.'));
     });
 
-TEST_F(MpegPlugin, FiveTracksInARowEachEndWithoutTheTimeOut)
-{
-    MAKE_OR_SKIP(cbr, kCbr);
-    MAKE_OR_SKIP(vbr, kVbr);
-    MAKE_OR_SKIP(mono, kMono);
-    TraceCapture trace;
-    for (const std::string& path : {cbr, vbr, mono, cbr, vbr})
-        EXPECT_TRUE(DecodeThroughPlugin(path) == test::DecodeWithMpg123(path)) << path;
-    EXPECT_EQ(pump_.EndsSeen(), 5);
-    EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
-}
-
 TEST_F(MpegPlugin, APictureOfThreeHundredKilobytesInTheTagChangesNothing)
 {
     MAKE_OR_SKIP(plain, kCbr);

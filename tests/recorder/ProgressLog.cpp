@@ -54,14 +54,4 @@ std::vector<std::string> ProgressLog::Texts() const
     return texts;
 }
 
-std::vector<int> ProgressLog::Percents() const
-{
-    std::vector<int> percents;
-    for (const Entry& entry : Entries()) {
-        if (entry.message == msg::WM_BURN_PROGRESS)
-            percents.push_back(entry.percent);
-    }
-    return percents;
-}
-
 }  // namespace quillstar::test

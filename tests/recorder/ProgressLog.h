@@ -35,7 +35,6 @@ public:
     std::vector<uint32_t> Messages() const;
     // The texts of the progress messages, each repeat of the one before left out.
     std::vector<std::string> Texts() const;
-    std::vector<int> Percents() const;
 
 private:
     const CDiscWriter* writer_ = nullptr;

@@ -203,20 +203,6 @@ bool MakeWma(const std::string& path, int sampleRate, int channels, int buffers)
                                 " ! audioconvert ! avenc_wmav2 ! avmux_asf ! filesink location=\"" + path + "\"");
 }
 
-bool MakeVideoFirst(const std::string& path, bool withAudio)
-{
-    std::string description =
-        "videotestsrc num-buffers=10 ! video/x-raw,width=32,height=24,framerate=25/1 ! jpegenc ! queue ! "
-        "matroskamux name=mux ! filesink location=\"" +
-        path + "\"";
-    if (withAudio) {
-        description +=
-            " audiotestsrc num-buffers=43 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! "
-            "audioconvert ! vorbisenc ! queue ! mux.";
-    }
-    return RunGStreamerPipeline(description);
-}
-
 std::vector<uint8_t> DecodeWithMpg123(const std::string& path)
 {
     std::vector<uint8_t> pcm;

@@ -27,9 +27,6 @@ bool WriteWithPictureTag(const std::string& source, const std::string& target, s
 // A WMA (WMA 2 in ASF) of a 523 Hz tone, `buffers` buffers of 1024 samples
 // long. False when GStreamer's WMA encoder or ASF muxer is not installed.
 bool MakeWma(const std::string& path, int sampleRate, int channels, int buffers);
-// A Matroska file with a short video stream first and a one-second audio
-// stream second, or with the video alone.
-bool MakeVideoFirst(const std::string& path, bool withAudio);
 
 // libmpg123's own decode of the whole file with the program's settings, in
 // a plain read loop; empty when nothing decodes.

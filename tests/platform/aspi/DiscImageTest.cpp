@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <vector>
 
 #include "TemporaryFolder.h"
@@ -17,28 +14,6 @@ namespace {
 const std::vector<DiscImage::Track> kOneTrack = {{1, 0, 0}};
 
 }  // namespace
-
-TEST(DiscImage, FillsGapsWithSilenceAndCutsToTheFinalLengthWithTheUsersPermissions)
-{
-    TemporaryFolder folder;
-    DiscImage image(folder.File("disc.bin"));
-    const std::vector<uint8_t> sector(cd::kSectorSize, 0x33);
-    std::string error;
-    ASSERT_TRUE(image.Write(2, sector.data(), sector.size(), error)) << error;
-    ASSERT_TRUE(image.Write(3, sector.data(), sector.size(), error)) << error;
-    std::string finished;
-    ASSERT_TRUE(image.Finish(5, kOneTrack, finished, error)) << error;
-    EXPECT_EQ(finished, folder.File("disc.bin"));
-
-    std::vector<uint8_t> expected(5 * cd::kSectorSize, 0);
-    std::fill_n(expected.begin() + 2 * cd::kSectorSize, 2 * cd::kSectorSize, 0x33);
-    EXPECT_TRUE(ReadFileBytes(finished) == expected);
-    const mode_t mask = umask(0);
-    umask(mask);
-    struct stat status {};
-    ASSERT_EQ(stat(finished.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
-}
 
 TEST(DiscImage, NeverReplacesAnImageOrACueSheetAlreadyThere)
 {
