@@ -93,16 +93,6 @@ private slots:
         QCOMPARE(w_->TrackTitles().mid(9, 3), (QStringList{"t09", "b", "t10"}));
     }
 
-    void RowsOfTheBurnListMoveWithinIt()
-    {
-        w_->Burn().AddFiles("/elsewhere/", Numbered("t", 5));
-        w_->Burn().topLevelItem(0)->setSelected(true);
-        w_->Burn().topLevelItem(1)->setSelected(true);
-        path_.points = {BurnPoint(QPoint(40, 3)), BurnPoint(QPoint(40, 3 * RowPitch() + 2))};
-        QVERIFY(w_->window->BeginDrag(BurnListModel::DragSource::BurnList, w_->Burn(), QPoint(40, 3)));
-        QTRY_COMPARE(w_->TrackTitles(), (QStringList{"t02", "t00", "t01", "t03", "t04"}));
-    }
-
     void Mp3FilesFromAFileManagerLandLikeAFileListDrag()
     {
         w_->Burn().AddFiles("/elsewhere/", {"x.mp3", "y.mp3"});

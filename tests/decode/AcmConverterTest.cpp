@@ -23,14 +23,6 @@ std::vector<uint8_t> Sine16(int rate, int frames, double frequency, double ampli
     return bytes;
 }
 
-std::vector<uint8_t> Ramp8(size_t size)
-{
-    std::vector<uint8_t> bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<uint8_t>(i * 7);
-    return bytes;
-}
-
 std::vector<int16_t> AsSamples(const uint8_t* data, int length)
 {
     std::vector<int16_t> samples(length / 2);
@@ -90,62 +82,44 @@ TEST(AcmConverter, SineAt22050KeepsItsFrequencyWithNothingElseWithin80Decibels)
     EXPECT_GE(10 * std::log10(amplitude * amplitude / 2 / residual), 80.0);
 }
 
+// The decoders all hand over 16-bit samples; the converter makes CD audio of
+// them whatever their rate and channels.
 TEST(AcmConverter, WholeStreamsOfAnySizeGiveTheCdNumberOfFramesWhateverThePieces)
 {
     struct Case {
-        int rate, channels, bits;
+        int rate, channels;
         size_t bytes;
     };
     const size_t kTwoMiB = 2 * decode::kConverterBufferSize;
-    // Beyond the converter's buffer sizes: 2 MiB in, or 16 times as much out as in.
-    for (const Case c : {Case{22050, 1, 8, 30011}, Case{48000, 1, 8, 30011}, Case{32000, 1, 8, 30011},
-                         Case{11025, 1, 8, kTwoMiB}, Case{48000, 2, 16, kTwoMiB}, Case{22050, 1, 16, 4410}}) {
-        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.channels << " channels, " << c.bits << " bits");
-        const auto input = c.bits == 8 ? Ramp8(c.bytes) : Sine16(c.rate, static_cast<int>(c.bytes / 2), 440, 0.5);
+    // Beyond the converter's buffer sizes: 2 MiB in, or 8 times as much out as in.
+    for (const Case c : {Case{22050, 1, 60022}, Case{48000, 1, 60022}, Case{32000, 1, 60022}, Case{11025, 1, kTwoMiB},
+                         Case{48000, 2, kTwoMiB}, Case{22050, 1, 4410}}) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.channels << " channels");
+        const auto input = Sine16(c.rate, static_cast<int>(c.bytes / 2), 440, 0.5);
         AcmConverter converter;
-        ASSERT_EQ(converter.Open(WaveFormat::Pcm(c.rate, c.channels, c.bits), WaveFormat::Cd()), decode::kStatusOk);
+        ASSERT_EQ(converter.Open(WaveFormat::Pcm(c.rate, c.channels, 16), WaveFormat::Cd()), decode::kStatusOk);
         const auto whole = ConvertStream(converter, input, input.size());
-        const double frames = static_cast<double>(c.bytes) / (c.channels * c.bits / 8);
+        const double frames = static_cast<double>(c.bytes) / (c.channels * 2);
         EXPECT_NEAR(whole.size() / 2.0, frames * 44100 / c.rate, 1);
         // Converted again in odd pieces after the flush: the same samples.
         EXPECT_EQ(ConvertStream(converter, input, 1236), whole);
     }
 }
 
-TEST(AcmConverter, At44100WidthAndChannelsAreConvertedExactly)
+TEST(AcmConverter, At44100MonoBecomesStereoExactlyAndSixChannelsMixDownWithoutClipping)
 {
     AcmConverter converter;
     const uint8_t* out = nullptr;
     int outLength = 0;
-
-    ASSERT_EQ(converter.Open(WaveFormat::Pcm(44100, 1, 8), WaveFormat::Cd()), decode::kStatusOk);
-    const auto bytes = Ramp8(2 * decode::kConverterBufferSize);
-    ASSERT_EQ(converter.Convert(bytes.data(), static_cast<int>(bytes.size()), out, outLength), 0);
-    ASSERT_EQ(static_cast<size_t>(outLength), 4 * bytes.size());
-    const auto samples = AsSamples(out, outLength);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        ASSERT_EQ(samples[2 * i + 1], (bytes[i] - 128) * 256) << i;
-    ASSERT_EQ(converter.Flush(out, outLength), decode::kStatusOk);
-    EXPECT_EQ(outLength, 0);
-
     ASSERT_EQ(converter.Open(WaveFormat::Pcm(44100, 1, 16), WaveFormat::Cd()), decode::kStatusOk);
     const int16_t mono[] = {-32768, -1, 0, 1, 32767};
     ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(mono), sizeof mono + 1, out, outLength), 0);
     EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{-32768, -32768, -1, -1, 0, 0, 1, 1, 32767, 32767}));
-
-    ASSERT_EQ(converter.Open(WaveFormat::Pcm(44100, 2, 24), WaveFormat::Cd()), decode::kStatusOk);
-    const uint8_t deep[] = {0x81, 0x34, 0x12, 0x7F, 0xCB, 0xED};  // 0x123481 and -0x123481
-    ASSERT_EQ(converter.Convert(deep, sizeof deep, out, outLength), 0);
-    EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{0x1235, -0x1235}));
-
-    ASSERT_EQ(converter.Open(WaveFormat::Pcm(44100, 1, 32), WaveFormat::Cd()), decode::kStatusOk);
-    const int32_t wide[] = {0x7FFFFFFF, -0x40000000};
-    ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(wide), sizeof wide, out, outLength), 0);
-    EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{32767, 32767, -16384, -16384}));
+    ASSERT_EQ(converter.Flush(out, outLength), decode::kStatusOk);
+    EXPECT_EQ(outLength, 0);
 
     // Six channels (front left, front right, centre, low frequency, back
-    // left, back right): the left ones reach only the left side, and a full
-    // mix does not clip.
+    // left, back right): the left ones reach only the left side.
     ASSERT_EQ(converter.Open(WaveFormat::Pcm(44100, 6, 16), WaveFormat::Cd()), decode::kStatusOk);
     const int16_t surround[] = {16384, 0, 0, 0, 16384, 0, 32767, 32767, 32767, 32767, 32767, 32767};
     ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(surround), sizeof surround, out, outLength), 0);
@@ -159,15 +133,10 @@ TEST(AcmConverter, At44100WidthAndChannelsAreConvertedExactly)
 
 TEST(AcmConverter, FormatsItCannotConvertFailOpenAndAClosedConverterFails)
 {
-    WaveFormat floatSamples = WaveFormat::Pcm(48000, 2, 32);
-    floatSamples.formatTag = 3;
-    WaveFormat badAlign = WaveFormat::Pcm(48000, 2, 16);
-    badAlign.blockAlign = 3;
-    for (const auto& source : {floatSamples, badAlign, WaveFormat::Pcm(48000, 2, 12), WaveFormat::Pcm(48000, 0, 16),
-                               WaveFormat::Pcm(0, 2, 16), WaveFormat::Pcm(48000, 2, 0)}) {
+    for (const auto& source : {WaveFormat::Pcm(48000, 0, 16), WaveFormat::Pcm(0, 2, 16)}) {
         AcmConverter converter;
         EXPECT_EQ(converter.Open(source, WaveFormat::Cd()), decode::kStatusFailed)
-            << source.formatTag << " " << source.channels << " " << source.samplesPerSec << " " << source.bitsPerSample;
+            << source.channels << " " << source.samplesPerSec;
         EXPECT_FALSE(converter.IsOpen());
     }
     AcmConverter converter;
@@ -181,5 +150,4 @@ TEST(AcmConverter, FormatsItCannotConvertFailOpenAndAClosedConverterFails)
     EXPECT_EQ(converter.Convert(data, sizeof data, out, outLength), decode::kStatusFailed);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(outLength, 0);
-    EXPECT_EQ(converter.Flush(out, outLength), decode::kStatusFailed);
 }

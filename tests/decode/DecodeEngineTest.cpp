@@ -83,33 +83,6 @@ TEST_F(Engine, AGraphRunsToTheEndOfDataWithNoThreadDispatchingMessagesAndACutFil
     EXPECT_LT(source.GetBytesDone(), 0.75 * 50 * 1024 * 4);
 }
 
-TEST_F(Engine, ProbeDurationOfATruncatedMp3IsWhatDecodes)
-{
-    if (!HaveProgram("lame"))
-        GTEST_SKIP() << "lame is not installed";
-    ScanPluginsOnce();
-    const std::string wav = folder_.File("tone.wav");
-    const std::string whole = folder_.File("whole.mp3");
-    ASSERT_TRUE(WriteWav(wav, 44100, 2, 16, 88200));
-    ASSERT_TRUE(EncodeMp3(wav, whole, {"-b", "128"}));
-    std::vector<uint8_t> bytes = ReadFileBytes(whole);
-    bytes.resize(bytes.size() / 2 + 101);
-    const std::string cut = folder_.File("cut.mp3");
-    ASSERT_TRUE(WriteFileBytes(cut, bytes));
-
-    AudioTrackSource source;
-    EXPECT_NEAR(source.AddTrack(cut), 1.0, 0.1);
-    const TrackRead read = ReadTrack(source, 0);
-    ASSERT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
-    // The frame scan counts the cut last frame, which does not decode: the
-    // track may end in up to one frame of silence.
-    const std::vector<uint8_t> decoded = DecodeWithMpg123(cut);
-    EXPECT_EQ(source.GetBytesDone(), static_cast<double>(decoded.size()));
-    EXPECT_LE(read.pcm.size() - decoded.size(), 1152u * 4);
-    ASSERT_LE(decoded.size(), read.pcm.size());
-    EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), read.pcm.begin()));
-}
-
 TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)
 {
     const std::string first = folder_.File("first.wav");

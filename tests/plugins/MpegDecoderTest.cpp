@@ -167,22 +167,4 @@ TEST_F(MpegPlugin, ATruncatedFileDeliversWhatDecodes)
     EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 0);
 }
 
-TEST_F(MpegPlugin, FilesWithoutADecodableFrameFailToOpen)
-{
-    const std::string empty = folder_.File("empty.mp3");
-    const std::string text = folder_.File("notes.mp3");
-    ASSERT_TRUE(test::WriteFileBytes(empty, {}));
-    const std::string words = "These are not MPEG frames, just a text file named like one.\n";
-    std::vector<uint8_t> textBytes;
-    for (int i = 0; i < 200; ++i)
-        textBytes.insert(textBytes.end(), words.begin(), words.end());
-    ASSERT_TRUE(test::WriteFileBytes(text, textBytes));
-
-    for (const std::string& path : {empty, text, folder_.File("missing.mp3"), folder_.Path()}) {
-        PluginDecoder decoder(registry_);
-        EXPECT_FALSE(decoder.Open(path)) << path;
-        EXPECT_FALSE(MeasureMpegLength(path).has_value()) << path;
-    }
-}
-
 }  // namespace

@@ -30,16 +30,6 @@ bool NameHas(const char* path, const char* word)
     return std::strstr(slash ? slash + 1 : path, word) != nullptr;
 }
 
-void Init()
-{
-    ++initCount;
-}
-
-void Quit()
-{
-    ++quitCount;
-}
-
 int Play(const char* path)
 {
     if (NameHas(path, "fail"))
@@ -51,39 +41,7 @@ int Play(const char* path)
     return 0;
 }
 
-void Stop()
-{
-    ++stopCount;
-}
-
-int IsOurFile(const char* path)
-{
-    return NameHas(path, "claimed") ? 1 : 0;
-}
-
-void NoWindow(void*) {}
-void Nothing() {}
-void NothingWithInt(int) {}
-int Zero()
-{
-    return 0;
-}
-int Length()
-{
-    return kLengthMs;
-}
-int InfoBox(const char*, void*)
-{
-    return 0;
-}
-void GetFileInfo(const char*, char* title, int* length)
-{
-    if (title)
-        title[0] = '\0';
-    if (length)
-        *length = kLengthMs;
-}
-
+// Every entry point the host requires; those the tests do not count do nothing.
 In_Module MakeModule()
 {
     In_Module m{};
@@ -91,23 +49,22 @@ In_Module MakeModule()
     m.description = "Test decoder";
     m.FileExtensions = "TST;WAV\0Test files (*.TST)\0";
     m.UsesOutputPlug = kUsesOutputPlug;
-    m.Config = NoWindow;
-    m.About = NoWindow;
-    m.Init = Init;
-    m.Quit = Quit;
-    m.GetFileInfo = GetFileInfo;
-    m.InfoBox = InfoBox;
-    m.IsOurFile = IsOurFile;
+    m.Config = m.About = [](void*) {};
+    m.Init = [] { ++initCount; };
+    m.Quit = [] { ++quitCount; };
+    m.GetFileInfo = [](const char*, char* title, int* length) {
+        if (title)
+            title[0] = '\0';
+        if (length)
+            *length = 0;
+    };
+    m.InfoBox = [](const char*, void*) { return 0; };
+    m.IsOurFile = [](const char* path) { return NameHas(path, "claimed") ? 1 : 0; };
     m.Play = Play;
-    m.Pause = Nothing;
-    m.UnPause = Nothing;
-    m.IsPaused = Zero;
-    m.Stop = Stop;
-    m.GetLength = Length;
-    m.GetOutputTime = Zero;
-    m.SetOutputTime = NothingWithInt;
-    m.SetVolume = NothingWithInt;
-    m.SetPan = NothingWithInt;
+    m.Pause = m.UnPause = [] {};
+    m.IsPaused = m.GetLength = m.GetOutputTime = [] { return 0; };
+    m.Stop = [] { ++stopCount; };
+    m.SetOutputTime = m.SetVolume = m.SetPan = [](int) {};
     return m;
 }
 

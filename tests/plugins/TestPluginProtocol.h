@@ -16,7 +16,6 @@ inline constexpr char kTestPluginFolder[] = "test-plugins";
 inline constexpr char kPlaysFile[] = "TestDecoder.so";
 inline constexpr char kSilentFile[] = "NoOutputDecoder.so";
 inline constexpr char kExtensions[] = "TST;WAV";
-inline constexpr int kLengthMs = 10000;
 inline constexpr int kPieceBytes = 4608;
 
 // Counts of the module's calls: "init", "quit", "stop".

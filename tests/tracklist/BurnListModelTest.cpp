@@ -78,51 +78,6 @@ TEST(BurnListModel, TotalsAndRowTextsFollowTheTracksWithTheirGaps)
     EXPECT_EQ(BurnListModel::TitleFromName(".mp3"), "");
 }
 
-TEST(BurnListModel, AppendsTimedFilesFromSeveralFoldersAndSyncsTheTrackList)
-{
-    FakeTimer timer;
-    timer.seconds = {{"/m/a.mp3", 100}, {"/b/two.mp3", 200}};
-    BurnListModel model(timer.Function());
-    model.AppendFiles("/m/", {"a.mp3", "broken.mp3"});
-    model.AppendPaths({"/a/one.mp3", "/b/two.mp3"});
-    EXPECT_EQ(model.CountBeforeAdd(), 2);
-    EXPECT_EQ(model.CountAfterAdd(), 4);
-    model.MoveToIndex(1, Source::FileList, {});
-    CSerializer list;
-    model.SyncTrackList(list);
-    EXPECT_EQ(list.Tracks(), (std::vector<TrackInfo>{{100, "a", "/m/a.mp3"},
-                                                     {0, "one", "/a/one.mp3"},
-                                                     {200, "two", "/b/two.mp3"},
-                                                     {0, "broken", "/m/broken.mp3"}}));
-}
-
-TEST(BurnListModel, RebuildAfterDeleteKeepsShownTitlesAndProbesAgainWhileLoadDoesNot)
-{
-    FakeTimer timer;
-    timer.seconds = {{"/m/t0.mp3", 10}, {"/m/t1.mp3", 20}, {"/m/t2.mp3", 30}};
-    BurnListModel model(timer.Function());
-    model.AppendFiles("/m/", Names(0, 3));
-    ASSERT_TRUE(model.SetTitle(2, "Renamed"));
-    EXPECT_FALSE(model.SetTitle(3, "Nowhere"));
-    std::vector<BurnEntry> rows = model.Rows();
-    rows.erase(rows.begin() + 1);
-    timer.seconds["/m/t2.mp3"] = 31;
-    timer.probes = 0;
-    model.RebuildFromRows(rows);
-    EXPECT_EQ(timer.probes, 2);
-    EXPECT_EQ(model.Rows(), (std::vector<BurnEntry>{{0, "t0", 10, "/m/t0.mp3"}, {0, "Renamed", 31, "/m/t2.mp3"}}));
-
-    CSerializer list;
-    list.AddTrackInfo("Stored", 321, "/gone/file.mp3");
-    timer.probes = 0;
-    model.LoadFromTrackList(list);
-    EXPECT_EQ(timer.probes, 0);
-    EXPECT_EQ(model.Rows(), (std::vector<BurnEntry>{{0, "Stored", 321, "/gone/file.mp3"}}));
-    EXPECT_EQ(model.CountAfterAdd(), 1);
-    model.ClearAll();
-    EXPECT_TRUE(model.Rows().empty());
-}
-
 TEST(BurnListModel, DragsMoveTheRowsToTheIndexKeepingTheOrderOfBothGroups)
 {
     struct Case {

@@ -95,7 +95,7 @@ TEST(CSerializer, DamagedInputFailsAndKeepsTheList)
     }
 }
 
-TEST(CSerializer, AFailedSaveKeepsTheOldFileAndAReplacedOneItsPermissions)
+TEST(CSerializer, AFailedSaveKeepsTheOldFileAReplacedOneItsPermissionsAndLoadErrorsNameTheFile)
 {
     TemporaryFolder folder;
     CSerializer list;
@@ -115,17 +115,12 @@ TEST(CSerializer, AFailedSaveKeepsTheOldFileAndAReplacedOneItsPermissions)
     CSerializer loaded;
     EXPECT_EQ(loaded.LoadFile(path), "");
     EXPECT_EQ(loaded.GetCount(), 2);
-}
 
-TEST(CSerializer, LoadErrorsNameTheFileAndTheReason)
-{
-    TemporaryFolder folder;
-    CSerializer list;
     const std::string missing = folder.File("missing.tlm");
-    EXPECT_NE(list.LoadFile(missing).find(missing), std::string::npos);
-    const std::string truncated = folder.File("truncated.tlm");
-    ASSERT_TRUE(test::WriteText(truncated, Bytes({3, 0, 0, 0, 1, 'a'})));
-    const std::string error = list.LoadFile(truncated);
-    EXPECT_NE(error.find(truncated), std::string::npos);
+    EXPECT_NE(loaded.LoadFile(missing).find(missing), std::string::npos);
+    ASSERT_TRUE(test::WriteText(path, Bytes({3, 0, 0, 0, 1, 'a'})));
+    const std::string error = loaded.LoadFile(path);
+    EXPECT_NE(error.find(path), std::string::npos);
     EXPECT_NE(error.find("damaged"), std::string::npos);
+    EXPECT_EQ(loaded.GetCount(), 2);
 }

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "TemporaryFolder.h"
 #include "platform/Event.h"
@@ -93,41 +92,4 @@ TEST(AspiLayer, DrivesAndImagesThatCannotBeUsedAreLeftOutWithTheReason)
         EXPECT_EQ(skipped.reason, c.reason);
     }
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"file", "folder"}));
-}
-
-TEST(AspiLayer, CommandsFromTwoThreadsAreAnsweredOneAtATime)
-{
-    TemporaryFolder folder;
-    TestBurner burner = TestBurner::ForImageRecorder(folder.File("disc.bin"));
-    bool burned = false;
-    std::thread burn([&] { burned = burner.BurnTrack(1, TestAudio(400 * cd::kSectorSize, 1)); });
-    int answered = 0;
-    for (int poll = 0; poll < 200; ++poll) {
-        std::vector<uint8_t> data;
-        answered += IsGood(burner.TestUnitReady()) + IsGood(burner.ReadDiscInformation(data)) +
-                    IsGood(burner.SenseAllPages(data));
-    }
-    burn.join();
-    EXPECT_TRUE(burned);
-    EXPECT_EQ(answered, 600);
-}
-
-TEST(AspiLayer, TheProcessWideLayerStartsOnceWhoeverAsksFirst)
-{
-    setenv(aspi::kDrivesVariable, "/nonexistent/sr0", 1);
-    unsetenv(aspi::kImageRecorderVariable);
-    AspiLayer* layers[2] = {};
-    size_t skipped[2] = {};
-    std::thread first([&] { layers[0] = &AspiEnvironment::Instance().Layer(); });
-    std::thread second([&] { skipped[1] = AspiEnvironment::Instance().SkippedDevices().size(); });
-    first.join();
-    second.join();
-    layers[1] = &AspiEnvironment::Instance().Layer();
-    skipped[0] = AspiEnvironment::Instance().SkippedDevices().size();
-    EXPECT_EQ(layers[0], layers[1]);
-    EXPECT_EQ(skipped[0], 1u);
-    EXPECT_EQ(skipped[1], 1u);
-    EXPECT_EQ(layers[0]->SupportInfo(), static_cast<uint32_t>(SS_NO_ADAPTERS << 8));
-    EXPECT_FALSE(AspiEnvironment::Instance().SetImageRecorder("/tmp/late.bin"));
-    unsetenv(aspi::kDrivesVariable);
 }

@@ -95,13 +95,6 @@ SRB_ExecSCSICmd TestBurner::SelectTrackAtOnceAudio(int pauseSectors)
     return SelectWriteParameters(page);
 }
 
-SRB_ExecSCSICmd TestBurner::ReadDiscInformation(std::vector<uint8_t>& data, uint16_t allocation)
-{
-    data.assign(256, 0);
-    return Execute({0x51, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(allocation >> 8), static_cast<uint8_t>(allocation)},
-                   10, SRB_DIR_IN, data.data(), allocation == 4 ? 256 : allocation);
-}
-
 SRB_ExecSCSICmd TestBurner::ReadTrackInformation(uint32_t track, std::vector<uint8_t>& data)
 {
     data.assign(16, 0);
@@ -154,26 +147,6 @@ SRB_ExecSCSICmd TestBurner::Eject()
     return Execute({0x1B, 0x01, 0, 0, 0x02}, 10, 0);
 }
 
-bool TestBurner::BurnTrack(int track, const std::vector<uint8_t>& audio)
-{
-    if (!IsGood(SelectTrackAtOnceAudio()))
-        return false;
-    int64_t address = NextWritableAddress(static_cast<uint32_t>(track));
-    if (address < 0)
-        return false;
-    std::vector<uint8_t> chunk(cd::kBlockSize);
-    for (size_t offset = 0; offset < audio.size(); offset += cd::kBlockSize) {
-        const size_t length = std::min<size_t>(cd::kBlockSize, audio.size() - offset);
-        std::fill(chunk.begin(), chunk.end(), 0);
-        std::copy_n(audio.begin() + static_cast<long>(offset), length, chunk.begin());
-        const auto blocks = static_cast<uint16_t>((length + cd::kSectorSize - 1) / cd::kSectorSize);
-        if (!IsGood(Write(static_cast<int32_t>(address), chunk.data(), blocks, blocks * cd::kSectorSize)))
-            return false;
-        address += blocks;
-    }
-    return IsGood(SynchronizeCache()) && IsGood(CloseTrack(track));
-}
-
 bool IsGood(const SRB_ExecSCSICmd& block)
 {
     return block.SRB_Status == SS_COMP;
@@ -182,19 +155,6 @@ bool IsGood(const SRB_ExecSCSICmd& block)
 scsi::SenseCode SenseOf(const SRB_ExecSCSICmd& block)
 {
     return {static_cast<uint8_t>(block.SenseArea[2] & 0x0F), block.SenseArea[12], block.SenseArea[13]};
-}
-
-std::vector<uint8_t> TestAudio(size_t bytes, unsigned seed)
-{
-    std::vector<uint8_t> audio(bytes);
-    uint32_t state = 2463534242u ^ seed;
-    for (uint8_t& byte : audio) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<uint8_t>(state);
-    }
-    return audio;
 }
 
 namespace scsi {

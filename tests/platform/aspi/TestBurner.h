@@ -36,7 +36,6 @@ public:
     // track-at-once, raw 2352-byte audio, buffer underrun protection, a pause.
     SRB_ExecSCSICmd SelectTrackAtOnceAudio(int pauseSectors = 150);
     SRB_ExecSCSICmd SelectWriteParameters(const std::vector<uint8_t>& page);
-    SRB_ExecSCSICmd ReadDiscInformation(std::vector<uint8_t>& data, uint16_t allocation = 100);
     SRB_ExecSCSICmd ReadTrackInformation(uint32_t track, std::vector<uint8_t>& data);
     // The next writable address of a track, or -1 when none is flagged.
     int64_t NextWritableAddress(uint32_t track);
@@ -46,11 +45,6 @@ public:
     SRB_ExecSCSICmd CloseSession();
     SRB_ExecSCSICmd TestUnitReady();
     SRB_ExecSCSICmd Eject();
-
-    // Writes one track as the writer does: page 0x05, the address READ TRACK
-    // INFORMATION gives, 16-sector WRITEs with the last one padded to whole
-    // sectors, SYNCHRONIZE CACHE, CLOSE TRACK. True when every step succeeded.
-    bool BurnTrack(int track, const std::vector<uint8_t>& audio);
 
     AspiLayer* Layer() const { return layer_.get(); }
 
@@ -62,8 +56,6 @@ private:
 
 bool IsGood(const SRB_ExecSCSICmd& block);
 scsi::SenseCode SenseOf(const SRB_ExecSCSICmd& block);
-// Deterministic audio bytes, different for each seed.
-std::vector<uint8_t> TestAudio(size_t bytes, unsigned seed);
 
 namespace scsi {
 bool operator==(const SenseCode& a, const SenseCode& b);
