@@ -93,25 +93,6 @@ TEST_F(TrackSource, AFileThatChangedSinceItWasAddedStillDeliversExactlyItsByteCo
     }
 }
 
-TEST_F(TrackSource, FinishBurnKeepsTheListAndTheNextBurnStartsEachTrackAfresh)
-{
-    const std::string path = Wav("long.wav", 441000);
-    source_.AddTrack(path);
-    ASSERT_TRUE(source_.OpenTrack(0));
-    std::vector<uint8_t> buffer(cd::kBlockSize);
-    int length = cd::kBlockSize;
-    ASSERT_TRUE(source_.ReadAudio(buffer.data(), length));
-    EXPECT_EQ(source_.GetBytesDone(), static_cast<double>(cd::kBlockSize));
-
-    source_.FinishBurn();
-    EXPECT_EQ(source_.GetBytesDone(), 0.0);
-    EXPECT_EQ(source_.GetTrackBytes(0), 1764000.0);
-    length = cd::kBlockSize;
-    EXPECT_FALSE(source_.ReadAudio(buffer.data(), length));
-    EXPECT_EQ(length, 0);
-    EXPECT_EQ(ReadTrack(source_, 0).pcm, ReadWavSamples(path));
-}
-
 TEST_F(TrackSource, FilesThatCannotBeReadGetNoSecondsAndDeliverNothingButAVanishedOneItsSilence)
 {
     std::vector<uint8_t> header = ReadFileBytes(Wav("good.wav", 4410));

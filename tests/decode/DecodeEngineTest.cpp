@@ -83,36 +83,6 @@ TEST_F(Engine, AGraphRunsToTheEndOfDataWithNoThreadDispatchingMessagesAndACutFil
     EXPECT_LT(source.GetBytesDone(), 0.75 * 50 * 1024 * 4);
 }
 
-TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)
-{
-    const std::string first = folder_.File("first.wav");
-    const std::string second = folder_.File("second.wav");
-    ASSERT_TRUE(WriteWav(first, 44100, 2, 16, 441000));
-    ASSERT_TRUE(WriteWav(second, 44100, 1, 16, 30000));
-    const int threads = CountProgramThreads();
-
-    TraceCapture trace;
-    DecodeEngine engine;
-    engine.SetBlockLength(kBlock);
-    engine.StartDecodeThread(first);
-    std::vector<uint8_t> block(kBlock);
-    int length = 0;
-    ASSERT_TRUE(engine.Read(block.data(), length));
-    // The producer has filled the next block and waits for it to be read.
-    ASSERT_TRUE(trace.WaitFor(decode::kTraceWaitRead, 2));
-    engine.StartDecodeThread(second);
-
-    // Only the second file comes out, converted to stereo.
-    const std::vector<uint8_t> pcm = ReadToEnd(engine);
-    const std::vector<uint8_t> mono = ReadWavSamples(second);
-    ASSERT_EQ(pcm.size(), mono.size() * 2);
-    const std::vector<int16_t> left = Channel(pcm, 0);
-    for (size_t frame = 0; frame < left.size(); frame += 997)
-        EXPECT_EQ(left[frame], static_cast<int16_t>(mono[2 * frame] | mono[2 * frame + 1] << 8)) << frame;
-    engine.Stop();
-    EXPECT_EQ(CountProgramThreads(), threads);
-}
-
 TEST_F(Engine, StopEndsAProducerBlockedOnAFullBlockAndJoinsIt)
 {
     const std::string path = folder_.File("long.wav");

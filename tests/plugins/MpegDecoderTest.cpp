@@ -141,17 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name.substr(0, name.find('.'));
     });
 
-TEST_F(MpegPlugin, APictureOfThreeHundredKilobytesInTheTagChangesNothing)
-{
-    MAKE_OR_SKIP(plain, kCbr);
-    const std::string pictured = folder_.File("pictured.mp3");
-    ASSERT_TRUE(test::WriteWithPictureTag(plain, pictured, 300 * 1024));
-    const std::vector<uint8_t> pcm = DecodeThroughPlugin(pictured);
-    EXPECT_FALSE(pcm.empty());
-    EXPECT_TRUE(pcm == DecodeThroughPlugin(plain));
-    EXPECT_EQ(MeasureMpegLength(pictured)->frames, MeasureMpegLength(plain)->frames);
-}
-
 TEST_F(MpegPlugin, ATruncatedFileDeliversWhatDecodes)
 {
     MAKE_OR_SKIP(whole, kCbr);

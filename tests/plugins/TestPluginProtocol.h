@@ -9,22 +9,16 @@
 //   "mute"     Play succeeds but the output is never opened
 //   "mono22k"  the output is opened as 22050 Hz mono instead of CD format
 //   "claimed"  IsOurFile claims the file
-// Otherwise the output is opened in CD format and the test writes to it.
+// Otherwise the output is opened in CD format and nothing is written to it.
 namespace testplugin {
 
 inline constexpr char kTestPluginFolder[] = "test-plugins";
 inline constexpr char kPlaysFile[] = "TestDecoder.so";
 inline constexpr char kSilentFile[] = "NoOutputDecoder.so";
 inline constexpr char kExtensions[] = "TST;WAV";
-inline constexpr int kPieceBytes = 4608;
 
 // Counts of the module's calls: "init", "quit", "stop".
 inline constexpr char kCountFunction[] = "TestPluginCount";
 using CountFunction = int (*)(const char* what);
-
-inline uint8_t PatternByte(size_t index)
-{
-    return static_cast<uint8_t>(index * 7 + index / 4099);
-}
 
 }  // namespace testplugin

@@ -112,34 +112,6 @@ bool EncodeMp2(const std::string& wav, const std::string& mp2, const std::vector
     return RunProgram(arguments);
 }
 
-bool WriteWithPictureTag(const std::string& source, const std::string& target, size_t pictureBytes)
-{
-    const std::vector<uint8_t> audio = ReadFileBytes(source);
-    if (audio.empty())
-        return false;
-    // Latin-1 text, the MIME type, "front cover", no description, then a
-    // JPEG start followed by noise.
-    std::string frame("\0image/jpeg\0\x03\0\xFF\xD8\xFF\xE0", 18);
-    uint32_t noise = 99;
-    while (frame.size() < pictureBytes + 14) {
-        noise = noise * 1103515245u + 12345u;
-        frame.push_back(static_cast<char>(noise >> 16));
-    }
-    // ID3v2 sizes in the tag header use 7 bits per byte; frame sizes all 8.
-    std::string tag("ID3\x03\0\0", 6);
-    const auto tagSize = static_cast<uint32_t>(10 + frame.size());
-    for (int shift = 21; shift >= 0; shift -= 7)
-        tag.push_back(static_cast<char>((tagSize >> shift) & 0x7F));
-    tag += "APIC";
-    for (int shift = 24; shift >= 0; shift -= 8)
-        tag.push_back(static_cast<char>(frame.size() >> shift));
-    tag.append(2, '\0');
-    tag += frame;
-    std::vector<uint8_t> bytes(tag.begin(), tag.end());
-    bytes.insert(bytes.end(), audio.begin(), audio.end());
-    return WriteFileBytes(target, bytes);
-}
-
 namespace {
 
 // Runs a gst-launch style pipeline to its end; false when an element is

@@ -22,8 +22,6 @@ bool RunProgram(const std::vector<std::string>& arguments);
 // Encodes a WAV with lame (MP3) or twolame (MP2) and the given options.
 bool EncodeMp3(const std::string& wav, const std::string& mp3, const std::vector<std::string>& options);
 bool EncodeMp2(const std::string& wav, const std::string& mp2, const std::vector<std::string>& options);
-// The file with an ID3v2.3 tag in front holding a picture of that many bytes.
-bool WriteWithPictureTag(const std::string& source, const std::string& target, size_t pictureBytes);
 // A WMA (WMA 2 in ASF) of a 523 Hz tone, `buffers` buffers of 1024 samples
 // long. False when GStreamer's WMA encoder or ASF muxer is not installed.
 bool MakeWma(const std::string& path, int sampleRate, int channels, int buffers);
