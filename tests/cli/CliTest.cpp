@@ -43,11 +43,12 @@ protected:
         return std::make_unique<BurnProcess>(arguments, environment, folder_.File("out.txt"), folder_.File("err.txt"));
     }
 
-    // Waits up to a minute until the program's error output holds the text.
-    bool WaitForError(const std::string& text) const
+    // Waits up to a minute until the program's output ("out.txt" or
+    // "err.txt") holds the text.
+    bool WaitForOutput(const char* file, const std::string& text) const
     {
         const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (ReadText(folder_.File("err.txt")).find(text) == std::string::npos) {
+        while (ReadText(folder_.File(file)).find(text) == std::string::npos) {
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
             std::this_thread::sleep_for(20ms);
@@ -146,19 +147,15 @@ TEST_F(QuillstarBurn, ShowPrintsTheRowsAndTheTotalsLineAndDevicesTheImageRecorde
 
 TEST_F(QuillstarBurn, BurnsAMixedListTrackForTrack)
 {
-    const std::string wav16 = Wav("plain.wav", 44100, 2, 16, 4.5);
-    const std::string wav24 = Wav("deep.wav", 48000, 2, 24, 5.0);
+    // Each kind of decoder once; TrackFormatsTest has every format.
     const std::string cbr = Mp3("cbr.mp3", 44100, 2, 6.0, {"-b", "128"});
-    const std::string vbr = Mp3("vbr.mp3", 44100, 2, 5.0, {"-V", "4"});
-    const std::string high = Mp3("high.mp3", 48000, 2, 4.2, {"-b", "160"});
-    const std::string mono = Mp3("mono.mp3", 22050, 1, 4.0, {"-m", "m", "-b", "64"});
-    if (cbr.empty() || vbr.empty() || high.empty() || mono.empty())
+    if (cbr.empty())
         GTEST_SKIP() << "lame is not installed";
     const std::string wma = folder_.File("tone.wma");
     if (!MakeWma(wma, 22050, 1, 22050 * 5 / 1024))
         GTEST_SKIP() << "GStreamer's WMA encoder is not installed";
-    const std::vector<std::string> files = {cbr, vbr, high, mono, wav16, wav24, wma};
-
+    const std::vector<std::string> files = {cbr, Wav("plain.wav", 44100, 2, 16, 4.5), Wav("deep.wav", 48000, 2, 24, 5),
+                                            wma};
     std::vector<std::string> arguments = {"--image-recorder", Image()};
     arguments.insert(arguments.end(), files.begin(), files.end());
     const Outcome outcome = Run(arguments);
@@ -174,18 +171,15 @@ TEST_F(QuillstarBurn, BurnsAMixedListTrackForTrack)
         audio.push_back(disc.tracks[i].audio);
     }
     // Every track is its file's decoded audio, rounded up to whole sectors
-    // of silence; resampled tracks keep their length and pitch.
-    for (const auto& [track, pcm] : {std::pair{0, DecodeWithMpg123(cbr)}, std::pair{1, DecodeWithMpg123(vbr)},
-                                     std::pair{4, ReadWavSamples(wav16)}}) {
+    // of silence; a resampled track keeps its length and pitch.
+    for (const auto& [track, pcm] : {std::pair{0, DecodeWithMpg123(cbr)}, std::pair{1, ReadWavSamples(files[1])}}) {
         ASSERT_FALSE(pcm.empty());
         EXPECT_EQ(audio[track].size(), OnDiscBytes(static_cast<double>(pcm.size()))) << "track " << track + 1;
         EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), audio[track].begin())) << "track " << track + 1;
     }
-    EXPECT_EQ(audio[2].size(), OnDiscBytes(4.2 * 176400));
-    EXPECT_EQ(audio[3].size(), OnDiscBytes(4 * 176400));
-    EXPECT_EQ(audio[5].size(), OnDiscBytes(5 * 176400));
-    EXPECT_NEAR(ToneFrequency(Channel(audio[5], 0)), 440, 5) << "the 48 kHz 440 Hz tone changed its pitch";
-    EXPECT_GT(*std::max_element(audio[6].begin(), audio[6].end()), 0x20) << "the WMA burned as silence";
+    EXPECT_EQ(audio[2].size(), OnDiscBytes(5 * 176400));
+    EXPECT_NEAR(ToneFrequency(Channel(audio[2], 0)), 440, 5) << "the 48 kHz 440 Hz tone changed its pitch";
+    EXPECT_GT(*std::max_element(audio[3].begin(), audio[3].end()), 0x20) << "the WMA burned as silence";
 
     // A CUE sheet reader of its own splits the image into the same audio.
     if (!HaveProgram("bchunk"))
@@ -241,11 +235,7 @@ TEST_F(QuillstarBurn, CtrlCStopsTheBurnAndLeavesNoImage)
     // The stopped track is still closed, which waits for the drive to empty
     // its buffer: a small buffer keeps that wait short.
     auto process = Start({"--image-recorder", Image(), wav}, "throttle,current-write-speed=706,buffer-kb=256");
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (ReadText(folder_.File("out.txt")).find("Writing") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    ASSERT_NE(ReadText(folder_.File("out.txt")).find("Writing"), std::string::npos);
+    ASSERT_TRUE(WaitForOutput("out.txt", "Writing"));
     process->Interrupt();
     const Outcome outcome = Finish(*process, 60s);
     EXPECT_EQ(outcome.exitCode, cli::kExitStopped) << outcome.out << outcome.err;
@@ -300,8 +290,8 @@ TEST_F(QuillstarBurn, AStopDuringTheSecondCopyKeepsTheFirst)
     const std::string wav = Wav("long.wav", 44100, 2, 16, 20.0);
     auto process =
         Start({"--copies", "2", "--image-recorder", Image(), wav}, "throttle,current-write-speed=706,buffer-kb=256");
-    ASSERT_TRUE(WaitForError("Writing at 4x\nquillstar-burn: insert a blank CD-R for copy 2 of 2"));
-    ASSERT_TRUE(WaitForError("copy 2 of 2; waiting for it (Ctrl+C stops)\nquillstar-burn: Writing at"));
+    ASSERT_TRUE(WaitForOutput("err.txt", "Writing at 4x\nquillstar-burn: insert a blank CD-R for copy 2 of 2"));
+    ASSERT_TRUE(WaitForOutput("err.txt", "copy 2 of 2; waiting for it (Ctrl+C stops)\nquillstar-burn: Writing at"));
     process->Interrupt();
     const Outcome outcome = Finish(*process, 60s);
     EXPECT_EQ(outcome.exitCode, cli::kExitStopped) << outcome.out << outcome.err;
