@@ -142,11 +142,14 @@ void SessionAtOnce::Wrote(int64_t address, const uint8_t* data, int64_t blocks)
     next_ = address + blocks;
     if (address >= kFirstAudioSector)
         return;
-    // The lead-in repeats the packs over and over: one cycle is kept.
+    // The lead-in repeats the packs over and over: one cycle is kept. A
+    // drive reading them back passes over any that fail their CRC.
     for (int64_t symbols = 0; symbols < blocks * static_cast<int64_t>(CdTextPack::kPacksPerBlock); ++symbols) {
         const CdTextPack pack = CdTextPack::FromSymbols(data + symbols * CdTextPack::kSymbols);
         if (cycleComplete_ || packs_.size() >= kMostPacks)
             return;
+        if (!pack.HasValidCrc())
+            continue;
         if (!packs_.empty() && pack == packs_.front())
             cycleComplete_ = true;
         else

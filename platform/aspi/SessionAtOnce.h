@@ -46,7 +46,7 @@ public:
 
     const std::vector<Track>& Tracks() const { return tracks_; }
     int64_t LeadOutStart() const { return leadOutStart_; }
-    // One cycle of the packs the lead-in repeats, as written.
+    // One cycle of the packs the lead-in repeats, those with a valid CRC.
     const std::vector<CdTextPack>& Packs() const { return packs_; }
 
     static constexpr int64_t kFirstAudioSector = -150;
