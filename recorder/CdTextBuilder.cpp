@@ -159,7 +159,7 @@ std::vector<CdTextPack> CdTextBuilder::Build(const DiscText& text, std::vector<s
 {
     std::vector<std::string> titles = {text.album.title};
     std::vector<std::string> performers = {text.album.performer};
-    for (const TrackText& track : text.tracks) {
+    for (const DiscText::Entry& track : text.tracks) {
         titles.push_back(track.title);
         performers.push_back(track.performer);
     }

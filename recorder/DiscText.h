@@ -5,19 +5,18 @@
 
 namespace quillstar {
 
-// The title and performer of the disc or of one track, in UTF-8.
-struct TrackText {
-    std::string title;
-    std::string performer;
-
-    bool operator==(const TrackText&) const = default;
-};
-
-// What a disc written at once shows as CD-TEXT: the album and its tracks,
-// in the order they are written.
+// What a disc written at once shows as CD-TEXT: the title and performer of
+// the album and of each track, in the order they are written, in UTF-8.
 struct DiscText {
-    TrackText album;
-    std::vector<TrackText> tracks;
+    struct Entry {
+        std::string title;
+        std::string performer;
+
+        bool operator==(const Entry&) const = default;
+    };
+
+    Entry album;
+    std::vector<Entry> tracks;
 };
 
 }  // namespace quillstar

@@ -11,19 +11,25 @@
 
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
+#include "platform/aspi/CdTextPack.h"
 #include "recorder/CommandFailure.h"
+#include "recorder/CueSheet.h"
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
+#include "recorder/DiscText.h"
 #include "recorder/MmcCommands.h"
 #include "recorder/RecorderTimings.h"
 #include "recorder/SCSI.h"
 #include "recorder/ScsiTransport.h"
 #include "recorder/SkippedDrive.h"
 #include "recorder/SkippedTrack.h"
+#include "resources/CdAudio.h"
 
 namespace quillstar {
 
-// Burns an audio CD track-at-once from a track source on a thread of its own.
+// Burns an audio CD from a track source on a thread of its own: track-at-once,
+// or the whole disc at once with chosen pauses (none for a gapless album)
+// and CD-TEXT.
 // It owns the drive list and reports to the main window by posting
 // WM_BURN_PROGRESS, WM_BURN_STOPPED and WM_BURN_FINISHED, after which the
 // window reads GetProgress and GetResult.
@@ -38,6 +44,9 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
+    // The titles and performers of the next burn written at once: the
+    // album's, and one entry per track of the source; between burns only.
+    void SetDiscText(DiscText text) { discText_ = std::move(text); }
 
     // Loads the ASPI layer and finds the drives; false when the layer is missing.
     bool Initialize();
@@ -68,6 +77,8 @@ public:
     std::vector<SkippedTrack> GetSkippedTracks() const;
     // The drive command that ended the last burn with kResultBurnFailed.
     std::string GetFailureText() const;
+    // What the last burn had to change in its CD-TEXT (texts left out or cut).
+    std::vector<std::string> GetWarnings() const;
 
 private:
     enum class Outcome { Done, Stopped, Failed };
@@ -94,9 +105,17 @@ private:
     bool CloseTrack();
     bool CloseSession();
     bool WaitForSessionClose();
-    bool SetWriteParameters();
+    bool SetWriteParameters(uint8_t writeType);
     int32_t GetWriteAddress();
     Outcome Failed(const char* command);
+    std::vector<int> TracksWithAudio();
+    CueSheet AtOnceLayout(const std::vector<int>& tracks);
+    Outcome WriteDiscAtOnce(std::vector<uint8_t>& buffer);
+    Outcome WriteLeadIn(const std::vector<CdTextPack>& packs);
+    Outcome StreamTrack(const CueSheet::Track& track, std::vector<uint8_t>& buffer);
+    bool Stream(const uint8_t* data, int64_t bytes, std::vector<uint8_t>& buffer);
+    bool StreamSilenceUpTo(int64_t end, std::vector<uint8_t>& buffer);
+    Outcome FinishDiscAtOnce(std::vector<uint8_t>& buffer);
     int CurrentPercent() const;
     void SkipTrack(recorder::SkipReason reason);
     void RecordSkip(int trackIndex, recorder::SkipReason reason);
@@ -112,6 +131,7 @@ private:
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
     std::string failureText_;
+    std::vector<std::string> warnings_;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
@@ -122,9 +142,16 @@ private:
     DeviceInfo nullDevice_;
     std::vector<std::unique_ptr<DeviceInfo>> devices_;
     int writeMode_ = 0;
-    int pauseSeconds_ = recorder::kPauseSeconds;
     int trackIndex_ = 0;
     int32_t nextAddress_ = 0;
+    DiscText discText_;
+    bool discAtOnce_ = false;
+    int pauseFrames_ = recorder::kPauseSeconds * cd::kSectorsPerSecond;
+    // Written at once, the tracks run on as one stream of bytes: where it
+    // has got to, from sector 0, and how much of it waits in the buffer.
+    int64_t streamEnd_ = 0;
+    int pending_ = 0;
+    TrackWritten streamed_;
     std::atomic<int> selectedDevice_{0};
     uint8_t testWrite_ = 0;
     std::atomic<bool> initialized_{false};

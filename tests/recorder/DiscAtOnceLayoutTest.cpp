@@ -62,7 +62,7 @@ TEST(CdText, TitlesAndPerformersRunOnFromPackToPackInLatin1)
 
     warnings.clear();
     EXPECT_TRUE(CdTextBuilder::Build({{}, {{}, {}}}, warnings).empty()) << "no text, no CD-TEXT";
-    const DiscText longTitles{{}, std::vector<TrackText>(99, TrackText{std::string(80, 'x'), ""})};
+    const DiscText longTitles{{}, std::vector<DiscText::Entry>(99, {std::string(80, 'x'), ""})};
     EXPECT_LE(CdTextBuilder::Build(longTitles, warnings).size(), 256u);
     EXPECT_EQ(warnings, std::vector<std::string>{"CD-TEXT: the texts are cut to 29 characters to fit on the disc."});
 }
