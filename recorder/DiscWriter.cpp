@@ -187,7 +187,7 @@ void CDiscWriter::Burn()
     // Drives that calibrate on their own refuse the command; the burn goes on.
     commands_.PowerCalibration(GetDevice());
     std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
-    EndBurn(discAtOnce_ ? WriteDiscAtOnce(buffer) : WriteTracks(buffer));
+    EndBurn(settings_.discAtOnce ? WriteDiscAtOnce(buffer) : WriteTracks(buffer));
 }
 
 bool CDiscWriter::CheckDisc()
@@ -227,8 +227,8 @@ bool CDiscWriter::CheckCapacity()
 
 int64_t CDiscWriter::SectorsNeeded()
 {
-    if (discAtOnce_)
-        return AtOnceLayout(TracksWithAudio()).LeadOutStart();
+    if (settings_.discAtOnce)
+        return AtOnceLayout(TracksWithAudio(), false).LeadOutStart();
     const double sectorBytes = source_->GetBlockSize();
     const int trackCount = source_->GetTrackCount();
     int64_t sectors = 0;
@@ -626,44 +626,34 @@ std::vector<int> CDiscWriter::TracksWithAudio()
     return tracks;
 }
 
-CueSheet CDiscWriter::AtOnceLayout(const std::vector<int>& tracks)
+CueSheet CDiscWriter::AtOnceLayout(const std::vector<int>& tracks, bool cdText)
 {
     std::vector<int64_t> bytes;
     for (const int track : tracks)
         bytes.push_back(static_cast<int64_t>(source_->GetTrackBytes(track)));
-    return CueSheet(bytes, pauseFrames_, false);
+    return CueSheet(bytes, settings_.pauseFrames, cdText);
 }
 
 // The cue sheet announces the whole session, the lead-in carries the
 // CD-TEXT, and one stream of WRITEs runs from track 1's pause to the
-// lead-out: each track's audio exactly as long as announced, silence
-// between. Nothing is closed: the drive ends the session once its cache is
-// written out. A track without audio is left out of the layout; one whose
-// decoder cannot be opened keeps its place as silence.
+// lead-out. Nothing is closed: the drive ends the session once its cache is
+// written out.
 CDiscWriter::Outcome CDiscWriter::WriteDiscAtOnce(std::vector<uint8_t>& buffer)
 {
     lastPercent_ = 0;
-    for (int track = 0; track < source_->GetTrackCount(); ++track) {
-        if (source_->GetTrackBytes(track) < 1.0)
-            RecordSkip(track, SkipReason::NoAudio);
-    }
     const std::vector<int> tracks = TracksWithAudio();
-    if (tracks.empty() || abortRequested_ || !source_->OpenSession(0))
-        return abortRequested_ ? Outcome::Stopped : Outcome::Done;
-    DiscText text{discText_.album, {}};
-    for (const int track : tracks)
-        text.tracks.push_back(static_cast<size_t>(track) < discText_.tracks.size() ? discText_.tracks[track]
-                                                                                   : DiscText::Entry{});
-    std::vector<std::string> warnings;
-    const std::vector<CdTextPack> packs = CdTextBuilder::Build(text, warnings);
-    {
-        std::lock_guard lock(progressMutex_);
-        warnings_ = warnings;
+    if (!source_->OpenSession(0)) {
+        Trace("%s\n", kTextSessionNotPrimed);
+        return Outcome::Done;
     }
-    std::vector<int64_t> bytes;
-    for (const int track : tracks)
-        bytes.push_back(static_cast<int64_t>(source_->GetTrackBytes(track)));
-    const CueSheet sheet(bytes, pauseFrames_, !packs.empty());
+    // Without a track of audio the disc stays blank, as track-at-once leaves it.
+    if (tracks.empty()) {
+        for (trackIndex_ = 0; trackIndex_ < source_->GetTrackCount(); ++trackIndex_)
+            SkipTrackWithoutAudio();
+        return Outcome::Done;
+    }
+    const std::vector<CdTextPack> packs = BuildCdText(tracks);
+    const CueSheet sheet = AtOnceLayout(tracks, !packs.empty());
     if (!SetWriteParameters(kSessionAtOnce))
         return Failed("MODE SELECT");
     if (commands_.SendCueSheet(GetDevice(), sheet.Bytes()) != 0)
@@ -673,13 +663,48 @@ CDiscWriter::Outcome CDiscWriter::WriteDiscAtOnce(std::vector<uint8_t>& buffer)
         if (leadIn != Outcome::Done)
             return leadIn;
     }
+    return StreamSession(sheet, tracks, buffer);
+}
+
+// The packs of the tracks written: the album's texts and theirs. What had
+// to be left out or cut is kept for the burn's report.
+std::vector<CdTextPack> CDiscWriter::BuildCdText(const std::vector<int>& tracks)
+{
+    DiscText text{discText_.album, {}};
+    for (const int track : tracks) {
+        const auto at = static_cast<size_t>(track);
+        text.tracks.push_back(at < discText_.tracks.size() ? discText_.tracks[at] : DiscText::Entry{});
+    }
+    std::vector<std::string> warnings;
+    std::vector<CdTextPack> packs = CdTextBuilder::Build(text, warnings);
+    std::lock_guard lock(progressMutex_);
+    warnings_ = std::move(warnings);
+    return packs;
+}
+
+void CDiscWriter::SkipTrackWithoutAudio()
+{
+    ReportStep(TrackText(kTextPreparingTrack, trackIndex_ + 1), lastPercent_);
+    SkipTrack(SkipReason::NoAudio);
+}
+
+// Each track's audio exactly as long as the cue sheet announced it, silence
+// between. A track without audio has no place in the layout; one whose
+// decoder cannot be opened keeps its place as silence.
+CDiscWriter::Outcome CDiscWriter::StreamSession(const CueSheet& sheet, const std::vector<int>& tracks,
+                                                std::vector<uint8_t>& buffer)
+{
     nextAddress_ = static_cast<int32_t>(CueSheet::kFirstWrittenSector);
     streamEnd_ = CueSheet::kFirstWrittenSector * cd::kSectorSize;
     pending_ = 0;
     streamed_ = {};
-    for (size_t at = 0; at < tracks.size(); ++at) {
-        trackIndex_ = tracks[at];
-        const Outcome outcome = StreamTrack(sheet.Tracks()[at], buffer);
+    size_t laidOut = 0;
+    for (trackIndex_ = 0; trackIndex_ < source_->GetTrackCount(); ++trackIndex_) {
+        if (laidOut == tracks.size() || tracks[laidOut] != trackIndex_) {
+            SkipTrackWithoutAudio();
+            continue;
+        }
+        const Outcome outcome = StreamTrack(sheet.Tracks()[laidOut++], buffer);
         if (outcome != Outcome::Done)
             return outcome;
     }

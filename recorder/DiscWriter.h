@@ -12,6 +12,7 @@
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
 #include "platform/aspi/CdTextPack.h"
+#include "recorder/BurnSettings.h"
 #include "recorder/CommandFailure.h"
 #include "recorder/CueSheet.h"
 #include "recorder/DeviceInfo.h"
@@ -23,7 +24,6 @@
 #include "recorder/ScsiTransport.h"
 #include "recorder/SkippedDrive.h"
 #include "recorder/SkippedTrack.h"
-#include "resources/CdAudio.h"
 
 namespace quillstar {
 
@@ -44,6 +44,8 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
+    // The write mode and pause of the next burns; between burns only.
+    void SetBurnSettings(const BurnSettings& settings) { settings_ = settings; }
     // The titles and performers of the next burn written at once: the
     // album's, and one entry per track of the source; between burns only.
     void SetDiscText(DiscText text) { discText_ = std::move(text); }
@@ -109,8 +111,11 @@ private:
     int32_t GetWriteAddress();
     Outcome Failed(const char* command);
     std::vector<int> TracksWithAudio();
-    CueSheet AtOnceLayout(const std::vector<int>& tracks);
+    CueSheet AtOnceLayout(const std::vector<int>& tracks, bool cdText);
     Outcome WriteDiscAtOnce(std::vector<uint8_t>& buffer);
+    std::vector<CdTextPack> BuildCdText(const std::vector<int>& tracks);
+    void SkipTrackWithoutAudio();
+    Outcome StreamSession(const CueSheet& sheet, const std::vector<int>& tracks, std::vector<uint8_t>& buffer);
     Outcome WriteLeadIn(const std::vector<CdTextPack>& packs);
     Outcome StreamTrack(const CueSheet::Track& track, std::vector<uint8_t>& buffer);
     bool Stream(const uint8_t* data, int64_t bytes, std::vector<uint8_t>& buffer);
@@ -144,9 +149,8 @@ private:
     int writeMode_ = 0;
     int trackIndex_ = 0;
     int32_t nextAddress_ = 0;
+    BurnSettings settings_;
     DiscText discText_;
-    bool discAtOnce_ = false;
-    int pauseFrames_ = recorder::kPauseSeconds * cd::kSectorsPerSecond;
     // Written at once, the tracks run on as one stream of bytes: where it
     // has got to, from sector 0, and how much of it waits in the buffer.
     int64_t streamEnd_ = 0;

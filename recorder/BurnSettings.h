@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "resources/CdAudio.h"
+
+namespace quillstar {
+
+// What the user chose for a burn beyond its list of files.
+struct BurnSettings {
+    // The whole disc at once (a cue sheet, the chosen pauses, CD-TEXT)
+    // instead of track-at-once with 2-second pauses.
+    bool discAtOnce = false;
+    // Written at once: the pause before every track but the first, 0
+    // (gapless) to 750 frames (10 seconds).
+    int pauseFrames = cd::kPauseSectors;
+    // Written at once: the album's title and performer for CD-TEXT; an empty
+    // one comes from the files' tags when they all agree.
+    std::string albumTitle;
+    std::string albumPerformer;
+};
+
+}  // namespace quillstar
