@@ -5,14 +5,21 @@
 
 #include <memory>
 
+#include "recorder/BurnSettings.h"
+
+class QCheckBox;
+class QLayout;
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace quillstar {
 
 class BurnJob;
 class CDiscWriter;
+struct DeviceInfo;
 class CSerializer;
 
 // The Burn Now window (dialog 133): burns the track list with a burn job,
@@ -22,7 +29,9 @@ class CSerializer;
 class BurnNowDialog : public QDialog {
     Q_OBJECT
 public:
-    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent = nullptr);
+    // choices: the burn options last used while the program runs; the window
+    // starts with them and keeps what the user picks there.
+    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices, QWidget* parent = nullptr);
     ~BurnNowDialog() override;
 
     bool IsBurning() const { return burning_; }
@@ -50,6 +59,12 @@ public:
     QPushButton* BurnNowButton() const { return burnNowButton_; }
     QPushButton* StopBurningButton() const { return stopButton_; }
     QPushButton* CloseButton() const { return closeButton_; }
+    QComboBox* WriteSpeedBox() const { return speedBox_; }
+    QCheckBox* TestWriteBox() const { return testWriteBox_; }
+    QSpinBox* CopiesBox() const { return copiesBox_; }
+    // The speed the drive writes at, the copy being burned and, at the end,
+    // how many copies were burned.
+    QString BurnInfoText() const;
 
 public slots:
     // Refused while a burn runs, as the greyed "&Close" button is.
@@ -61,6 +76,11 @@ protected:
 
 private:
     void BuildControls();
+    QLayout* BuildOptions();
+    void FillWriteSpeeds(const DeviceInfo& device);
+    BurnSettings ChosenSettings() const;
+    void AskForNextDisc();
+    void ShowBurnInfo();
     void StartBurn();
     void OnProgress();
     void OnStopped();
@@ -76,6 +96,12 @@ private:
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* skipped_ = nullptr;
+    QLabel* burnInfo_ = nullptr;
+    QComboBox* speedBox_ = nullptr;
+    QCheckBox* testWriteBox_ = nullptr;
+    QSpinBox* copiesBox_ = nullptr;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
     std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
     bool burning_ = false;

@@ -555,7 +555,7 @@ void MainWindow::StartBurnSession()
         return;
     }
     burnList_->SyncTrackList();
-    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, this);
+    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, burnChoices_, this);
     burnNow_->exec();
 }
 

@@ -44,7 +44,8 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
-    // The write mode and pause of the next burns; between burns only.
+    // The speed, test-write choice, write mode and pause of the next burns;
+    // between burns only.
     void SetBurnSettings(const BurnSettings& settings) { settings_ = settings; }
     // The titles and performers of the next burn written at once: the
     // album's, and one entry per track of the source; between burns only.
@@ -79,6 +80,10 @@ public:
     std::vector<SkippedTrack> GetSkippedTracks() const;
     // The drive command that ended the last burn with kResultBurnFailed.
     std::string GetFailureText() const;
+    // The speed the drive writes the burn at ("Writing at 24x"), once set.
+    std::string GetSpeedText() const;
+    // Whether the selected drive holds a blank disc the writer can burn.
+    bool HasBlankDisc();
     // What the last burn had to change in its CD-TEXT (texts left out or cut).
     std::vector<std::string> GetWarnings() const;
 
@@ -92,6 +97,7 @@ private:
     void Burn();
     bool CheckDisc();
     bool CheckCapacity();
+    void SetWriteSpeed();
     int64_t SectorsNeeded();
     void EndWith(int result, const char* text);
     void EndBurn(Outcome outcome);
@@ -136,6 +142,7 @@ private:
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
     std::string failureText_;
+    std::string speedText_;
     std::vector<std::string> warnings_;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
@@ -157,7 +164,6 @@ private:
     int pending_ = 0;
     TrackWritten streamed_;
     std::atomic<int> selectedDevice_{0};
-    uint8_t testWrite_ = 0;
     std::atomic<bool> initialized_{false};
     double totalBytes_ = 0.0;
     double bytesDone_ = 0.0;

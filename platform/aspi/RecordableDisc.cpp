@@ -68,10 +68,11 @@ ScsiOutcome RecordableDisc::CheckWrite(int64_t address, int64_t blocks, int paus
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode)
+ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode,
+                                  bool simulate)
 {
     std::string error;
-    if (!image_.Write(address, data, static_cast<size_t>(blocks) * cd::kSectorSize, error)) {
+    if (!simulate && !image_.Write(address, data, static_cast<size_t>(blocks) * cd::kSectorSize, error)) {
         Trace("Image recorder: %s\n", error.c_str());
         return ScsiOutcome::CheckCondition(scsi::kWriteError);
     }
@@ -99,7 +100,7 @@ ScsiOutcome RecordableDisc::CloseTrack(int number)
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::CloseSession()
+ScsiOutcome RecordableDisc::CloseSession(bool simulate)
 {
     if (IsWrittenAtOnce())
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
@@ -107,6 +108,12 @@ ScsiOutcome RecordableDisc::CloseSession()
         return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
     if (sessionClosed_ || tracks_.empty())
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    if (simulate) {
+        tracks_.clear();
+        image_.Discard();
+        Trace("Image recorder: test write finished, the disc is still blank\n");
+        return ScsiOutcome::Good();
+    }
     std::vector<DiscImage::Track> cueTracks;
     for (const Track& track : tracks_)
         cueTracks.push_back({track.number, track.pauseStart, track.start, {}, {}});
@@ -136,12 +143,13 @@ ScsiOutcome RecordableDisc::CheckWriteAtOnce(int64_t address, int64_t blocks, si
 
 // The image starts at track 1's INDEX 01: neither the lead-in nor the pause
 // before track 1 is in it.
-ScsiOutcome RecordableDisc::WriteAtOnce(int64_t address, const uint8_t* data, int64_t blocks)
+ScsiOutcome RecordableDisc::WriteAtOnce(int64_t address, const uint8_t* data, int64_t blocks, bool simulate)
 {
     const int64_t skipped = std::clamp<int64_t>(-address, 0, blocks);
     std::string error;
-    if (skipped < blocks && !image_.Write(address + skipped, data + skipped * cd::kSectorSize,
-                                          static_cast<size_t>(blocks - skipped) * cd::kSectorSize, error)) {
+    if (!simulate && skipped < blocks &&
+        !image_.Write(address + skipped, data + skipped * cd::kSectorSize,
+                      static_cast<size_t>(blocks - skipped) * cd::kSectorSize, error)) {
         Trace("Image recorder: %s\n", error.c_str());
         return ScsiOutcome::CheckCondition(scsi::kWriteError);
     }
@@ -149,8 +157,14 @@ ScsiOutcome RecordableDisc::WriteAtOnce(int64_t address, const uint8_t* data, in
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::FinishAtOnce()
+ScsiOutcome RecordableDisc::FinishAtOnce(bool simulate)
 {
+    if (simulate) {
+        atOnce_ = SessionAtOnce(aspi::kLeadInStartSector, leadOutStart_);
+        image_.Discard();
+        Trace("Image recorder: test write finished, the disc is still blank\n");
+        return ScsiOutcome::Good();
+    }
     const std::vector<CdTextPack>& packs = atOnce_.Packs();
     const std::vector<std::string> titles = CdTextPack::Texts(packs, CdTextPack::kTitle);
     const std::vector<std::string> performers = CdTextPack::Texts(packs, CdTextPack::kPerformer);

@@ -44,10 +44,13 @@ public:
 
     // Checks a WRITE of blocks sectors at address without writing.
     ScsiOutcome CheckWrite(int64_t address, int64_t blocks, int pauseSectors) const;
-    ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode);
+    // A test write (simulate) moves the laser as a write would and records
+    // nothing: no sector reaches the image.
+    ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode, bool simulate);
     ScsiOutcome CloseTrack(int number);
-    // Writes the image and its CUE sheet under their final names.
-    ScsiOutcome CloseSession();
+    // Writes the image and its CUE sheet under their final names; after a
+    // test write the disc is left blank as it was and nothing is written.
+    ScsiOutcome CloseSession(bool simulate);
 
     // A session written at once: a blank disc takes a cue sheet before its
     // first WRITE, then only the WRITEs the sheet allows; once every sector
@@ -56,9 +59,10 @@ public:
     ScsiOutcome SendCueSheet(const uint8_t* sheet, size_t length);
     bool IsWrittenAtOnce() const { return atOnce_.HasCueSheet(); }
     ScsiOutcome CheckWriteAtOnce(int64_t address, int64_t blocks, size_t bytes) const;
-    ScsiOutcome WriteAtOnce(int64_t address, const uint8_t* data, int64_t blocks);
+    ScsiOutcome WriteAtOnce(int64_t address, const uint8_t* data, int64_t blocks, bool simulate);
     bool IsWrittenToLeadOut() const { return !sessionClosed_ && atOnce_.IsComplete(); }
-    ScsiOutcome FinishAtOnce();
+    // After a test write the disc is left blank as it was.
+    ScsiOutcome FinishAtOnce(bool simulate);
     // The CD-TEXT packs the lead-in of a complete disc holds.
     const std::vector<CdTextPack>& CdTextPacks() const { return atOnce_.Packs(); }
 
