@@ -668,11 +668,13 @@ std::vector<int> CDiscWriter::TracksWithAudio()
     return tracks;
 }
 
+// Each track is laid out in whole samples: a stray byte at a track's end
+// would shift every sample of the stream after it.
 CueSheet CDiscWriter::AtOnceLayout(const std::vector<int>& tracks, bool cdText)
 {
     std::vector<int64_t> bytes;
     for (const int track : tracks)
-        bytes.push_back(static_cast<int64_t>(source_->GetTrackBytes(track)));
+        bytes.push_back(static_cast<int64_t>(source_->GetTrackBytes(track)) / cd::kBytesPerFrame * cd::kBytesPerFrame);
     return CueSheet(bytes, settings_.pauseFrames, cdText);
 }
 
