@@ -8,8 +8,11 @@
 #include "recorder/BurnSettings.h"
 
 class QCheckBox;
+class QFormLayout;
 class QLayout;
 class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -62,6 +65,10 @@ public:
     QComboBox* WriteSpeedBox() const { return speedBox_; }
     QCheckBox* TestWriteBox() const { return testWriteBox_; }
     QSpinBox* CopiesBox() const { return copiesBox_; }
+    QCheckBox* DiscAtOnceBox() const { return atOnceBox_; }
+    QDoubleSpinBox* PauseBox() const { return pauseBox_; }
+    QLineEdit* AlbumTitleEdit() const { return albumTitleEdit_; }
+    QLineEdit* AlbumPerformerEdit() const { return albumPerformerEdit_; }
     // The speed the drive writes at, the copy being burned and, at the end,
     // how many copies were burned.
     QString BurnInfoText() const;
@@ -77,6 +84,7 @@ protected:
 private:
     void BuildControls();
     QLayout* BuildOptions();
+    void BuildAtOnceOptions(QFormLayout* options);
     void FillWriteSpeeds(const DeviceInfo& device);
     BurnSettings ChosenSettings() const;
     void AskForNextDisc();
@@ -100,6 +108,10 @@ private:
     QComboBox* speedBox_ = nullptr;
     QCheckBox* testWriteBox_ = nullptr;
     QSpinBox* copiesBox_ = nullptr;
+    QCheckBox* atOnceBox_ = nullptr;
+    QDoubleSpinBox* pauseBox_ = nullptr;
+    QLineEdit* albumTitleEdit_ = nullptr;
+    QLineEdit* albumPerformerEdit_ = nullptr;
     BurnSettings& choices_;
     bool canTestWrite_ = false;
     std::unique_ptr<BurnJob> job_;
