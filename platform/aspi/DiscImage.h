@@ -9,9 +9,9 @@ namespace quillstar {
 
 // The image of one disc: raw 2352-byte sectors streamed into a temporary file
 // beside the final name as they are written, then renamed into place with
-// its CUE sheet. A finished image never replaces an existing file: the name
-// gets "-2", "-3", ... before its extension instead. An image that is never
-// finished leaves nothing under a final name.
+// its CUE sheet; it stays open for reading until the disc goes. A finished image never replaces an existing file: the
+// name gets "-2", "-3", ... before its extension instead. An image that is never finished leaves nothing under a final
+// name.
 class DiscImage {
 public:
     // One track of the CUE sheet, in sectors from the start of the image.
@@ -33,7 +33,11 @@ public:
     // Cuts or fills the image to its final length, writes the CUE sheet and
     // renames both into place. On success finishedPath names the image.
     bool Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
-    // Drops what was written; nothing remains on disk.
+    // Bytes from offset on, before and after Finish; beyond what was written
+    // they read as digital silence.
+    bool Read(int64_t offset, uint8_t* data, size_t bytes, std::string& error) const;
+    // Drops what was written unless it was finished; nothing unfinished
+    // remains on disk.
     void Discard();
 
     // "disc.bin" for 1, "disc-2.bin" for 2, ...
@@ -52,6 +56,7 @@ private:
     std::string temporaryPath_;
     int descriptor_ = -1;
     int64_t size_ = 0;
+    bool finished_ = false;
 };
 
 }  // namespace quillstar
