@@ -148,6 +148,21 @@ TEST_F(Mmc, SendsEachCommandWithItsBytesLengthAndDirection)
          10,
          0x00,
          0},
+        {"read toc",
+         [&] {
+             TableOfContents toc;
+             commands.ReadToc(drive, toc);
+         },
+         {0x43, 0, 0, 0, 0, 0, 0, 0x03, 0x24, 0},
+         10,
+         0x08,
+         804},
+        {"read cd",
+         [&] { commands.ReadCd(drive, 0x123456, 16, chunk.data()); },
+         {0xBE, 0x04, 0, 0x12, 0x34, 0x56, 0, 0, 16, 0x10, 0, 0},
+         12,
+         0x08,
+         37632},
         {"eject", [&] { commands.Eject(drive, true); }, {0x1B, 0x01, 0, 0, 0x02, 0, 0, 0, 0, 0}, 10, 0x00, 0},
         {"load", [&] { commands.Eject(drive, false); }, {0x1B, 0x01, 0, 0, 0x03, 0, 0, 0, 0, 0}, 10, 0x00, 0},
     };
@@ -330,4 +345,30 @@ TEST_F(Mmc, TestUnitReadyStopsAtTheFirstFailure)
     device.AnswerData({});
     EXPECT_EQ(commands.TestUnitReady(drive, false), 0);
     EXPECT_EQ(device.Count(), 2);
+}
+
+TEST_F(Mmc, ReadTocTakesTracksUpToTheLeadOutAndRefusesNonsense)
+{
+    const auto reply = [](std::vector<std::vector<uint8_t>> descriptors) {
+        std::vector<uint8_t> data{0, static_cast<uint8_t>(2 + 8 * descriptors.size()), 1, 2};
+        for (const auto& d : descriptors)
+            data.insert(data.end(), {0, d[0], d[1], 0, 0, 0, d[2], d[3]});
+        return data;
+    };
+    device.AnswerData(reply({{0x10, 1, 0, 0}, {0x14, 2, 0x01, 0xCC}, {0x10, 0xAA, 0x02, 0x58}}));
+    TableOfContents toc;
+    ASSERT_EQ(commands.ReadToc(drive, toc), 0);
+    ASSERT_EQ(toc.tracks.size(), 2u);
+    EXPECT_EQ(toc.tracks[1].number, 2);
+    EXPECT_EQ(toc.tracks[1].start, 460);
+    EXPECT_FALSE(toc.tracks[1].audio);
+    EXPECT_EQ(toc.TrackEnd(0), 460);
+    EXPECT_EQ(toc.TrackEnd(1), 600);
+
+    for (const auto& nonsense : {reply({{0x10, 0xAA, 0x02, 0x58}}), reply({{0x10, 1, 0, 0}}),
+                                 reply({{0x10, 1, 0x01, 0}, {0x10, 2, 0, 0}, {0x10, 0xAA, 0x02, 0x58}})}) {
+        device.AnswerData(nonsense);
+        EXPECT_EQ(commands.ReadToc(drive, toc), -25);
+        EXPECT_EQ(toc.leadOut, 600) << "left as it was";
+    }
 }
