@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "recorder/DiscVerifier.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -107,7 +108,10 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
     {
         std::lock_guard lock(progressMutex_);
         skipped_.clear();
+        verification_.reset();
     }
+    written_.Clear();
+    sessionClosed_ = false;
     abortRequested_ = false;
     abortEvent_.Reset();
     try {
@@ -144,6 +148,12 @@ std::vector<SkippedTrack> CDiscWriter::GetSkippedTracks() const
 {
     std::lock_guard lock(progressMutex_);
     return skipped_;
+}
+
+std::optional<DiscVerification> CDiscWriter::GetVerification() const
+{
+    std::lock_guard lock(progressMutex_);
+    return verification_;
 }
 
 void CDiscWriter::Burn()
@@ -236,6 +246,9 @@ void CDiscWriter::EndWith(int result, const char* text)
 
 void CDiscWriter::EndBurn()
 {
+    // The disc is read back before it leaves the drive.
+    if (verifyAfterBurn_ && sessionClosed_ && !abortRequested_)
+        VerifyDisc();
     if (ejectAtEnd_)
         scsi_.Eject(GetDevice(), true);
     bytesDone_ = totalBytes_;
@@ -243,7 +256,12 @@ void CDiscWriter::EndBurn()
     abortEvent_.Reset();
     ReleaseSource(true);
     if (!aborted) {
-        if (anyTrackWritten_) {
+        const std::optional<DiscVerification> verification = GetVerification();
+        if (verification) {
+            const bool verified = verification->outcome == DiscVerification::Outcome::kVerified;
+            result_ = verified ? kResultSuccess : kResultVerificationFailed;
+            Report(verification->text, 100);
+        } else if (anyTrackWritten_) {
             Report(kTextSuccess, 100);
         } else {
             result_ = kResultNothingBurned;
@@ -328,6 +346,7 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
     int blocks = kBlocksPerChunk;
     int length = blockSize * kBlocksPerChunk;
     TrackWritten written;
+    written_.BeginTrack();
     for (;;) {
         const int wanted = length;
         if (!source_->ReadAudio(buffer.data(), length))
@@ -367,6 +386,7 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
+    written_.Add(buffer.data(), static_cast<size_t>(length));
     nextAddress_ += blocks;
     written.sectors += blocks;
     return true;
@@ -440,7 +460,7 @@ void CDiscWriter::CloseTrack()
 void CDiscWriter::CloseSession()
 {
     ReportStep(kTextClosingSession, lastPercent_);
-    scsi_.CloseTrackOrSession(GetDevice(), true, 0);
+    sessionClosed_ = scsi_.CloseTrackOrSession(GetDevice(), true, 0) == 0;
     if (scsi_.TestUnitReady(GetDevice(), true) == 0)
         return;
     for (int loop = kSessionClosePolls; loop >= 1; --loop) {
@@ -450,6 +470,15 @@ void CDiscWriter::CloseSession()
         if (scsi_.TestUnitReady(GetDevice(), true) == 0)
             return;
     }
+}
+
+void CDiscWriter::VerifyDisc()
+{
+    DiscVerifier verifier(scsi_, GetDevice(), written_);
+    const DiscVerification verification =
+        verifier.Verify([this](const std::string& text, int percent) { ReportStep(text, percent); }, abortRequested_);
+    std::lock_guard lock(progressMutex_);
+    verification_ = verification;
 }
 
 bool CDiscWriter::SetWriteParameters()

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,9 +14,11 @@
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
 #include "recorder/DeviceInfo.h"
+#include "recorder/DiscVerification.h"
 #include "recorder/RecorderTimings.h"
 #include "recorder/SCSI.h"
 #include "recorder/SkippedTrack.h"
+#include "recorder/WrittenAudio.h"
 
 namespace quillstar {
 
@@ -60,6 +63,11 @@ public:
     int GetResult() const { return result_; }
     // The tracks of the last burn that did not reach the disc whole, in order.
     std::vector<SkippedTrack> GetSkippedTracks() const;
+    // Call between burns only: a burn that closes its session then reads the
+    // disc back and compares it with what it wrote, before the eject.
+    void SetVerifyAfterBurn(bool verify) { verifyAfterBurn_ = verify; }
+    // The last burn's verification; nothing when it did not verify.
+    std::optional<DiscVerification> GetVerification() const;
 
 private:
     struct TrackWritten {
@@ -83,6 +91,7 @@ private:
     void PadChunk(std::vector<uint8_t>& buffer, int& blocks, int& length);
     void CloseTrack();
     void CloseSession();
+    void VerifyDisc();
     bool SetWriteParameters();
     int32_t GetWriteAddress();
     int CurrentPercent() const;
@@ -100,6 +109,7 @@ private:
     int percent_ = 0;
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
+    std::optional<DiscVerification> verification_;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
@@ -128,6 +138,10 @@ private:
     // one after them, whatever the source skipped.
     int tracksWritten_ = 0;
     bool anyTrackWritten_ = false;
+    bool sessionClosed_ = false;
+    bool verifyAfterBurn_ = false;
+    // What the drive accepted, to verify the disc against.
+    WrittenAudio written_;
     int lastPercent_ = 0;
     std::thread burnThread_;
 };

@@ -70,6 +70,9 @@ inline constexpr int kResultWrongDisc = 2;
 inline constexpr int kResultDiscNotEmpty = 3;
 // No track reached the disc: it is left blank and its session open.
 inline constexpr int kResultNothingBurned = 4;
+// The disc was burned, but reading it back found it differs from what was
+// written, or could not read it.
+inline constexpr int kResultVerificationFailed = 6;
 
 // Texts the writer shows while it burns.
 inline constexpr const char* kTextSuccess = "Congratulations! This Audio CD is burned successfully!";
