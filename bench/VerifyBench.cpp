@@ -14,13 +14,11 @@
 #include <vector>
 
 #include "BenchTracks.h"
-#include "decode/AudioTrackSource.h"
 #include "decode/PluginRegistry.h"
-#include "decode/WavOutputEmulator.h"
 #include "platform/MessageQueue.h"
+#include "recorder/BurnJob.h"
 #include "recorder/DiscWriter.h"
 #include "resources/ImageRecorderTexts.h"
-#include "resources/Messages.h"
 
 using namespace quillstar;
 using namespace quillstar::bench;
@@ -53,31 +51,24 @@ int main()
         std::fprintf(stderr, "bench-verify: the image recorder is missing\n");
         return 2;
     }
-    writer.SetVerifyAfterBurn(true);
-    AudioTrackSource source;
-    source.RemoveAllTracks();
-    for (const std::string& track : tracks)
-        source.AddTrack(track);
+    BurnJob job(writer);
+    job.SetVerify(true);
 
     const auto start = Clock::now();
     std::optional<Clock::time_point> verifying;
-    writer.WriteDisc(&source);
+    if (!job.Start(tracks))
+        return 2;
     for (bool finished = false; !finished;) {
         const auto message = messages.Take(kPollMilliseconds);
-        if (!message)
-            continue;
         std::string text;
         int percent = 0;
-        switch (message->message) {
-        case msg::WM_PLUGIN_EOF:
-            StopAllPlugins();
-            break;
-        case msg::WM_BURN_PROGRESS:
-            writer.GetProgress(text, percent);
+        switch (message ? job.Handle(message->message) : BurnJob::Event::None) {
+        case BurnJob::Event::Progress:
+            job.GetProgress(text, percent);
             if (!verifying && text.rfind("Verifying", 0) == 0)
                 verifying = Clock::now();
             break;
-        case msg::WM_BURN_FINISHED:
+        case BurnJob::Event::Finished:
             finished = true;
             break;
         default:
@@ -86,12 +77,9 @@ int main()
     }
     const auto end = Clock::now();
     fs::remove_all(folder);
-    std::string text;
-    int percent = 0;
-    writer.GetProgress(text, percent);
-    std::printf("%s\n", text.c_str());
-    const auto verification = writer.GetVerification();
-    if (!verifying || !verification || verification->outcome != DiscVerification::Outcome::kVerified) {
+    const BurnOutcome& outcome = job.Outcome();
+    std::printf("%s\n", outcome.text.c_str());
+    if (!verifying || !outcome.verification || outcome.verification->outcome != DiscVerification::Outcome::kVerified) {
         std::fprintf(stderr, "bench-verify: the burn did not verify\n");
         return 2;
     }

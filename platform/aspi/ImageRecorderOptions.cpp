@@ -141,6 +141,7 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"read-offset", NumberInto(options.readOffsetSamples, -kMaximumReadOffset, kMaximumReadOffset)},
         {"read-corrupt", SectorRangeInto(options.corruptSectors)},
         {"read-fails", SectorRangeInto(options.unreadableSectors)},
+        {"close-track-fails", NumberInto(options.failingTrackClose, 1, kMaximumCount)},
     };
     const std::map<std::string, std::function<void()>> flags = {
         {"unknown-capacity", [&] { options.unknownCapacity = true; }},
@@ -148,6 +149,9 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"reader-only", [&] { options.canWrite = false; }},
         {"inquiry-fails", [&] { options.inquiryFails = true; }},
         {"throttle", [&] { options.throttle = true; }},
+        {"sync-cache-fails", [&] { options.syncCacheFails = true; }},
+        {"close-session-fails", [&] { options.closeSessionFails = true; }},
+        {"image-write-fails", [&] { options.imageWriteFails = true; }},
     };
 
     for (const std::string& option : SplitOptions(text)) {

@@ -47,6 +47,10 @@ struct ImageRecorderOptions {
     int readOffsetSamples = 0;                              // read-offset=SAMPLES
     SectorRange corruptSectors;                             // read-corrupt=LBA[:COUNT]
     SectorRange unreadableSectors;                          // read-fails=LBA[:COUNT]
+    bool syncCacheFails = false;                            // sync-cache-fails
+    int failingTrackClose = 0;                              // close-track-fails=N (the N-th)
+    bool closeSessionFails = false;                         // close-session-fails
+    bool imageWriteFails = false;                           // image-write-fails
 
     // The options of the text; nothing and a one-line reason when an option
     // is unknown or its value is out of range.
