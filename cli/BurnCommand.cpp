@@ -16,6 +16,7 @@
 #include "resources/BurnExitCodes.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/RecorderTexts.h"
+#include "resources/VerificationTexts.h"
 #include "tracklist/BurnListModel.h"
 
 namespace quillstar {
@@ -170,6 +171,7 @@ int BurnCommand::Burn(CDiscWriter& writer)
     struct sigaction previous {};
     sigaction(SIGINT, &action, &previous);
     BurnJob job(writer);
+    job.SetVerify(options_.verify);
     const int exitCode = job.Start(paths) ? WaitForBurn(job, progress) : cli::kExitNoRecorder;
     sigaction(SIGINT, &previous, nullptr);
     return exitCode;
@@ -217,6 +219,18 @@ void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
     }
     if (!outcome.failure.empty())
         std::fprintf(stderr, "quillstar-burn: %s\n", outcome.failure.c_str());
+    if (outcome.verification)
+        ReportVerification(*outcome.verification);
+}
+
+void BurnCommand::ReportVerification(const DiscVerification& verification)
+{
+    if (verification.readOffset) {
+        std::printf(verification::kTextReadOffset, *verification.readOffset);
+        std::printf("\n");
+    }
+    for (const std::string& line : verification.TrackLines())
+        std::printf("%s\n", line.c_str());
 }
 
 int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)
