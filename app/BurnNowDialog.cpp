@@ -1,5 +1,6 @@
 #include "app/BurnNowDialog.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -79,6 +80,9 @@ void BurnNowDialog::BuildControls()
     stopButton_->setObjectName(QStringLiteral("StopBurning"));
     closeButton_ = new QPushButton(QString::fromUtf8(burnsession::kCloseButton), this);
     closeButton_->setObjectName(QStringLiteral("Close"));
+    verify_ = new QCheckBox(QString::fromUtf8(burnsession::kVerifyCheckBox), this);
+    verify_->setObjectName(QStringLiteral("VerifyAfterBurning"));
+    verify_->setChecked(true);
     connect(burnNowButton_, &QPushButton::clicked, this, &BurnNowDialog::BurnNow);
     connect(stopButton_, &QPushButton::clicked, this, &BurnNowDialog::StopBurning);
     connect(closeButton_, &QPushButton::clicked, this, &BurnNowDialog::reject);
@@ -94,6 +98,7 @@ void BurnNowDialog::BuildControls()
     body->addWidget(picture);
     body->addLayout(column, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(verify_);
     buttons->addStretch(1);
     buttons->addWidget(burnNowButton_);
     buttons->addWidget(stopButton_);
@@ -111,6 +116,7 @@ void BurnNowDialog::SetBurning(bool burning)
     burnNowButton_->setEnabled(!burning);
     stopButton_->setEnabled(burning);
     closeButton_->setEnabled(!burning);
+    verify_->setEnabled(!burning);
 }
 
 void BurnNowDialog::BurnNow()
@@ -136,6 +142,7 @@ void BurnNowDialog::StartBurn()
         paths.push_back(track.path);
     // Every file is timed again before the burn; long lists take a moment.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    job_->SetVerify(verify_->isChecked());
     finishPending_ = job_->Start(paths);
     QGuiApplication::restoreOverrideCursor();
     if (!finishPending_)
@@ -234,11 +241,13 @@ void BurnNowDialog::OnFinished()
         StartBurn();
         return;
     }
-    const int result = job_->Outcome().result;
-    ShowResultTip(result);
+    const BurnOutcome& outcome = job_->Outcome();
+    ShowResultTip(outcome.result);
     if (!stopped_) {
-        if (result == recorder::kResultNothingBurned || result == recorder::kResultBurnFailed)
-            status_->setText(QString::fromStdString(job_->Outcome().text));
+        // The verdict stays, whatever progress came before it.
+        if (outcome.result == recorder::kResultNothingBurned || outcome.result == recorder::kResultBurnFailed ||
+            outcome.verification)
+            status_->setText(QString::fromStdString(outcome.text));
         ShowSkippedTracks();
     }
     SetBurning(false);
@@ -279,12 +288,19 @@ void BurnNowDialog::ShowSkippedTracks()
                 .arg(QString::fromStdString(title), QString::fromUtf8(recorder::SkipReasonText(track.reason))));
     }
     const std::string& failure = job_->Outcome().failure;
-    if (lines.isEmpty() && failure.empty())
-        return;
     if (!lines.isEmpty())
         lines.prepend(QString::fromUtf8(burnsession::kSkippedHeading));
     if (!failure.empty())
         lines.append(QString::fromStdString(failure));
+    if (const auto& verification = job_->Outcome().verification) {
+        const std::vector<std::string> trackLines = verification->TrackLines();
+        for (size_t track = 0; track < trackLines.size(); ++track) {
+            if (verification->tracks[track].state != DiscVerification::Track::State::kVerified)
+                lines.append(QString::fromStdString(trackLines[track]));
+        }
+    }
+    if (lines.isEmpty())
+        return;
     skipped_->setText(lines.join(QLatin1Char('\n')));
     skipped_->show();
 }

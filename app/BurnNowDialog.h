@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -16,8 +17,9 @@ class CDiscWriter;
 class CSerializer;
 
 // The Burn Now window (dialog 133): burns the track list with a burn job,
-// follows the burn in a status line and a progress bar, stops it on request,
-// and ends with the burn's last text or a tip window. The burn reaches it
+// reads the disc back after it when asked, follows both in a status line and
+// a progress bar, stops them on request, and ends with the last text or a
+// tip window. The burn reaches it
 // only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
@@ -50,6 +52,7 @@ public:
     QPushButton* BurnNowButton() const { return burnNowButton_; }
     QPushButton* StopBurningButton() const { return stopButton_; }
     QPushButton* CloseButton() const { return closeButton_; }
+    QCheckBox* VerifyCheckBox() const { return verify_; }
 
 public slots:
     // Refused while a burn runs, as the greyed "&Close" button is.
@@ -66,12 +69,15 @@ private:
     void OnStopped();
     void OnFinished();
     void HandleBurnMessage(uint32_t message);
+    // The tracks that are not on the disc, the failed drive command and the
+    // tracks that did not read back as written.
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 
     QPushButton* closeButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* burnNowButton_ = nullptr;
+    QCheckBox* verify_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;

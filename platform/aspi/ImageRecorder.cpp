@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/Trace.h"
 #include "platform/aspi/ScsiProtocol.h"
@@ -548,6 +550,11 @@ ScsiOutcome ImageRecorder::ReadCd(const ScsiCommand& command)
     const ScsiOutcome read = disc_->Read(firstByte, command.data, bytes);
     if (read.IsGood())
         CorruptSectors(firstByte, command.data, bytes);
+    // The disc turns at the current read speed: the sectors take their time.
+    if (options_.throttle) {
+        const double speed = static_cast<double>(pages_.CurrentReadSpeed()) * kBytesPerKilobyte;
+        std::this_thread::sleep_for(std::chrono::duration<double>(static_cast<double>(bytes) / speed));
+    }
     return read;
 }
 
