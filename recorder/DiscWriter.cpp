@@ -115,6 +115,7 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
         skipped_.clear();
         failureText_.clear();
         verification_.reset();
+        verifying_ = false;
     }
     written_.Clear();
     abortRequested_ = false;
@@ -134,10 +135,18 @@ bool CDiscWriter::AbortWrite()
 {
     if (!initialized_)
         return false;
-    abortRequested_ = true;
+    bool verifying = false;
+    {
+        std::lock_guard lock(progressMutex_);
+        abortRequested_ = true;
+        verifying = verifying_;
+    }
     abortEvent_.Set();
     Trace("Aborting write..\n");
-    Post(msg::WM_BURN_STOPPED);
+    // A stop while the disc is read back leaves it complete: the burn ends
+    // with the verification's own text instead.
+    if (!verifying)
+        Post(msg::WM_BURN_STOPPED);
     FinishSource();
     return true;
 }
@@ -257,9 +266,7 @@ void CDiscWriter::EndWith(int result, const char* text)
 
 void CDiscWriter::EndBurn(Outcome outcome)
 {
-    // A disc whose every track and session closed is read back before it
-    // leaves the drive.
-    if (verifyAfterBurn_ && outcome == Outcome::Done && anyTrackWritten_ && !abortRequested_)
+    if (StartsVerification(outcome))
         VerifyDisc();
     if (ejectAtEnd_)
         commands_.Eject(GetDevice(), true);
@@ -267,15 +274,15 @@ void CDiscWriter::EndBurn(Outcome outcome)
     const bool aborted = abortRequested_.exchange(false);
     abortEvent_.Reset();
     ReleaseSource(true);
-    if (!aborted) {
-        const std::optional<DiscVerification> verification = GetVerification();
+    const std::optional<DiscVerification> verification = GetVerification();
+    if (verification) {
+        const bool failed = verification->outcome == DiscVerification::Outcome::kFailed;
+        result_ = failed ? kResultVerificationFailed : kResultSuccess;
+        Report(verification->text, 100);
+    } else if (!aborted) {
         if (outcome == Outcome::Failed) {
             result_ = kResultBurnFailed;
             Report(kTextBurnFailed, lastPercent_);
-        } else if (verification) {
-            const bool verified = verification->outcome == DiscVerification::Outcome::kVerified;
-            result_ = verified ? kResultSuccess : kResultVerificationFailed;
-            Report(verification->text, 100);
         } else if (anyTrackWritten_) {
             Report(kTextSuccess, 100);
         } else {
@@ -525,6 +532,15 @@ bool CDiscWriter::WaitForSessionClose()
         if (abortEvent_.Wait(timings_.sessionClosePollWait))
             return false;
     }
+}
+
+// A disc whose every track and session closed is read back before it
+// leaves the drive, unless the burn was stopped.
+bool CDiscWriter::StartsVerification(Outcome outcome)
+{
+    std::lock_guard lock(progressMutex_);
+    verifying_ = verifyAfterBurn_ && outcome == Outcome::Done && anyTrackWritten_ && !abortRequested_;
+    return verifying_;
 }
 
 void CDiscWriter::VerifyDisc()

@@ -102,6 +102,7 @@ private:
     bool CloseTrack();
     bool CloseSession();
     bool WaitForSessionClose();
+    bool StartsVerification(Outcome outcome);
     void VerifyDisc();
     bool SetWriteParameters();
     int32_t GetWriteAddress();
@@ -122,6 +123,9 @@ private:
     std::vector<SkippedTrack> skipped_;
     std::string failureText_;
     std::optional<DiscVerification> verification_;
+    // From the start of the read-back to the next burn: a stop no longer
+    // means an unfinished disc.
+    bool verifying_ = false;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
