@@ -142,8 +142,9 @@ void BurnNowDialog::StartBurn()
         paths.push_back(track.path);
     // Every file is timed again before the burn; long lists take a moment.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    job_->SetVerify(verify_->isChecked());
-    finishPending_ = job_->Start(paths);
+    BurnSettings settings;
+    settings.verify = verify_->isChecked();
+    finishPending_ = job_->Start(paths, settings);
     QGuiApplication::restoreOverrideCursor();
     if (!finishPending_)
         SetBurning(false);

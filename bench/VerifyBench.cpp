@@ -52,11 +52,12 @@ int main()
         return 2;
     }
     BurnJob job(writer);
-    job.SetVerify(true);
+    BurnSettings settings;
+    settings.verify = true;
 
     const auto start = Clock::now();
     std::optional<Clock::time_point> verifying;
-    if (!job.Start(tracks))
+    if (!job.Start(tracks, settings))
         return 2;
     for (bool finished = false; !finished;) {
         const auto message = messages.Take(kPollMilliseconds);

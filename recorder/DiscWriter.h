@@ -12,6 +12,7 @@
 
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
+#include "recorder/BurnSettings.h"
 #include "recorder/CommandFailure.h"
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
@@ -41,6 +42,8 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
+    // The speed and test-write choice of the next burns; between burns only.
+    void SetBurnSettings(const BurnSettings& settings) { settings_ = settings; }
 
     // Loads the ASPI layer and finds the drives; false when the layer is missing.
     bool Initialize();
@@ -71,9 +74,10 @@ public:
     std::vector<SkippedTrack> GetSkippedTracks() const;
     // The drive command that ended the last burn with kResultBurnFailed.
     std::string GetFailureText() const;
-    // Call between burns only: a burn that closes its session then reads the
-    // disc back and compares it with what it wrote, before the eject.
-    void SetVerifyAfterBurn(bool verify) { verifyAfterBurn_ = verify; }
+    // The speed the drive writes the burn at ("Writing at 24x"), once set.
+    std::string GetSpeedText() const;
+    // Whether the selected drive holds a blank disc the writer can burn.
+    bool HasBlankDisc();
     // The last burn's verification; nothing when it did not verify.
     std::optional<DiscVerification> GetVerification() const;
 
@@ -87,6 +91,7 @@ private:
     void Burn();
     bool CheckDisc();
     bool CheckCapacity();
+    void SetWriteSpeed();
     int64_t SectorsNeeded();
     void EndWith(int result, const char* text);
     void EndBurn(Outcome outcome);
@@ -122,6 +127,8 @@ private:
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
     std::string failureText_;
+    std::string speedText_;
+    BurnSettings settings_;
     std::optional<DiscVerification> verification_;
     // From the start of the read-back to the next burn: a stop no longer
     // means an unfinished disc.
@@ -140,7 +147,6 @@ private:
     int trackIndex_ = 0;
     int32_t nextAddress_ = 0;
     std::atomic<int> selectedDevice_{0};
-    uint8_t testWrite_ = 0;
     std::atomic<bool> initialized_{false};
     double totalBytes_ = 0.0;
     double bytesDone_ = 0.0;
@@ -156,7 +162,6 @@ private:
     // one after them, whatever the source skipped.
     int tracksWritten_ = 0;
     bool anyTrackWritten_ = false;
-    bool verifyAfterBurn_ = false;
     // What the drive accepted, to verify the disc against.
     WrittenAudio written_;
     int lastPercent_ = 0;

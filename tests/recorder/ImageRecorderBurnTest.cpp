@@ -217,10 +217,12 @@ TEST_F(ImageBurn, AVerifiedBurnFindsTheReadOffsetAndEverySecondThatDiffersOrCann
         {"read-corrupt=600:151", false, 0, "differs at 00:01 (3 seconds differ)"},
         {"read-fails=830", false, 0, "could not be read at 00:04"},
     };
+    BurnSettings verify;
+    verify.verify = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options);
         PrepareWithOptions({}, c.options);
-        writer->SetVerifyAfterBurn(true);
+        writer->SetBurnSettings(verify);
         FakeTrackSource source{{kSecond * 5, true, c.silentFirstTrack}, {kSecond * 6}, {kSecond * 5}};
         Run(source);
         const auto verification = writer->GetVerification();
@@ -238,7 +240,7 @@ TEST_F(ImageBurn, AVerifiedBurnFindsTheReadOffsetAndEverySecondThatDiffersOrCann
 
     SCOPED_TRACE("a failed burn does not verify");
     PrepareWithOptions({}, "close-session-fails");
-    writer->SetVerifyAfterBurn(true);
+    writer->SetBurnSettings(verify);
     FakeTrackSource source{{kSecond * 5}};
     Run(source);
     ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
