@@ -37,6 +37,8 @@ bool BurnOptions::Parse(int argc, char** argv, std::string& error)
             listDevices = true;
         } else if (argument == "--show") {
             show = true;
+        } else if (argument == "--verify" || argument == "--no-verify") {
+            verify = argument == "--verify";
         } else if (argument == "--image-recorder" && hasValue) {
             imageRecorder = argv[++i];
         } else if (argument == "--list" && hasValue) {
@@ -94,6 +96,10 @@ in any CD player.
   --devices              list the recorders with their write speeds and the
                          drives that were left out, with the reason
   --show                 print the track list and its total time; burn nothing
+  --verify               after the burn, read the disc back and compare every
+                         second of every track with what was written; prints
+                         one line per track and the drive's read offset
+  --no-verify            do not read the disc back (the default)
   --image-recorder PATH  burn to a disc image instead of a drive: PATH gets the
                          raw audio sectors and PATH with .cue the CUE sheet; a
                          later burn writes PATH-2, PATH-3, ... (the environment
@@ -118,6 +124,7 @@ Exit status:
   14  none of the files could be written; the disc is still blank
   15  the burn failed and the disc is not completed (the drive command that
       failed and its sense are named)
+  16  --verify: the disc differs from the files or could not be read back
   130 stopped with Ctrl+C
 )";
 }

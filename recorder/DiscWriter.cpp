@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "recorder/DiscVerifier.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -124,7 +125,10 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
         skipped_.clear();
         failureText_.clear();
         speedText_.clear();
+        verification_.reset();
+        verifying_ = false;
     }
+    written_.Clear();
     abortRequested_ = false;
     abortEvent_.Reset();
     try {
@@ -142,10 +146,18 @@ bool CDiscWriter::AbortWrite()
 {
     if (!initialized_)
         return false;
-    abortRequested_ = true;
+    bool verifying = false;
+    {
+        std::lock_guard lock(progressMutex_);
+        abortRequested_ = true;
+        verifying = verifying_;
+    }
     abortEvent_.Set();
     Trace("Aborting write..\n");
-    Post(msg::WM_BURN_STOPPED);
+    // A stop while the disc is read back leaves it complete: the burn ends
+    // with the verification's own text instead.
+    if (!verifying)
+        Post(msg::WM_BURN_STOPPED);
     FinishSource();
     return true;
 }
@@ -181,6 +193,12 @@ bool CDiscWriter::HasBlankDisc()
     int status = 0;
     return initialized_ && commands_.ReadDiscInformation(GetDevice(), kind, status) == 0 &&
            kind == kDiscKindWriteOnce && status == kDiscEmpty;
+}
+
+std::optional<DiscVerification> CDiscWriter::GetVerification() const
+{
+    std::lock_guard lock(progressMutex_);
+    return verification_;
 }
 
 void CDiscWriter::Burn()
@@ -290,13 +308,20 @@ void CDiscWriter::EndWith(int result, const char* text)
 
 void CDiscWriter::EndBurn(Outcome outcome)
 {
+    if (StartsVerification(outcome))
+        VerifyDisc();
     if (ejectAtEnd_)
         commands_.Eject(GetDevice(), true);
     bytesDone_ = totalBytes_;
     const bool aborted = abortRequested_.exchange(false);
     abortEvent_.Reset();
     ReleaseSource(true);
-    if (!aborted) {
+    const std::optional<DiscVerification> verification = GetVerification();
+    if (verification) {
+        const bool failed = verification->outcome == DiscVerification::Outcome::kFailed;
+        result_ = failed ? kResultVerificationFailed : kResultSuccess;
+        Report(verification->text, 100);
+    } else if (!aborted) {
         if (outcome == Outcome::Failed) {
             result_ = kResultBurnFailed;
             Report(kTextBurnFailed, lastPercent_);
@@ -398,6 +423,7 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
     int blocks = kBlocksPerChunk;
     int length = blockSize * kBlocksPerChunk;
     TrackWritten written;
+    written_.BeginTrack();
     for (;;) {
         const int wanted = length;
         if (!source_->ReadAudio(buffer.data(), length))
@@ -435,6 +461,7 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
+    written_.Add(buffer.data(), static_cast<size_t>(length));
     nextAddress_ += blocks;
     written.sectors += blocks;
     return true;
@@ -547,6 +574,25 @@ bool CDiscWriter::WaitForSessionClose()
         if (abortEvent_.Wait(timings_.sessionClosePollWait))
             return false;
     }
+}
+
+// A disc whose every track and session closed is read back before it
+// leaves the drive, unless the burn was stopped or only a test.
+bool CDiscWriter::StartsVerification(Outcome outcome)
+{
+    std::lock_guard lock(progressMutex_);
+    verifying_ =
+        settings_.verify && !settings_.testWrite && outcome == Outcome::Done && anyTrackWritten_ && !abortRequested_;
+    return verifying_;
+}
+
+void CDiscWriter::VerifyDisc()
+{
+    DiscVerifier verifier(commands_, GetDevice(), written_);
+    const DiscVerification verification =
+        verifier.Verify([this](const std::string& text, int percent) { ReportStep(text, percent); }, abortRequested_);
+    std::lock_guard lock(progressMutex_);
+    verification_ = verification;
 }
 
 bool CDiscWriter::SetWriteParameters()

@@ -318,6 +318,32 @@ TEST_F(QuillstarBurn, WriterResultsBecomeExitCodes)
     EXPECT_FALSE(fs::exists(folder_.PathOf("disc.bin")));
 }
 
+TEST_F(QuillstarBurn, VerifyPrintsEveryTrackAndExitsSixteenWhenTheDiscDiffers)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 5.0);
+    const std::vector<std::string> burn = {"--verify", "--image-recorder", folder_.PathOf("disc.bin"), wav, wav};
+    const Outcome verified = RunBurn(folder_, burn, {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "read-offset=-30"}});
+    EXPECT_EQ(verified.exitCode, cli::kExitBurned) << verified.out << verified.err;
+    EXPECT_NE(verified.out.find("Verified: all 2 tracks match the music files.\nRead offset of the drive: -30 samples\n"
+                                "Track 01: verified\nTrack 02: verified\n"),
+              std::string::npos)
+        << verified.out;
+
+    // Track 2 starts at sector 525; sector 825 is 4 seconds into it.
+    const std::map<std::string, std::string> damaged = {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "read-corrupt=825"}};
+    const Outcome differs = RunBurn(folder_, burn, damaged);
+    EXPECT_EQ(differs.exitCode, 16) << differs.out << differs.err;
+    EXPECT_NE(differs.out.find("Verification failed: track 02 differs at 00:04 (1 second differs).\n"),
+              std::string::npos);
+    EXPECT_NE(differs.out.find("Track 01: verified\nTrack 02: differs at 00:04 (1 second differs)\n"),
+              std::string::npos);
+    EXPECT_EQ(differs.out.find("Congratulations"), std::string::npos);
+
+    const Outcome unverified = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav, wav}, damaged);
+    EXPECT_EQ(unverified.exitCode, cli::kExitBurned) << "--no-verify is the default";
+    EXPECT_EQ(unverified.out.find("Verif"), std::string::npos);
+}
+
 TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
 {
     const std::string good = Wav("good.wav", 44100, 2, 4.0);
