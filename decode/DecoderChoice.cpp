@@ -82,10 +82,14 @@ DecoderKind DecoderChoice::ByContent(const std::string& path)
 
 DecoderKind DecoderChoice::For(const std::string& path)
 {
-    if (const DecoderKind content = ByContent(path); content != DecoderKind::None)
-        return content;
     const MusicFile::Type* type = MusicFile::TypeOf(path);
-    return type != nullptr ? type->decoder : DecoderKind::MediaGraph;
+    const DecoderKind byName = type != nullptr ? type->decoder : DecoderKind::MediaGraph;
+    const DecoderKind content = ByContent(path);
+    // The plug-in picks up its files by their names: MPEG audio under
+    // another name goes to FFmpeg, which reads it as well.
+    if (content == DecoderKind::Plugin && byName != DecoderKind::Plugin)
+        return DecoderKind::Libav;
+    return content != DecoderKind::None ? content : byName;
 }
 
 }  // namespace quillstar

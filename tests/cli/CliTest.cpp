@@ -198,6 +198,7 @@ TEST_F(QuillstarBurn, BurnsEveryKindOfMusicFileWithItsExactLength)
         {"wma.wma", 44100, 2, {"-c:a", "wmav2", "-b:a", "192k"}, false},
         {"lame.mp3", 44100, 2, {"-c:a", "libmp3lame", "-b:a", "256k"}, false},
         {"flac-named.mp3", 44100, 2, {"-c:a", "flac", "-f", "flac"}, true},
+        {"mp3-named.flac", 44100, 2, {"-c:a", "libmp3lame", "-f", "mp3"}, false},
     };
     // 202860 frames at 44100 Hz: the WMA encoder's 2048-frame blocks cover
     // them with little to spare.
