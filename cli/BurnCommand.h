@@ -5,6 +5,7 @@
 
 #include "cli/BurnOptions.h"
 #include "platform/MessageQueue.h"
+#include "recorder/BurnSettings.h"
 #include "tracklist/Serializer.h"
 
 namespace quillstar {
@@ -30,8 +31,10 @@ private:
     int ShowTrackList() const;
     int ListDevices(const CDiscWriter& writer) const;
     static void ReportSkippedDrives(const CDiscWriter& writer, FILE* out);
+    bool ChooseSettings(const CDiscWriter& writer, BurnSettings& settings) const;
     int Burn(CDiscWriter& writer);
     int WaitForBurn(BurnJob& job, ProgressPrinter& progress);
+    void WaitForNextDisc(BurnJob& job);
     void ReportOutcome(const BurnOutcome& outcome) const;
     static int ExitCodeFor(const BurnOutcome& outcome);
     bool Fail(const std::string& message) const;

@@ -25,6 +25,16 @@ constexpr size_t kModeHeaderLength = 8;
 constexpr uint8_t kTrackAtOnce = 0x01;
 constexpr uint8_t kAudioTrackMode = 0x42;
 constexpr uint8_t kDataTrackMode = 0x46;
+// SET SPEED's "as fast as the drive can".
+constexpr int kFastestSpeed = 0xFFFF;
+
+// A drive's speeds are multiples of 176.4 kB/s that it reports rounded; the
+// request is rounded up so the drive takes the speed asked for, not the
+// one below it.
+int KilobytesPerSecond(int factor)
+{
+    return (factor * cd::kSingleSpeedTenthsKBps + 9) / 10;
+}
 
 std::string TrackText(const char* format, int trackNumber)
 {
@@ -113,6 +123,7 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
         std::lock_guard lock(progressMutex_);
         skipped_.clear();
         failureText_.clear();
+        speedText_.clear();
     }
     abortRequested_ = false;
     abortEvent_.Reset();
@@ -158,6 +169,20 @@ std::string CDiscWriter::GetFailureText() const
     return failureText_;
 }
 
+std::string CDiscWriter::GetSpeedText() const
+{
+    std::lock_guard lock(progressMutex_);
+    return speedText_;
+}
+
+bool CDiscWriter::HasBlankDisc()
+{
+    int kind = 0;
+    int status = 0;
+    return initialized_ && commands_.ReadDiscInformation(GetDevice(), kind, status) == 0 &&
+           kind == kDiscKindWriteOnce && status == kDiscEmpty;
+}
+
 void CDiscWriter::Burn()
 {
     result_ = kResultSuccess;
@@ -174,6 +199,7 @@ void CDiscWriter::Burn()
     }
     if (!CheckCapacity())
         return;
+    SetWriteSpeed();
     ReportStep(kTextPowerCalibration, 0);
     // Drives that calibrate on their own refuse the command; the burn goes on.
     commands_.PowerCalibration(GetDevice());
@@ -214,6 +240,22 @@ bool CDiscWriter::CheckCapacity()
         return false;
     }
     return true;
+}
+
+// The drive takes the chosen speed or the nearest it can do, and says which
+// in its capabilities page; a drive that refuses the choice keeps its own.
+void CDiscWriter::SetWriteSpeed()
+{
+    const DeviceInfo& device = GetDevice();
+    const int request = settings_.writeSpeed > 0 ? KilobytesPerSecond(settings_.writeSpeed) : kFastestSpeed;
+    const bool taken = commands_.SetSpeed(device, kCurrentSpeed, request) == 0;
+    DeviceInfo current = device;
+    discovery_.UpdateDeviceInfo(current, false, false);
+    const int factor = (current.CurWrite + cd::kSingleSpeedKBps / 2) / cd::kSingleSpeedKBps;
+    const std::string text = TrackText(taken ? kTextWritingAtSpeed : kTextSpeedRefused, factor);
+    Trace("%s\n", text.c_str());
+    std::lock_guard lock(progressMutex_);
+    speedText_ = text;
 }
 
 int64_t CDiscWriter::SectorsNeeded()
@@ -259,7 +301,7 @@ void CDiscWriter::EndBurn(Outcome outcome)
             result_ = kResultBurnFailed;
             Report(kTextBurnFailed, lastPercent_);
         } else if (anyTrackWritten_) {
-            Report(kTextSuccess, 100);
+            Report(settings_.testWrite ? kTextTestWriteSuccess : kTextSuccess, 100);
         } else {
             result_ = kResultNothingBurned;
             Report(kTextNothingBurned, 0);
@@ -516,8 +558,8 @@ bool CDiscWriter::SetWriteParameters()
         return false;
     Trace("Get mode page went OK! Setting flags\n");
     page[0] &= 0x7F;
-    page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) | (testWrite_ ? 0x10 : 0) |
-                                   kTrackAtOnce);
+    page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) |
+                                   (settings_.testWrite ? 0x10 : 0) | kTrackAtOnce);
     page[3] = source_->IsAudioTrack(trackIndex_) ? kAudioTrackMode : kDataTrackMode;
     page[4] = source_->GetDataBlockType();
     const int pauseFrames = pauseSeconds_ * cd::kSectorsPerSecond;

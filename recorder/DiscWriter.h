@@ -11,6 +11,7 @@
 
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
+#include "recorder/BurnSettings.h"
 #include "recorder/CommandFailure.h"
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
@@ -38,6 +39,8 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
+    // The speed and test-write choice of the next burns; between burns only.
+    void SetBurnSettings(const BurnSettings& settings) { settings_ = settings; }
 
     // Loads the ASPI layer and finds the drives; false when the layer is missing.
     bool Initialize();
@@ -68,6 +71,10 @@ public:
     std::vector<SkippedTrack> GetSkippedTracks() const;
     // The drive command that ended the last burn with kResultBurnFailed.
     std::string GetFailureText() const;
+    // The speed the drive writes the burn at ("Writing at 24x"), once set.
+    std::string GetSpeedText() const;
+    // Whether the selected drive holds a blank disc the writer can burn.
+    bool HasBlankDisc();
 
 private:
     enum class Outcome { Done, Stopped, Failed };
@@ -79,6 +86,7 @@ private:
     void Burn();
     bool CheckDisc();
     bool CheckCapacity();
+    void SetWriteSpeed();
     int64_t SectorsNeeded();
     void EndWith(int result, const char* text);
     void EndBurn(Outcome outcome);
@@ -112,6 +120,8 @@ private:
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
     std::string failureText_;
+    std::string speedText_;
+    BurnSettings settings_;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
@@ -126,7 +136,6 @@ private:
     int trackIndex_ = 0;
     int32_t nextAddress_ = 0;
     std::atomic<int> selectedDevice_{0};
-    uint8_t testWrite_ = 0;
     std::atomic<bool> initialized_{false};
     double totalBytes_ = 0.0;
     double bytesDone_ = 0.0;

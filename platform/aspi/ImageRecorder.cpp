@@ -273,7 +273,7 @@ ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
         return ScsiOutcome::CheckCondition(scsi::kLongWriteInProgress);
     if (IsFailingWrite())
         return ScsiOutcome::CheckCondition(options_.writeFailureSense);
-    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode());
+    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode(), pages_.TestWrite());
     if (written.IsGood() && options_.throttle)
         buffer_.Fill(bytes);
     return written;
@@ -450,7 +450,7 @@ ScsiOutcome ImageRecorder::CloseTrackOrSession(const ScsiCommand& command)
     }
     if (options_.closeSessionFails)
         return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
-    const ScsiOutcome closed = disc_->CloseSession();
+    const ScsiOutcome closed = disc_->CloseSession(pages_.TestWrite());
     if (closed.IsGood())
         notReadyAnswers_ = options_.notReadyPollsAfterClose;
     return closed;
@@ -460,6 +460,8 @@ ScsiOutcome ImageRecorder::SetSpeed(const ScsiCommand& command)
 {
     const uint8_t* cdb = command.cdb;
     if ((cdb[1] & 0x03) > 1)  // CLV or CAV only
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    if (options_.setSpeedFails)
         return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
     int readSpeed = ChooseSpeed(big_endian::Get16(&cdb[2]), options_.maxReadSpeed);
     int writeSpeed = options_.canWrite ? ChooseSpeed(big_endian::Get16(&cdb[4]), options_.maxWriteSpeed) : 0;

@@ -121,11 +121,13 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"unknown-capacity", [&] { options.unknownCapacity = true; }},
         {"no-capabilities-page", [&] { options.capabilitiesPage = false; }},
         {"reader-only", [&] { options.canWrite = false; }},
+        {"no-test-write", [&] { options.canTestWrite = false; }},
         {"inquiry-fails", [&] { options.inquiryFails = true; }},
         {"throttle", [&] { options.throttle = true; }},
         {"sync-cache-fails", [&] { options.syncCacheFails = true; }},
         {"close-session-fails", [&] { options.closeSessionFails = true; }},
         {"image-write-fails", [&] { options.imageWriteFails = true; }},
+        {"set-speed-fails", [&] { options.setSpeedFails = true; }},
     };
 
     for (const std::string& option : SplitOptions(text)) {

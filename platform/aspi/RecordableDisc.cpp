@@ -61,10 +61,11 @@ ScsiOutcome RecordableDisc::CheckWrite(int64_t address, int64_t blocks, int paus
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode)
+ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode,
+                                  bool simulate)
 {
     std::string error;
-    if (!image_.Write(address, data, static_cast<size_t>(blocks) * cd::kSectorSize, error)) {
+    if (!simulate && !image_.Write(address, data, static_cast<size_t>(blocks) * cd::kSectorSize, error)) {
         Trace("Image recorder: %s\n", error.c_str());
         return ScsiOutcome::CheckCondition(scsi::kWriteError);
     }
@@ -92,12 +93,18 @@ ScsiOutcome RecordableDisc::CloseTrack(int number)
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::CloseSession()
+ScsiOutcome RecordableDisc::CloseSession(bool simulate)
 {
     if (!sessionClosed_ && incompleteSectors_ > 0)
         return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
     if (sessionClosed_ || tracks_.empty())
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    if (simulate) {
+        tracks_.clear();
+        image_.Discard();
+        Trace("Image recorder: test write finished, the disc is still blank\n");
+        return ScsiOutcome::Good();
+    }
     std::vector<DiscImage::Track> cueTracks;
     for (const Track& track : tracks_)
         cueTracks.push_back({track.number, track.pauseStart, track.start});

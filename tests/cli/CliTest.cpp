@@ -53,6 +53,17 @@ public:
 
     void Interrupt() const { process_.Interrupt(); }
     std::string OutputSoFar() const { return ReadText(outPath_); }
+    // Waits up to a minute until the program's error output holds the text.
+    bool WaitForError(const std::string& text) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (ReadText(errPath_).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
 
     Outcome Wait(std::chrono::milliseconds limit = 120s)
     {
@@ -328,4 +339,69 @@ TEST_F(QuillstarBurn, CtrlCStopsTheBurnQuicklyAndLeavesNoImage)
     EXPECT_LT(std::chrono::steady_clock::now() - stop, 2s);
     EXPECT_FALSE(fs::exists(folder_.PathOf("disc.bin")));
     EXPECT_FALSE(fs::exists(folder_.PathOf("disc.cue")));
+}
+
+TEST_F(QuillstarBurn, SpeedTestWriteAndCopies)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 4.0);
+    const std::string image = folder_.PathOf("disc.bin");
+
+    // The fastest speed by default; --speed takes the nearest not above it.
+    struct SpeedCase {
+        std::vector<std::string> arguments;
+        const char* options;
+        const char* said;
+    };
+    const SpeedCase speeds[] = {
+        {{}, "", "Writing at 48x"},
+        {{"--speed", "20"}, "", "Writing at 16x"},
+        {{"--speed", "2"}, "", "Writing at 4x"},
+        {{}, "set-speed-fails", "The drive refused the chosen speed; writing at its current speed, 48x"},
+    };
+    for (const SpeedCase& speed : speeds) {
+        std::vector<std::string> arguments = speed.arguments;
+        arguments.insert(arguments.end(), {"--image-recorder", image, wav});
+        const Outcome outcome = RunBurn(folder_, arguments, {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", speed.options}});
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_NE(outcome.err.find(speed.said), std::string::npos) << outcome.err;
+        fs::remove(image);
+        fs::remove(folder_.PathOf("disc.cue"));
+    }
+
+    // A test write leaves nothing; a recorder without it refuses before writing.
+    const Outcome test = RunBurn(folder_, {"--simulate", "--image-recorder", image, wav});
+    EXPECT_EQ(test.exitCode, 0) << test.err;
+    EXPECT_NE(test.out.find("Test write finished: the audio CD would have burned successfully."), std::string::npos);
+    EXPECT_FALSE(fs::exists(image));
+    EXPECT_FALSE(fs::exists(folder_.PathOf("disc.cue")));
+    const Outcome refused = RunBurn(folder_, {"--simulate", "--image-recorder", image, wav},
+                                    {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "no-test-write"}});
+    EXPECT_EQ(refused.exitCode, cli::kExitUsage);
+    EXPECT_NE(refused.err.find("cannot do a test write"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(image));
+
+    // Three copies: three identical discs.
+    const Outcome copies = RunBurn(folder_, {"--copies", "3", "--image-recorder", image, wav});
+    EXPECT_EQ(copies.exitCode, 0) << copies.err;
+    EXPECT_NE(copies.err.find("3 of 3 copies burned"), std::string::npos) << copies.err;
+    const std::string first = ReadText(image);
+    EXPECT_EQ(first.size(), size_t{300} * kSectorSize);
+    EXPECT_TRUE(ReadText(folder_.PathOf("disc-2.bin")) == first);
+    EXPECT_TRUE(ReadText(folder_.PathOf("disc-3.bin")) == first);
+}
+
+TEST_F(QuillstarBurn, AStopDuringTheSecondCopyKeepsTheFirst)
+{
+    const std::string wav = Wav("long.wav", 44100, 2, 20.0);
+    Burn process(folder_, {"--copies", "2", "--image-recorder", folder_.PathOf("disc.bin"), wav},
+                 {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "throttle,current-write-speed=706,buffer-kb=256"}});
+    ASSERT_TRUE(process.WaitForError("Writing at 4x\nquillstar-burn: insert a blank CD-R for copy 2 of 2"));
+    ASSERT_TRUE(process.WaitForError("copy 2 of 2; waiting for it (Ctrl+C stops)\nquillstar-burn: Writing at"));
+    process.Interrupt();
+    const Outcome outcome = process.Wait(60s);
+    EXPECT_EQ(outcome.exitCode, cli::kExitStopped) << outcome.out << outcome.err;
+    EXPECT_TRUE(fs::exists(folder_.PathOf("disc.bin")));
+    EXPECT_TRUE(fs::exists(folder_.PathOf("disc.cue")));
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(folder_.PathOf("disc.bin")).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find("disc-2"), std::string::npos) << entry.path();
 }
