@@ -23,8 +23,9 @@ using namespace engine;
 
 namespace {
 
-// The graph hands out 16-bit samples whatever the file holds.
-constexpr uint16_t kGraphBits = 16;
+// Integer samples are 16 bits wide; the graph hands out nothing else,
+// whatever the file holds.
+constexpr uint16_t kIntegerSampleBits = 16;
 
 bool IsCdFormat(const WaveFormat& format)
 {
@@ -38,7 +39,7 @@ WaveFormat SourceFormat(const AudioDecoder& decoder)
     const auto sampleRate = static_cast<uint32_t>(std::max(decoder.SampleRate(), 0));
     const auto channels = static_cast<uint16_t>(std::clamp(decoder.Channels(), 0, 0xFFFF));
     return decoder.Format() == SampleFormat::Float32 ? WaveFormat::Float(sampleRate, channels)
-                                                     : WaveFormat::Pcm(sampleRate, channels, 16);
+                                                     : WaveFormat::Pcm(sampleRate, channels, kIntegerSampleBits);
 }
 
 bool IsAudio(GstCaps* caps)
@@ -406,7 +407,7 @@ int32_t DecodeEngine::CheckMediaType(GstCaps* connected)
         return kStatusInvalidMediaType;
     const uint32_t sampleRate = static_cast<uint32_t>(std::max(GST_AUDIO_INFO_RATE(&info), 0));
     const uint16_t channels = static_cast<uint16_t>(std::clamp(GST_AUDIO_INFO_CHANNELS(&info), 0, 0xFFFF));
-    return ChooseConversion(WaveFormat::Pcm(sampleRate, channels, kGraphBits));
+    return ChooseConversion(WaveFormat::Pcm(sampleRate, channels, kIntegerSampleBits));
 }
 
 int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)
