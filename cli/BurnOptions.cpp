@@ -3,8 +3,19 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "decode/MusicFile.h"
+
 namespace quillstar {
 namespace {
+
+// The extensions of the music files the window lists, lower-cased.
+std::string MusicExtensions()
+{
+    std::string extensions;
+    for (const MusicFile::Type& type : MusicFile::Types())
+        extensions += (extensions.empty() ? "" : " ") + std::string(type.extension);
+    return extensions;
+}
 
 bool ParseNumber(const std::string& text, long low, long high, int& number)
 {
@@ -84,6 +95,11 @@ std::string BurnOptions::HelpText()
 Burns an audio CD from the files, one track per file in the order given,
 track-at-once with 2-second pauses, and closes the session so the disc plays
 in any CD player.
+
+Each file is read by what it holds, whatever its name; these are the
+extensions of the music files the window lists:
+  )" + MusicExtensions() +
+           R"(
 
   --list FILE.tlm        burn the tracks of a saved CD info file (before FILEs)
   --device N             burn on recorder N as --devices numbers them (default 0)
