@@ -127,6 +127,7 @@ void BurnJob::Finish()
     writer_.GetProgress(outcome_.text, percent);
     outcome_.skipped = writer_.GetSkippedTracks();
     outcome_.failure = writer_.GetFailureText();
+    outcome_.verification = writer_.GetVerification();
     outcome_.speed = writer_.GetSpeedText();
     outcome_.warnings = writer_.GetWarnings();
 }

@@ -15,6 +15,9 @@ struct BurnSettings {
     bool testWrite = false;
     // Discs to burn from the list, one after the other (1 to 99).
     int copies = 1;
+    // Each completed disc is read back and compared with what was written
+    // before it is ejected (a test write has nothing to read back).
+    bool verify = false;
     // The whole disc at once (a cue sheet, the chosen pauses, CD-TEXT)
     // instead of track-at-once with 2-second pauses.
     bool discAtOnce = false;

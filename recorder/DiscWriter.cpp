@@ -10,6 +10,7 @@
 
 #include "platform/Trace.h"
 #include "recorder/CdTextBuilder.h"
+#include "recorder/DiscVerifier.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -127,7 +128,10 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
         failureText_.clear();
         warnings_.clear();
         speedText_.clear();
+        verification_.reset();
+        verifying_ = false;
     }
+    written_.Clear();
     abortRequested_ = false;
     abortEvent_.Reset();
     try {
@@ -145,10 +149,18 @@ bool CDiscWriter::AbortWrite()
 {
     if (!initialized_)
         return false;
-    abortRequested_ = true;
+    bool verifying = false;
+    {
+        std::lock_guard lock(progressMutex_);
+        abortRequested_ = true;
+        verifying = verifying_;
+    }
     abortEvent_.Set();
     Trace("Aborting write..\n");
-    Post(msg::WM_BURN_STOPPED);
+    // A stop while the disc is read back leaves it complete: the burn ends
+    // with the verification's own text instead.
+    if (!verifying)
+        Post(msg::WM_BURN_STOPPED);
     FinishSource();
     return true;
 }
@@ -184,6 +196,12 @@ bool CDiscWriter::HasBlankDisc()
     int status = 0;
     return initialized_ && commands_.ReadDiscInformation(GetDevice(), kind, status) == 0 &&
            kind == kDiscKindWriteOnce && status == kDiscEmpty;
+}
+
+std::optional<DiscVerification> CDiscWriter::GetVerification() const
+{
+    std::lock_guard lock(progressMutex_);
+    return verification_;
 }
 
 std::vector<std::string> CDiscWriter::GetWarnings() const
@@ -301,13 +319,20 @@ void CDiscWriter::EndWith(int result, const char* text)
 
 void CDiscWriter::EndBurn(Outcome outcome)
 {
+    if (StartsVerification(outcome))
+        VerifyDisc();
     if (ejectAtEnd_)
         commands_.Eject(GetDevice(), true);
     bytesDone_ = totalBytes_;
     const bool aborted = abortRequested_.exchange(false);
     abortEvent_.Reset();
     ReleaseSource(true);
-    if (!aborted) {
+    const std::optional<DiscVerification> verification = GetVerification();
+    if (verification) {
+        const bool failed = verification->outcome == DiscVerification::Outcome::kFailed;
+        result_ = failed ? kResultVerificationFailed : kResultSuccess;
+        Report(verification->text, 100);
+    } else if (!aborted) {
         if (outcome == Outcome::Failed) {
             result_ = kResultBurnFailed;
             Report(kTextBurnFailed, lastPercent_);
@@ -409,6 +434,7 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
     int blocks = kBlocksPerChunk;
     int length = blockSize * kBlocksPerChunk;
     TrackWritten written;
+    written_.BeginTrack();
     for (;;) {
         const int wanted = length;
         if (!source_->ReadAudio(buffer.data(), length))
@@ -446,6 +472,10 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
+    if (settings_.discAtOnce)
+        RecordAtOnce(buffer.data(), blocks);
+    else
+        written_.Add(buffer.data(), static_cast<size_t>(length));
     nextAddress_ += blocks;
     written.sectors += blocks;
     return true;
@@ -558,6 +588,25 @@ bool CDiscWriter::WaitForSessionClose()
         if (abortEvent_.Wait(timings_.sessionClosePollWait))
             return false;
     }
+}
+
+// A disc whose every track and session closed is read back before it
+// leaves the drive, unless the burn was stopped or only a test.
+bool CDiscWriter::StartsVerification(Outcome outcome)
+{
+    std::lock_guard lock(progressMutex_);
+    verifying_ =
+        settings_.verify && !settings_.testWrite && outcome == Outcome::Done && anyTrackWritten_ && !abortRequested_;
+    return verifying_;
+}
+
+void CDiscWriter::VerifyDisc()
+{
+    DiscVerifier verifier(commands_, GetDevice(), written_);
+    const DiscVerification verification =
+        verifier.Verify([this](const std::string& text, int percent) { ReportStep(text, percent); }, abortRequested_);
+    std::lock_guard lock(progressMutex_);
+    verification_ = verification;
 }
 
 bool CDiscWriter::SetWriteParameters(uint8_t writeType)
@@ -742,6 +791,13 @@ CDiscWriter::Outcome CDiscWriter::StreamSession(const CueSheet& sheet, const std
     streamEnd_ = CueSheet::kFirstWrittenSector * cd::kSectorSize;
     pending_ = 0;
     streamed_ = {};
+    trackSpans_.clear();
+    recordedTrack_ = 0;
+    for (size_t at = 0; at < sheet.Tracks().size(); ++at) {
+        const bool last = at + 1 == sheet.Tracks().size();
+        trackSpans_.emplace_back(sheet.Tracks()[at].start,
+                                 last ? sheet.LeadOutStart() : sheet.Tracks()[at + 1].pauseStart);
+    }
     size_t laidOut = 0;
     for (trackIndex_ = 0; trackIndex_ < source_->GetTrackCount(); ++trackIndex_) {
         if (laidOut == tracks.size() || tracks[laidOut] != trackIndex_) {
@@ -839,6 +895,23 @@ bool CDiscWriter::Stream(const uint8_t* data, int64_t bytes, std::vector<uint8_t
         }
     }
     return true;
+}
+
+// Written at once, a chunk may hold the end of one track, a pause and the
+// start of the next: each track keeps the sectors from its INDEX 01 up to
+// the next track's pause, as the disc's table of contents gives them.
+void CDiscWriter::RecordAtOnce(const uint8_t* data, int blocks)
+{
+    for (int block = 0; block < blocks; ++block) {
+        const int64_t sector = nextAddress_ + block;
+        while (recordedTrack_ < trackSpans_.size() && sector >= trackSpans_[recordedTrack_].second)
+            ++recordedTrack_;
+        if (recordedTrack_ == trackSpans_.size() || sector < trackSpans_[recordedTrack_].first)
+            continue;
+        if (sector == trackSpans_[recordedTrack_].first)
+            written_.BeginTrack();
+        written_.Add(data + static_cast<ptrdiff_t>(block) * cd::kSectorSize, cd::kSectorSize);
+    }
 }
 
 bool CDiscWriter::StreamSilenceUpTo(int64_t end, std::vector<uint8_t>& buffer)

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/Event.h"
@@ -18,12 +20,14 @@
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
 #include "recorder/DiscText.h"
+#include "recorder/DiscVerification.h"
 #include "recorder/MmcCommands.h"
 #include "recorder/RecorderTimings.h"
 #include "recorder/SCSI.h"
 #include "recorder/ScsiTransport.h"
 #include "recorder/SkippedDrive.h"
 #include "recorder/SkippedTrack.h"
+#include "recorder/WrittenAudio.h"
 
 namespace quillstar {
 
@@ -84,6 +88,8 @@ public:
     std::string GetSpeedText() const;
     // Whether the selected drive holds a blank disc the writer can burn.
     bool HasBlankDisc();
+    // The last burn's verification; nothing when it did not verify.
+    std::optional<DiscVerification> GetVerification() const;
     // What the last burn had to change in its CD-TEXT (texts left out or cut).
     std::vector<std::string> GetWarnings() const;
 
@@ -113,6 +119,8 @@ private:
     bool CloseTrack();
     bool CloseSession();
     bool WaitForSessionClose();
+    bool StartsVerification(Outcome outcome);
+    void VerifyDisc();
     bool SetWriteParameters(uint8_t writeType);
     int32_t GetWriteAddress();
     Outcome Failed(const char* command);
@@ -126,6 +134,7 @@ private:
     Outcome StreamTrack(const CueSheet::Track& track, std::vector<uint8_t>& buffer);
     bool Stream(const uint8_t* data, int64_t bytes, std::vector<uint8_t>& buffer);
     bool StreamSilenceUpTo(int64_t end, std::vector<uint8_t>& buffer);
+    void RecordAtOnce(const uint8_t* data, int blocks);
     Outcome FinishDiscAtOnce(std::vector<uint8_t>& buffer);
     int CurrentPercent() const;
     void SkipTrack(recorder::SkipReason reason);
@@ -144,6 +153,10 @@ private:
     std::string failureText_;
     std::string speedText_;
     std::vector<std::string> warnings_;
+    std::optional<DiscVerification> verification_;
+    // From the start of the read-back to the next burn: a stop no longer
+    // means an unfinished disc.
+    bool verifying_ = false;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
@@ -163,6 +176,10 @@ private:
     int64_t streamEnd_ = 0;
     int pending_ = 0;
     TrackWritten streamed_;
+    // Each track's sectors on a disc written at once, from its INDEX 01, and
+    // the one the stream has reached.
+    std::vector<std::pair<int64_t, int64_t>> trackSpans_;
+    size_t recordedTrack_ = 0;
     std::atomic<int> selectedDevice_{0};
     std::atomic<bool> initialized_{false};
     double totalBytes_ = 0.0;
@@ -179,6 +196,8 @@ private:
     // one after them, whatever the source skipped.
     int tracksWritten_ = 0;
     bool anyTrackWritten_ = false;
+    // What the drive accepted, to verify the disc against.
+    WrittenAudio written_;
     int lastPercent_ = 0;
     std::thread burnThread_;
 };

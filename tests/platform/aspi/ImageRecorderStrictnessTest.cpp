@@ -302,8 +302,8 @@ TEST_F(ImageRecorderStrictness, ASessionAtOnceTakesOnlyAValidCueSheetAndThenItsW
     std::vector<uint8_t> toc(804, 0);
     ASSERT_TRUE(IsGood(burner_.Execute({0x43, 0, 0, 0, 0, 0, 0, 0x03, 0x24}, 10, SRB_DIR_IN, toc.data(), 804)));
     EXPECT_EQ(std::vector<uint8_t>(toc.begin(), toc.begin() + 28),
-              (std::vector<uint8_t>{0, 26, 1, 2, 0,    0x12, 1, 0,    0,    0, 0, 0, 0,    0x12,
-                                    2, 0,  0, 0, 0x01, 0xC2, 0, 0x12, 0xAA, 0, 0, 0, 0x03, 0x84}));
+              (std::vector<uint8_t>{0, 26, 1, 2, 0,    0x10, 1, 0,    0,    0, 0, 0, 0,    0x10,
+                                    2, 0,  0, 0, 0x01, 0xC2, 0, 0x10, 0xAA, 0, 0, 0, 0x03, 0x84}));
     // The packs that pass their CRC, once, as the .cdt file holds them.
     ASSERT_TRUE(IsGood(burner_.Execute({0x43, 0, 5, 0, 0, 0, 0, 0x03, 0x24}, 10, SRB_DIR_IN, toc.data(), 804)));
     std::vector<uint8_t> cdText = {0, 4 * 18 + 2, 0, 0};
