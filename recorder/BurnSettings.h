@@ -26,8 +26,8 @@ struct BurnSettings {
     int pauseFrames = cd::kPauseSectors;
     // Written at once: the album's title and performer for CD-TEXT; an empty
     // one comes from the files' tags when they all agree.
-    std::string albumTitle;
-    std::string albumPerformer;
+    std::string albumTitle = {};
+    std::string albumPerformer = {};
 };
 
 }  // namespace quillstar

@@ -244,7 +244,7 @@ private slots:
             QCOMPARE(burnNow.AlbumTitleEdit()->text(), QString("Cover Title"));
             burnNow.PauseBox()->setValue(0.0);
             BurnToTheEnd(burnNow);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), QString("Verified: all 2 tracks match the music files."));
         });
         QStringList images = Images();
         for (const QString& before : imagesBefore)
