@@ -89,9 +89,12 @@ TEST_F(ImageBurn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
 {
     DriveSetup oneMinute;
     oneMinute.leadOutFrames = kOneMinuteLeadOut;
-    {
-        SCOPED_TRACE("a list that fills the disc to its last sector");
+    // Written at once, the lead-out comes where track-at-once closes the session.
+    for (const bool atOnce : {false, true}) {
+        SCOPED_TRACE(atOnce ? "a list that fills the disc, at once" : "a list that fills the disc");
         Prepare(oneMinute);
+        if (atOnce)
+            WriteAtOnce(kPauseSectors);
         FakeTrackSource source{{2000 * kSector}, {(kOneMinuteSectors - 2000 - kPauseSectors) * kSector}};
         TraceCapture trace;
         Run(source);
@@ -100,13 +103,14 @@ TEST_F(ImageBurn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
         ExpectNothingRefused(trace);
         ExpectDiscHolds(source, {0, 1});
         EXPECT_EQ(std::filesystem::file_size(Image().ImagePath()), uintmax_t{kOneMinuteSectors} * kSector);
-    }
-    {
-        SCOPED_TRACE("one byte more");
+
+        SCOPED_TRACE("one sample more");
         Prepare(oneMinute);
-        FakeTrackSource source{{2000 * kSector}, {(kOneMinuteSectors - 2000 - kPauseSectors) * kSector + 1}};
-        Run(source);
-        ExpectRefusedBeforeWriting(kResultTooManyFiles, kTextTooManyFiles, source);
+        if (atOnce)
+            WriteAtOnce(kPauseSectors);
+        FakeTrackSource more{{2000 * kSector}, {(kOneMinuteSectors - 2000 - kPauseSectors) * kSector + 4}};
+        Run(more);
+        ExpectRefusedBeforeWriting(kResultTooManyFiles, kTextTooManyFiles, more);
     }
     {
         // The last track's final WRITE is the single sector past the point.
