@@ -117,10 +117,10 @@ private:
     QDoubleSpinBox* pauseBox_ = nullptr;
     QLineEdit* albumTitleEdit_ = nullptr;
     QLineEdit* albumPerformerEdit_ = nullptr;
-    BurnSettings& choices_;
-    bool canTestWrite_ = false;
     std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
     bool burning_ = false;
     bool finishPending_ = false;
     // "Burn Now" after a stop, while the stopped burn is still ending: the
