@@ -8,8 +8,11 @@
 #include "recorder/BurnSettings.h"
 
 class QCheckBox;
+class QFormLayout;
 class QLayout;
 class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -23,8 +26,9 @@ struct DeviceInfo;
 class CSerializer;
 
 // The Burn Now window (dialog 133): burns the track list with a burn job,
-// follows the burn in a status line and a progress bar, stops it on request,
-// and ends with the burn's last text or a tip window. The burn reaches it
+// reads the disc back after it when asked, follows both in a status line and
+// a progress bar, stops them on request, and ends with the last text or a
+// tip window. The burn reaches it
 // only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
@@ -62,9 +66,14 @@ public:
     QComboBox* WriteSpeedBox() const { return speedBox_; }
     QCheckBox* TestWriteBox() const { return testWriteBox_; }
     QSpinBox* CopiesBox() const { return copiesBox_; }
+    QCheckBox* DiscAtOnceBox() const { return atOnceBox_; }
+    QDoubleSpinBox* PauseBox() const { return pauseBox_; }
+    QLineEdit* AlbumTitleEdit() const { return albumTitleEdit_; }
+    QLineEdit* AlbumPerformerEdit() const { return albumPerformerEdit_; }
     // The speed the drive writes at, the copy being burned and, at the end,
     // how many copies were burned.
     QString BurnInfoText() const;
+    QCheckBox* VerifyCheckBox() const { return verify_; }
 
 public slots:
     // Refused while a burn runs, as the greyed "&Close" button is.
@@ -77,6 +86,7 @@ protected:
 private:
     void BuildControls();
     QLayout* BuildOptions();
+    void BuildAtOnceOptions(QFormLayout* options);
     void FillWriteSpeeds(const DeviceInfo& device);
     BurnSettings ChosenSettings() const;
     void AskForNextDisc();
@@ -86,12 +96,15 @@ private:
     void OnStopped();
     void OnFinished();
     void HandleBurnMessage(uint32_t message);
+    // The tracks that are not on the disc, the failed drive command and the
+    // tracks that did not read back as written.
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 
     QPushButton* closeButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* burnNowButton_ = nullptr;
+    QCheckBox* verify_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;
@@ -100,10 +113,14 @@ private:
     QComboBox* speedBox_ = nullptr;
     QCheckBox* testWriteBox_ = nullptr;
     QSpinBox* copiesBox_ = nullptr;
-    BurnSettings& choices_;
-    bool canTestWrite_ = false;
+    QCheckBox* atOnceBox_ = nullptr;
+    QDoubleSpinBox* pauseBox_ = nullptr;
+    QLineEdit* albumTitleEdit_ = nullptr;
+    QLineEdit* albumPerformerEdit_ = nullptr;
     std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
     bool burning_ = false;
     bool finishPending_ = false;
     // "Burn Now" after a stop, while the stopped burn is still ending: the

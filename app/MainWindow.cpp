@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "app/AboutDialog.h"
 #include "app/BurnNowDialog.h"
@@ -30,6 +32,7 @@
 #include "browse/FileList.h"
 #include "browse/FolderTree.h"
 #include "controls/ColorLabel.h"
+#include "decode/MusicFile.h"
 #include "decode/WavOutputEmulator.h"
 #include "print/PrintNowDialog.h"
 #include "print/PrintNowServices.h"
@@ -41,6 +44,7 @@
 #include "resources/InfoFileTexts.h"
 #include "resources/MainWindowTexts.h"
 #include "resources/Messages.h"
+#include "resources/PrintTexts.h"
 
 namespace quillstar {
 
@@ -163,6 +167,12 @@ void MainWindow::BuildControls()
     fileTypeCombo_->setObjectName(QStringLiteral("FileType"));
     for (const char* item : mainwindow::kFileTypeItems)
         fileTypeCombo_->addItem(QString::fromUtf8(item));
+    fileTypeCombo_->addItem(QString::fromStdString(MusicFile::FilterText()));
+    // The list of every music extension is long: the box keeps the width of
+    // the first item and its list opens as wide as the texts.
+    fileTypeCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    fileTypeCombo_->setMinimumContentsLength(static_cast<int>(std::strlen(mainwindow::kFileTypeItems[0])));
+    fileTypeCombo_->view()->setMinimumWidth(fileTypeCombo_->view()->sizeHintForColumn(0));
     driveCombo_ = new QComboBox(area);
     driveCombo_->setObjectName(QStringLiteral("Drive"));
     driveCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -387,7 +397,7 @@ void MainWindow::OnSkinEvent(const QString& name)
 
 void MainWindow::AddToList()
 {
-    if (fileList_->SelectionIsMp3())
+    if (fileList_->SelectionHasMusic())
         burnList_->AddSelectionToBurnList(*fileList_);
 }
 
@@ -468,6 +478,9 @@ void MainWindow::PrintCover()
     burnList_->SyncTrackList();
     PrintNowDialog printNow(trackList_, this);
     printNow.exec();
+    // The cover's album title is offered for the CD-TEXT of the next burn.
+    if (printNow.AlbumTitle() != QString::fromUtf8(print::kDefaultAlbumTitle))
+        burnChoices_.albumTitle = printNow.AlbumTitle().toStdString();
 }
 
 void MainWindow::OpenHelp()

@@ -6,6 +6,27 @@
 
 namespace quillstar {
 
+namespace {
+
+// Sources of more than 16 bits, and the lossy codecs, whose decoders work
+// in floats, are read as floats; the converter makes CD samples of them.
+SampleFormat FormatFor(int format)
+{
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+    case SF_FORMAT_VORBIS:
+    case SF_FORMAT_OPUS:
+        return SampleFormat::Float32;
+    default:
+        return SampleFormat::Int16;
+    }
+}
+
+}  // namespace
+
 SndFileDecoder::~SndFileDecoder()
 {
     Close();
@@ -21,6 +42,7 @@ bool SndFileDecoder::Open(const std::string& path)
         return false;
     channels_ = info.channels;
     sampleRate_ = info.samplerate;
+    sampleFormat_ = FormatFor(info.format);
     return true;
 }
 
@@ -30,10 +52,18 @@ int SndFileDecoder::Read(uint8_t* buffer, int length)
         return 0;
     // libsndfile reads whole frames only; a request for a part frame would
     // read nothing at all.
-    sf_count_t samples = static_cast<unsigned>(length) / 2;
+    const int sampleBytes = SampleBytes();
+    sf_count_t samples = static_cast<unsigned>(length) / sampleBytes;
     samples -= samples % channels_;
-    const sf_count_t read = sf_read_short(soundFile_, reinterpret_cast<short*>(buffer), samples);
-    return static_cast<int>(read * 2);
+    const sf_count_t read = sampleFormat_ == SampleFormat::Float32
+                                ? sf_read_float(soundFile_, reinterpret_cast<float*>(buffer), samples)
+                                : sf_read_short(soundFile_, reinterpret_cast<short*>(buffer), samples);
+    return static_cast<int>(read * sampleBytes);
+}
+
+int SndFileDecoder::SampleBytes() const
+{
+    return sampleFormat_ == SampleFormat::Float32 ? 4 : 2;
 }
 
 int SndFileDecoder::Close()

@@ -8,8 +8,10 @@ struct sf_private_tag;
 
 namespace quillstar {
 
-// Reads WAV files (and whatever else libsndfile opens) as 16-bit samples in
-// the file's own rate and channel count.
+// Reads what libsndfile opens (WAV, AIFF, FLAC, Ogg Vorbis, Opus, Sun audio)
+// in the file's own rate and channel count: sources of up to 16 bits as
+// 16-bit samples, deeper and lossy ones as floats. The header gives the
+// exact length.
 class SndFileDecoder : public AudioDecoder {
 public:
     SndFileDecoder() = default;
@@ -21,6 +23,8 @@ public:
     int Read(uint8_t* buffer, int length) override;
 
 private:
+    int SampleBytes() const;
+
     sf_private_tag* soundFile_ = nullptr;
 };
 

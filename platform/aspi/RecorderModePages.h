@@ -28,9 +28,13 @@ public:
     ScsiOutcome Select(const uint8_t* list, size_t length);
 
     void SetCurrentSpeeds(int readSpeed, int writeSpeed);
+    // In kB/s (1000 bytes).
+    int CurrentReadSpeed() const { return currentReadSpeed_; }
 
     // Page 0x05 asks for track-at-once writing of raw 2352-byte audio sectors.
     bool SelectsTrackAtOnceAudio() const;
+    // Page 0x05 asks for session-at-once writing, which a cue sheet lays out.
+    bool SelectsSessionAtOnce() const;
     int PauseSectors() const;
     bool TestWrite() const;
     uint8_t TrackMode() const;

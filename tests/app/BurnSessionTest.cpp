@@ -2,8 +2,12 @@
 // Now window as the user drives them: the tips before a burn, the window's
 // buttons and texts, whole burns of MP3 files, stops, the writer's results
 // and the program ending during a burn.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -17,6 +21,7 @@
 #include "app/BurnNowDialog.h"
 #include "decode/PluginRegistry.h"
 #include "resources/ImageRecorderTexts.h"
+#include "resources/PrintTexts.h"
 
 using namespace quillstar;
 using test::BrowsingWindow;
@@ -26,6 +31,8 @@ namespace {
 
 constexpr int kBurnMs = 120000;
 const QString kSuccess = "Congratulations! This Audio CD is burned successfully!";
+// Verify after burning is on unless the user turns it off.
+const QString kVerified = "Verified: all 2 tracks match the music files.";
 const QString kStopped = "The burning process is stopped, the audio CD is not completed.";
 
 // The image recorder writes into this folder; set before the ASPI layer starts.
@@ -111,7 +118,7 @@ private slots:
         RunSession([&](BurnNowDialog& burnNow) {
             QCOMPARE(Buttons(burnNow), kReady);
             BurnToTheEnd(burnNow);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), kVerified);
             QCOMPARE(burnNow.PercentText(), QString("100%"));
             QVERIFY(burnNow.SkippedTracksText().isEmpty());
             // The writer's results 1 to 3 each open their tip; others none.
@@ -138,6 +145,7 @@ private slots:
             QCOMPARE(burnNow.WriteSpeedBox()->itemText(0), QString("Maximum"));
             burnNow.WriteSpeedBox()->setCurrentIndex(burnNow.WriteSpeedBox()->findText("4x"));
             burnNow.CopiesBox()->setValue(2);
+            burnNow.VerifyCheckBox()->setChecked(false);
             QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
             QVERIFY(!burnNow.CopiesBox()->isEnabled() && !burnNow.WriteSpeedBox()->isEnabled());
             QTRY_COMPARE_WITH_TIMEOUT(burnNow.BurnInfoText(), QString("Copy 2 of 2 \u2014 Writing at 4x"), kBurnMs);
@@ -179,14 +187,14 @@ private slots:
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
             QTRY_COMPARE(Buttons(burnNow), kReady);
             BurnToTheEnd(burnNow);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), kVerified);
             BurnUntilTrack1IsWritten(burnNow);
             QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
             QTest::mouseClick(burnNow.CloseButton(), Qt::LeftButton);
         });
         RunSession([&](BurnNowDialog& burnNow) {
             BurnToTheEnd(burnNow);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), kVerified);
         });
         QCOMPARE(Images().size(), imagesBefore.size() + 2);
     }
@@ -214,7 +222,7 @@ private slots:
         AddTracks({"first.mp3", "broken.mp3"});
         RunSession([&](BurnNowDialog& burnNow) {
             BurnToTheEnd(burnNow);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), QString("Verified: all 1 tracks match the music files."));
             QVERIFY(burnNow.SkippedTracksText().contains("Track 02  \"broken\""));
         });
         w_->window->OnSkinEvent("New");
@@ -226,6 +234,68 @@ private slots:
             QVERIFY(burnNow.SkippedTracksText().contains("Track 01  \"broken\""));
         });
         QCOMPARE(seen_, QStringList{"BurnNowDialog"});
+    }
+
+    void ADiscAtOnceTakesTheCoversAlbumTitleAndThePause()
+    {
+        AddTracks({"first.mp3", "second.mp3"});
+        {
+            ModalWatcher cover([](QWidget* modal) {
+                modal->findChild<QLineEdit*>(QString::number(print::IDC_ALBUM_TITLE))->setText("Cover Title");
+                return false;
+            });
+            w_->window->OnSkinEvent("cdcover");
+        }
+        const QStringList imagesBefore = Images();
+        RunSession([&](BurnNowDialog& burnNow) {
+            QVERIFY(!burnNow.PauseBox()->isEnabled() && !burnNow.AlbumTitleEdit()->isEnabled());
+            burnNow.DiscAtOnceBox()->setChecked(true);
+            QVERIFY(burnNow.PauseBox()->isEnabled() && burnNow.AlbumTitleEdit()->isEnabled());
+            QCOMPARE(burnNow.AlbumTitleEdit()->text(), QString("Cover Title"));
+            burnNow.PauseBox()->setValue(0.0);
+            BurnToTheEnd(burnNow);
+            QCOMPARE(burnNow.StatusText(), kVerified);
+        });
+        QStringList images = Images();
+        for (const QString& before : imagesBefore)
+            images.removeOne(before);
+        QCOMPARE(images.size(), 1);
+        const QString sheet = QString::fromStdString(
+            test::ReadText(ImageFolder().toStdString() + "/" + QFileInfo(images[0]).completeBaseName().toStdString() +
+                           ".cue"));
+        QVERIFY2(sheet.startsWith("TITLE \"Cover Title\"\nCDTEXTFILE ") && sheet.contains("TITLE \"second\"") &&
+                     !sheet.contains("INDEX 00"),
+                 qPrintable(sheet));
+    }
+
+    // The recorder reads sector 1240 back damaged: 1 second into track 3,
+    // after 5 + 2 + 6 + 2 seconds; shorter lists never reach it.
+    void VerifyAfterBurningReadsTheDiscBackAndEndsWithItsVerdict()
+    {
+        AddTracks({"second.mp3", "first.mp3", "first.mp3"});
+        RunSession([&](BurnNowDialog& burnNow) {
+            QCheckBox* verify = burnNow.VerifyCheckBox();
+            QCOMPARE(verify->text(), QString("Verify after burning"));
+            QVERIFY(verify->isChecked());
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QVERIFY(!verify->isEnabled());
+            QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Verifying track 0"), kBurnMs);
+            // Stopped while it reads back, the disc is complete all the same.
+            QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.FinishPending(), kBurnMs);
+            QCOMPARE(burnNow.StatusText(), QString("Verification stopped: the disc is burned but was not verified."));
+            QCOMPARE(Buttons(burnNow), kReady);
+
+            BurnToTheEnd(burnNow);
+            QCOMPARE(burnNow.StatusText(),
+                     QString("Verification failed: track 03 differs at 00:01 (1 second differs)."));
+            QCOMPARE(burnNow.SkippedTracksText(), QString("Track 03: differs at 00:01 (1 second differs)"));
+
+            // Turned off, nothing is read back and nothing noticed.
+            QTest::mouseClick(verify, Qt::LeftButton, {}, QPoint(4, verify->height() / 2));
+            BurnToTheEnd(burnNow);
+            QCOMPARE(burnNow.StatusText(), kSuccess);
+        });
     }
 
     // Run with the recorder's options set for one result and the tip expected.

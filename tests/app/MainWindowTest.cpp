@@ -69,15 +69,19 @@ private slots:
     void init() { w_ = std::make_unique<BrowsingWindow>(QStringList{"one.mp3", "two.MP3", "three.wav"}); }
     void cleanup() { w_.reset(); }
 
-    void TheBurnListTakesOnlyMp3FilesAndShowsTheirTotal()
+    void TheBurnListTakesOnlyMusicFilesAndShowsTheirTotal()
     {
         QCOMPARE(w_->window->DriveCombo()->currentText(), QString("CD-R/RW drive not found"));
         w_->window->FolderChosen(w_->Drive() + "/");
         QCOMPARE(w_->Names(), (QStringList{"..", "one.mp3", "three.wav", "two.MP3"}));
         w_->window->FileTypeCombo()->setCurrentIndex(0);
         QCOMPARE(w_->Names(), (QStringList{"..", "one.mp3", "two.MP3"}));
-        w_->window->FileTypeCombo()->setCurrentIndex(1);
-        w_->Select({"one.mp3", "three.wav"});
+        QCOMPARE(w_->window->FileTypeCombo()->itemText(2),
+                 QString("Music Files {*.mp3;*.mp2;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.wma;*.wav;*.aif;*.aiff;"
+                         "*.aifc;*.au;*.wv;*.mka}"));
+        w_->window->FileTypeCombo()->setCurrentIndex(2);
+        QCOMPARE(w_->Names(), (QStringList{"..", "one.mp3", "three.wav", "two.MP3"}));
+        w_->Select({".."});
         w_->window->OnSkinEvent("Add");
         QCOMPARE(w_->window->TrackList().GetCount(), 0);
 

@@ -48,7 +48,7 @@ private slots:
         owner_ = FakeOwner();
     }
 
-    void theSelectionFollowsItsRowsAcrossASortAndIsMp3OnlyWithMp3FilesAlone()
+    void theSelectionFollowsItsRowsAcrossASortAndOnlyItsMusicFilesGoToTheBurnList()
     {
         QDir(folder_).mkdir("folder.mp3");
         MakeFile(folder_ + "a.mp3", 300);
@@ -64,11 +64,12 @@ private slots:
         QCOMPARE(Column(list, browse::kNameColumn),
                  (QStringList{"..", "folder.mp3", "d.wav", "c.mp3", "B.MP3", "a.mp3"}));
         // Row 0 does not carry its selection.
-        QCOMPARE(list.SelectedPaths(), (QStringList{folder_ + "c.mp3", folder_ + "a.mp3"}));
-        QVERIFY(list.SelectionIsMp3());
-        for (const QList<int>& rows : {QList<int>{2, 3}, QList<int>{1}, QList<int>{}}) {
+        QCOMPARE(list.SelectedMusicPaths(), (QStringList{folder_ + "c.mp3", folder_ + "a.mp3"}));
+        SelectRows(list, {0, 1, 2});  // "..", folder.mp3, d.wav
+        QCOMPARE(list.SelectedMusicPaths(), QStringList{folder_ + "d.wav"});
+        for (const QList<int>& rows : {QList<int>{0, 1}, QList<int>{}}) {
             SelectRows(list, rows);
-            QVERIFY(!list.SelectionIsMp3());
+            QVERIFY(!list.SelectionHasMusic());
         }
     }
 

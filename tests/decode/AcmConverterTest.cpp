@@ -82,8 +82,8 @@ TEST(AcmConverter, SineAt22050KeepsItsFrequencyWithNothingElseWithin80Decibels)
     EXPECT_GE(10 * std::log10(amplitude * amplitude / 2 / residual), 80.0);
 }
 
-// The decoders all hand over 16-bit samples; the converter makes CD audio of
-// them whatever their rate and channels.
+// The converter makes CD audio of what the decoders hand over whatever its
+// rate and channels.
 TEST(AcmConverter, WholeStreamsOfAnySizeGiveTheCdNumberOfFramesWhateverThePieces)
 {
     struct Case {
@@ -106,7 +106,8 @@ TEST(AcmConverter, WholeStreamsOfAnySizeGiveTheCdNumberOfFramesWhateverThePieces
     }
 }
 
-TEST(AcmConverter, At44100MonoBecomesStereoExactlyAndSixChannelsMixDownWithoutClipping)
+// The decoders hand over 16-bit samples or 32-bit floats.
+TEST(AcmConverter, At44100MonoAndFloatsBecomeStereoExactlyAndSixChannelsMixDownWithoutClipping)
 {
     AcmConverter converter;
     const uint8_t* out = nullptr;
@@ -118,22 +119,29 @@ TEST(AcmConverter, At44100MonoBecomesStereoExactlyAndSixChannelsMixDownWithoutCl
     ASSERT_EQ(converter.Flush(out, outLength), decode::kStatusOk);
     EXPECT_EQ(outLength, 0);
 
+    ASSERT_EQ(converter.Open(WaveFormat::Float(44100, 1), WaveFormat::Cd()), decode::kStatusOk);
+    const float floats[] = {-1.0f, 0.5f, 2.0f};
+    ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(floats), sizeof floats, out, outLength), 0);
+    EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{-32768, -32768, 16384, 16384, 32767, 32767}));
+
     // Six channels (front left, front right, centre, low frequency, back
-    // left, back right): the left ones reach only the left side.
+    // left, back right), mixed as the ITU does: the left ones reach only the
+    // left side at 1 : 0.707 : 0.707 for front, centre and back, the low
+    // frequencies not at all, and a full mix does not clip.
     ASSERT_EQ(converter.Open(WaveFormat::Pcm(44100, 6, 16), WaveFormat::Cd()), decode::kStatusOk);
-    const int16_t surround[] = {16384, 0, 0, 0, 16384, 0, 32767, 32767, 32767, 32767, 32767, 32767};
+    const int16_t surround[] = {24000, 0, 0, 0,     0, 0, 0,     0,     24000, 0,     0,     0,
+                                0,     0, 0, 24000, 0, 0, 32767, 32767, 32767, 32767, 32767, 32767};
     ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(surround), sizeof surround, out, outLength), 0);
-    const auto mixed = AsSamples(out, outLength);
-    ASSERT_EQ(mixed.size(), 4u);
-    EXPECT_GT(mixed[0], 0);
-    EXPECT_EQ(mixed[1], 0);
-    EXPECT_EQ(mixed[2], 32767);
-    EXPECT_EQ(mixed[3], 32767);
+    const auto front = static_cast<int16_t>(std::lrint(24000 / (1 + 2 * 0.7071)));
+    const auto centre = static_cast<int16_t>(std::lrint(24000 * 0.7071 / (1 + 2 * 0.7071)));
+    EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{front, 0, centre, centre, 0, 0, 32767, 32767}));
 }
 
 TEST(AcmConverter, FormatsItCannotConvertFailOpenAndAClosedConverterFails)
 {
-    for (const auto& source : {WaveFormat::Pcm(48000, 0, 16), WaveFormat::Pcm(0, 2, 16)}) {
+    WaveFormat doubles = WaveFormat::Float(48000, 2);
+    doubles.bitsPerSample = 64;
+    for (const auto& source : {doubles, WaveFormat::Pcm(48000, 0, 16), WaveFormat::Pcm(0, 2, 16)}) {
         AcmConverter converter;
         EXPECT_EQ(converter.Open(source, WaveFormat::Cd()), decode::kStatusFailed)
             << source.channels << " " << source.samplesPerSec;

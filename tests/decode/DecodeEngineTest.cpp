@@ -40,6 +40,7 @@ protected:
 TEST_F(Engine, AFileWithoutAudioIsProbedAsNothingAndNeitherOpensNorLeavesAThread)
 {
     ASSERT_TRUE(WriteText(folder_.File("notes.wma"), "just words\n"));
+    ASSERT_TRUE(WriteText(folder_.File("notes.xyz"), "just words\n"));
     DecodeEngine engine;
     engine.SetBlockLength(kBlock);
     const int threads = CountProgramThreads();
@@ -51,9 +52,9 @@ TEST_F(Engine, AFileWithoutAudioIsProbedAsNothingAndNeitherOpensNorLeavesAThread
         int length = -1;
         EXPECT_FALSE(engine.Read(block.data(), length));
         EXPECT_EQ(length, 0);
-        EXPECT_EQ(source.AddTrack(path), 0.0);
     }
     EXPECT_EQ(CountProgramThreads(), threads);
+    EXPECT_EQ(source.AddTrack(folder_.File("notes.xyz")), 0.0);
     EXPECT_FALSE(source.OpenTrack(0));
 }
 

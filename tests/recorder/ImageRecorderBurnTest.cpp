@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/aspi/CdTextPack.h"
 #include "recorder/DiscWriter.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -44,7 +47,22 @@ public:
     double GetTotalBytes() override { return FakeTrackSource::GetTotalBytes() - kSector; }
 };
 
-using Burn = BurnTest;
+class Burn : public BurnTest {
+protected:
+    void WriteAtOnce(int pauseFrames)
+    {
+        BurnSettings settings;
+        settings.discAtOnce = true;
+        settings.pauseFrames = pauseFrames;
+        writer->SetBurnSettings(settings);
+    }
+
+    // The file of that extension beside the rig's first image.
+    std::string Beside(const char* extension) const
+    {
+        return std::filesystem::path(rig->ImagePath()).replace_extension(extension).string();
+    }
+};
 
 }  // namespace
 
@@ -129,12 +147,16 @@ TEST_F(Burn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
         std::vector<FakeTrackSource::Track> tracks;
         bool fits;
         bool hideLengths = false;
+        bool atOnce = false;
     };
     const int lastSector = (kOneMinuteSectors - 2000 - 150) * kSector;
     const std::vector<FakeTrackSource::Track> tenShortTracks(10, {1000});
+    // Written at once, the lead-out comes where track-at-once closes the session.
     const std::vector<Case> cases = {
         {"a list that fills the disc to its last sector", {{2000 * kSector}, {lastSector}}, true},
-        {"one byte more", {{2000 * kSector}, {lastSector + 1}}, false},
+        {"one sample more", {{2000 * kSector}, {lastSector + 4}}, false},
+        {"a list that fills the disc, at once", {{2000 * kSector}, {lastSector}}, true, false, true},
+        {"one sample more, at once", {{2000 * kSector}, {lastSector + 4}}, false, false, true},
         // 10 x 300 sectors and 9 pauses: one sector more than the disc holds.
         {"short tracks count 300 sectors", tenShortTracks, false},
         {"a source that cannot tell its track lengths is measured by its total",
@@ -145,6 +167,8 @@ TEST_F(Burn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Prepare("minutes=1");
+        if (c.atOnce)
+            WriteAtOnce(150);
         FakeTrackSource source(c.tracks);
         if (c.hideLengths)
             source.HideTrackLengths();
@@ -249,6 +273,12 @@ TEST_F(Burn, EveryRefusedStepEndsTheBurnAsFailedOnceRetriesDoNotMendIt)
         {"sync-cache-fails", "SYNCHRONIZE CACHE refused by the drive: sense 3/0C/00", 0},
         {"close-track-fails=2", "CLOSE TRACK refused by the drive: sense 3/0C/00", 1},
         {"close-session-fails", "CLOSE SESSION refused by the drive: sense 3/72/00", 2},
+        // Written at once, the session ends with the cache written out.
+        {"sync-cache-fails", "SYNCHRONIZE CACHE refused by the drive: sense 3/0C/00", 0, nullptr, true},
+        {"close-session-fails", "SYNCHRONIZE CACHE refused by the drive: sense 3/72/00", 0, nullptr, true},
+        {"write-fails-at=5 write-fails=100000", "WRITE refused by the drive: sense 3/0C/00", 0, nullptr, true},
+        {"write-fails-at=5 write-fails=1 write-fail-sense=2/3A/00", "WRITE refused by the drive: sense 2/3A/00", 0,
+         nullptr, true},
     };
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.options);
@@ -274,20 +304,124 @@ TEST_F(Burn, EveryRefusedStepEndsTheBurnAsFailedOnceRetriesDoNotMendIt)
     }
 
     // An image that cannot be written is kept under its temporary name.
-    Prepare("image-write-fails");
+    for (const bool atOnce : {false, true}) {
+        SCOPED_TRACE(atOnce ? "image-write-fails at once" : "image-write-fails");
+        Prepare("image-write-fails");
+        if (atOnce)
+            WriteAtOnce(150);
+        FakeTrackSource source{{kSecond * 5}};
+        Run(source);
+        ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+        EXPECT_EQ(writer->GetFailureText(), (atOnce ? "SYNCHRONIZE CACHE" : "CLOSE SESSION") +
+                                                std::string(" refused by the drive: sense 3/72/00"));
+        const std::vector<std::string> files = rig->Files();
+        ASSERT_EQ(files.size(), 1u);
+        EXPECT_EQ(files[0].rfind(".disc.bin.", 0), 0u) << files[0];
+        const std::filesystem::path kept = std::filesystem::path(rig->ImagePath()).parent_path() / files[0];
+        const std::vector<std::string> texts = trace.Texts();
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
+            return text.find("the audio written so far is kept in " + kept.string()) != std::string::npos;
+        }));
+        EXPECT_EQ(std::filesystem::file_size(kept), uintmax_t{kSecond} * 5);
+    }
+}
+
+TEST_F(Burn, ADiscWrittenAtOnceIsOneStreamWithItsCdTextAndSilenceWhereADecoderFailed)
+{
+    Prepare();
+    WriteAtOnce(0);
+    writer->SetDiscText({{"Album", "Band"}, {{"One", "Band"}, {"Empty", ""}, {"Broken", ""}, {"Three", "Guest"}}});
+    // A track ending inside a sector, one without audio (left out), one whose
+    // decoder cannot be opened (its place stays silent), one more.
+    FakeTrackSource source{{kSecond * 5 + 1000}, {0}, {kSecond * 4 + 8, false}, {kSecond * 5 + 4}};
+    Run(source);
+    ExpectEndedWith(kResultSuccess, kTextSuccess);
+    ExpectNothingRefused();
+    EXPECT_EQ(writer->GetSkippedTracks(),
+              (std::vector<SkippedTrack>{{1, SkipReason::NoAudio}, {2, SkipReason::NoDecoder}}));
+    EXPECT_EQ(log->Texts(), (std::vector<std::string>{
+                                kTextPowerCalibration, Numbered(kTextPreparingTrack, 1), Numbered(kTextWritingTrack, 1),
+                                Numbered(kTextPreparingTrack, 2), kTextTrackNotPrimed, Numbered(kTextPreparingTrack, 3),
+                                kTextTrackNotPrimed, Numbered(kTextPreparingTrack, 4), Numbered(kTextWritingTrack, 4),
+                                kTextClosingSession, kTextSuccess}));
+
+    // Not a byte between the tracks; each INDEX 01 at the sector its first byte is in.
+    std::vector<uint8_t> stream = source.Audio(0);
+    stream.resize(stream.size() + kSecond * 4 + 8, 0);
+    const std::vector<uint8_t> last = source.Audio(3);
+    stream.insert(stream.end(), last.begin(), last.end());
+    stream.resize((stream.size() + kSector - 1) / kSector * kSector, 0);
+    EXPECT_TRUE(ReadFileBytes(rig->ImagePath()) == stream);
+    const BurnedDisc disc = rig->Disc();
+    ASSERT_EQ(disc.tracks.size(), 3u);
+    EXPECT_EQ(disc.tracks[1].audio.size(), 300u * kSector) << "starts in sector 375";
+    for (const BurnedDisc::Track& track : disc.tracks)
+        EXPECT_EQ(track.pauseSectors, 0);
+
+    const std::vector<uint8_t> file = ReadFileBytes(Beside(".cdt"));
+    ASSERT_EQ(file.size() % 18, 4u);
+    std::vector<CdTextPack> packs(file.size() / 18);
+    for (size_t at = 0; at < packs.size(); ++at) {
+        std::copy_n(file.begin() + 4 + static_cast<ptrdiff_t>(at * 18), 18, packs[at].bytes.begin());
+        EXPECT_TRUE(packs[at].HasValidCrc()) << at;
+    }
+    EXPECT_EQ(CdTextPack::Texts(packs, CdTextPack::kTitle),
+              (std::vector<std::string>{"Album", "One", "Broken", "Three"}));
+    EXPECT_EQ(CdTextPack::Texts(packs, CdTextPack::kPerformer),
+              (std::vector<std::string>{"Band", "Band", "", "Guest"}));
+    EXPECT_NE(ReadText(Beside(".cue")).find("    TITLE \"Three\"\n    PERFORMER \"Guest\"\n"), std::string::npos);
+    // cdrdao finds the image beside the sheet from the sheet's folder.
+    const std::filesystem::path sheet(Beside(".cue"));
+    const std::string check = "cd " + sheet.parent_path().string() + " && cdrdao toc-size disc.cue >/dev/null 2>&1";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+TEST_F(Burn, AVerifiedBurnFindsTheReadOffsetAndEverySecondThatDiffersOrCannotBeRead)
+{
+    // Tracks of 5, 6 and 5 seconds: track 2's audio starts at sector 525.
+    const struct {
+        std::string options;
+        bool silentFirstTrack;
+        std::optional<int> offset;
+        std::string track2;
+    } cases[] = {
+        {"", false, 0, "verified"},
+        {"read-offset=-700", false, -700, "verified"},
+        {"read-offset=+24", false, 24, "verified"},
+        {"read-offset=+2900", false, 2900, "verified"},
+        {"read-offset=-2900", true, -2900, "verified"},
+        {"read-corrupt=760:2 read-offset=30", false, 30, "differs at 00:03 (1 second differs)"},
+        {"read-corrupt=600:151", false, 0, "differs at 00:01 (3 seconds differ)"},
+        {"read-fails=830", false, 0, "could not be read at 00:04"},
+    };
+    BurnSettings verify;
+    verify.verify = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        Prepare(c.options);
+        writer->SetBurnSettings(verify);
+        FakeTrackSource source{{kSecond * 5, true, c.silentFirstTrack}, {kSecond * 6}, {kSecond * 5}};
+        Run(source);
+        const auto verification = writer->GetVerification();
+        ASSERT_TRUE(verification.has_value());
+        EXPECT_EQ(verification->readOffset, c.offset);
+        EXPECT_EQ(verification->TrackLines(),
+                  (std::vector<std::string>{"Track 01: verified", "Track 02: " + c.track2, "Track 03: verified"}));
+        const bool verified = c.track2 == "verified";
+        ExpectEndedWith(verified ? kResultSuccess : kResultVerificationFailed,
+                        verified ? "Verified: all 3 tracks match the music files."
+                                 : ("Verification failed: track 02 " + c.track2 + ".").c_str());
+        EXPECT_EQ(log->Texts().size(), BurnTexts({1, 2, 3}).size() + 3) << "the success text is replaced";
+        EXPECT_EQ(log->Texts()[log->Texts().size() - 2], "Verifying track 03...");
+    }
+
+    SCOPED_TRACE("a failed burn does not verify");
+    Prepare("close-session-fails");
+    writer->SetBurnSettings(verify);
     FakeTrackSource source{{kSecond * 5}};
     Run(source);
     ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
-    EXPECT_EQ(writer->GetFailureText(), "CLOSE SESSION refused by the drive: sense 3/72/00");
-    const std::vector<std::string> files = rig->Files();
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].rfind(".disc.bin.", 0), 0u) << files[0];
-    const std::filesystem::path kept = std::filesystem::path(rig->ImagePath()).parent_path() / files[0];
-    const std::vector<std::string> texts = trace.Texts();
-    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
-        return text.find("the audio written so far is kept in " + kept.string()) != std::string::npos;
-    }));
-    EXPECT_EQ(std::filesystem::file_size(kept), uintmax_t{kSecond} * 5);
+    EXPECT_FALSE(writer->GetVerification().has_value());
 }
 
 TEST_F(Burn, WaitsForTheSessionToCloseUpTo300Polls)
@@ -313,34 +447,39 @@ TEST_F(Burn, WaitsForTheSessionToCloseUpTo300Polls)
 
 TEST_F(Burn, AStopDuringATrackLeavesNoImageKeepsItsTextAndTheNextBurnRunsAsUsual)
 {
-    Prepare();
-    FakeTrackSource source{{40 * kChunk}, {kSecond * 5}};
-    source.HoldRead(22);
-    ASSERT_TRUE(writer->WriteDisc(&source));
-    ASSERT_TRUE(source.WaitUntilHeld());
-    EXPECT_TRUE(writer->AbortWrite());
-    ASSERT_TRUE(log->WaitFinished());
-    // Progress messages, then only the stop and the finish: the window keeps
-    // its stop text.
-    auto messages = log->Messages();
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(std::vector<uint32_t>(messages.end() - 2, messages.end()),
-              (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
-    messages.resize(messages.size() - 2);
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_PROGRESS),
-              static_cast<std::ptrdiff_t>(messages.size()));
-    EXPECT_EQ(writer->GetResult(), kResultSuccess);
-    EXPECT_NE(Text(), kTextSuccess);
-    EXPECT_NE(Text(), kTextTooManyFiles);
-    // The image recorder leaves no image, not even an unfinished one.
-    EXPECT_TRUE(rig->Files().empty());
+    for (const bool atOnce : {false, true}) {
+        SCOPED_TRACE(atOnce ? "at once" : "track-at-once");
+        Prepare();
+        if (atOnce)
+            WriteAtOnce(150);
+        FakeTrackSource source{{40 * kChunk}, {kSecond * 5}};
+        source.HoldRead(22);
+        ASSERT_TRUE(writer->WriteDisc(&source));
+        ASSERT_TRUE(source.WaitUntilHeld());
+        EXPECT_TRUE(writer->AbortWrite());
+        ASSERT_TRUE(log->WaitFinished());
+        // Progress messages, then only the stop and the finish: the window
+        // keeps its stop text.
+        auto messages = log->Messages();
+        ASSERT_GE(messages.size(), 2u);
+        EXPECT_EQ(std::vector<uint32_t>(messages.end() - 2, messages.end()),
+                  (std::vector<uint32_t>{WM_BURN_STOPPED, WM_BURN_FINISHED}));
+        messages.resize(messages.size() - 2);
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_BURN_PROGRESS),
+                  static_cast<std::ptrdiff_t>(messages.size()));
+        EXPECT_EQ(writer->GetResult(), kResultSuccess);
+        EXPECT_NE(Text(), kTextSuccess);
+        EXPECT_NE(Text(), kTextTooManyFiles);
+        // The image recorder leaves no image, not even an unfinished one.
+        EXPECT_TRUE(rig->Files().empty());
 
-    FakeTrackSource next{{kSecond * 5}};
-    ASSERT_TRUE(writer->WriteDisc(&next));
-    ASSERT_TRUE(log->WaitFinished(2));
-    EXPECT_EQ(writer->GetResult(), kResultSuccess);
-    EXPECT_EQ(Text(), kTextSuccess);
-    ExpectDiscHolds(next, {0});
+        FakeTrackSource next{{kSecond * 5}, {kSecond * 4}};
+        ASSERT_TRUE(writer->WriteDisc(&next));
+        ASSERT_TRUE(log->WaitFinished(2));
+        EXPECT_EQ(writer->GetResult(), kResultSuccess);
+        EXPECT_EQ(Text(), kTextSuccess);
+        ExpectDiscHolds(next, {0, 1});
+    }
 }
 
 TEST_F(Burn, DestroyingTheWriterDuringABurnStopsAndWaitsForIt)

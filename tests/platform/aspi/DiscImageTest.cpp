@@ -11,7 +11,7 @@ using namespace quillstar::test;
 
 namespace {
 
-const std::vector<DiscImage::Track> kOneTrack = {{1, 0, 0}};
+const std::vector<DiscImage::Track> kOneTrack = {{1, 0, 0, {}, {}}};
 
 }  // namespace
 

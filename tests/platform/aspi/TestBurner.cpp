@@ -81,6 +81,19 @@ SRB_ExecSCSICmd TestBurner::SelectWriteParameters(const std::vector<uint8_t>& pa
 
 SRB_ExecSCSICmd TestBurner::SelectTrackAtOnceAudio(int pauseSectors)
 {
+    return SelectAudioWriting(0x01, pauseSectors);
+}
+
+SRB_ExecSCSICmd TestBurner::SendCueSheet(const std::vector<uint8_t>& sheet)
+{
+    const auto size = static_cast<uint32_t>(sheet.size());
+    return Execute({0x5D, 0, 0, 0, 0, 0, static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 8),
+                    static_cast<uint8_t>(size)},
+                   10, SRB_DIR_OUT, const_cast<uint8_t*>(sheet.data()), size);
+}
+
+SRB_ExecSCSICmd TestBurner::SelectAudioWriting(uint8_t writeType, int pauseSectors)
+{
     std::vector<uint8_t> reply;
     const SRB_ExecSCSICmd sensed = SensePage(0x05, reply);
     if (!IsGood(sensed))
@@ -88,11 +101,18 @@ SRB_ExecSCSICmd TestBurner::SelectTrackAtOnceAudio(int pauseSectors)
     const size_t start = 8 + big_endian::Get16(&reply[6]);
     std::vector<uint8_t> page(reply.begin() + start, reply.begin() + start + reply[start + 1] + 2);
     page[0] &= 0x7F;
-    page[2] = (page[2] & 0xE0) | 0x40 | 0x01;
+    page[2] = (page[2] & 0xE0) | 0x40 | writeType;
     page[3] = 0x42;
     page[4] = 0;
     big_endian::Put16(&page[14], pauseSectors);
     return SelectWriteParameters(page);
+}
+
+SRB_ExecSCSICmd TestBurner::ReadDiscInformation(std::vector<uint8_t>& data, uint16_t allocation)
+{
+    data.assign(256, 0);
+    return Execute({0x51, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(allocation >> 8), static_cast<uint8_t>(allocation)},
+                   10, SRB_DIR_IN, data.data(), allocation == 4 ? 256 : allocation);
 }
 
 SRB_ExecSCSICmd TestBurner::ReadTrackInformation(uint32_t track, std::vector<uint8_t>& data)
@@ -147,6 +167,55 @@ SRB_ExecSCSICmd TestBurner::Eject()
     return Execute({0x1B, 0x01, 0, 0, 0x02}, 10, 0);
 }
 
+SRB_ExecSCSICmd TestBurner::ReadToc(std::vector<uint8_t>& data, bool minutesSecondsFrames, uint8_t firstTrack)
+{
+    data.assign(804, 0);
+    return Execute({0x43, static_cast<uint8_t>(minutesSecondsFrames ? 0x02 : 0), 0, 0, 0, 0, firstTrack, 0x03, 0x24},
+                   10, SRB_DIR_IN, data.data(), 804);
+}
+
+SRB_ExecSCSICmd TestBurner::ReadCd(int32_t address, uint32_t blocks, std::vector<uint8_t>& data)
+{
+    data.assign(blocks * cd::kSectorSize, 0);
+    const auto lba = static_cast<uint32_t>(address);
+    return Execute({0xBE, 0x04, static_cast<uint8_t>(lba >> 24), static_cast<uint8_t>(lba >> 16),
+                    static_cast<uint8_t>(lba >> 8), static_cast<uint8_t>(lba), static_cast<uint8_t>(blocks >> 16),
+                    static_cast<uint8_t>(blocks >> 8), static_cast<uint8_t>(blocks), 0x10},
+                   12, SRB_DIR_IN, data.data(), static_cast<uint32_t>(data.size()));
+}
+
+bool TestBurner::BurnTrack(int track, const std::vector<uint8_t>& audio)
+{
+    if (!IsGood(SelectTrackAtOnceAudio()))
+        return false;
+    int64_t address = NextWritableAddress(static_cast<uint32_t>(track));
+    if (address < 0)
+        return false;
+    std::vector<uint8_t> chunk(cd::kBlockSize);
+    for (size_t offset = 0; offset < audio.size(); offset += cd::kBlockSize) {
+        const size_t length = std::min<size_t>(cd::kBlockSize, audio.size() - offset);
+        std::fill(chunk.begin(), chunk.end(), 0);
+        std::copy_n(audio.begin() + static_cast<long>(offset), length, chunk.begin());
+        const auto blocks = static_cast<uint16_t>((length + cd::kSectorSize - 1) / cd::kSectorSize);
+        if (!IsGood(Write(static_cast<int32_t>(address), chunk.data(), blocks, blocks * cd::kSectorSize)))
+            return false;
+        address += blocks;
+    }
+    return IsGood(SynchronizeCache()) && IsGood(CloseTrack(track));
+}
+
+bool TestBurner::FinishDisc()
+{
+    if (!IsGood(CloseSession()))
+        return false;
+    std::vector<uint8_t> data;
+    for (int poll = 0; poll < 300; ++poll) {
+        if (IsGood(TestUnitReady()) && IsGood(ReadDiscInformation(data, 4)))
+            return true;
+    }
+    return false;
+}
+
 bool IsGood(const SRB_ExecSCSICmd& block)
 {
     return block.SRB_Status == SS_COMP;
@@ -155,6 +224,19 @@ bool IsGood(const SRB_ExecSCSICmd& block)
 scsi::SenseCode SenseOf(const SRB_ExecSCSICmd& block)
 {
     return {static_cast<uint8_t>(block.SenseArea[2] & 0x0F), block.SenseArea[12], block.SenseArea[13]};
+}
+
+std::vector<uint8_t> TestAudio(size_t bytes, unsigned seed)
+{
+    std::vector<uint8_t> audio(bytes);
+    uint32_t state = 2463534242u ^ seed;
+    for (uint8_t& byte : audio) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<uint8_t>(state);
+    }
+    return audio;
 }
 
 namespace scsi {

@@ -35,7 +35,11 @@ public:
     // Senses page 0x05 and selects it back changed as the writer changes it:
     // track-at-once, raw 2352-byte audio, buffer underrun protection, a pause.
     SRB_ExecSCSICmd SelectTrackAtOnceAudio(int pauseSectors = 150);
+    // The same for a session written at once (write type 2).
+    SRB_ExecSCSICmd SelectSessionAtOnce() { return SelectAudioWriting(0x02, 150); }
+    SRB_ExecSCSICmd SendCueSheet(const std::vector<uint8_t>& sheet);
     SRB_ExecSCSICmd SelectWriteParameters(const std::vector<uint8_t>& page);
+    SRB_ExecSCSICmd ReadDiscInformation(std::vector<uint8_t>& data, uint16_t allocation = 100);
     SRB_ExecSCSICmd ReadTrackInformation(uint32_t track, std::vector<uint8_t>& data);
     // The next writable address of a track, or -1 when none is flagged.
     int64_t NextWritableAddress(uint32_t track);
@@ -45,10 +49,22 @@ public:
     SRB_ExecSCSICmd CloseSession();
     SRB_ExecSCSICmd TestUnitReady();
     SRB_ExecSCSICmd Eject();
+    SRB_ExecSCSICmd ReadToc(std::vector<uint8_t>& data, bool minutesSecondsFrames = false, uint8_t firstTrack = 0);
+    // READ CD of CD-DA sectors, user data only.
+    SRB_ExecSCSICmd ReadCd(int32_t address, uint32_t blocks, std::vector<uint8_t>& data);
+
+    // Writes one track as the writer does: page 0x05, the address READ TRACK
+    // INFORMATION gives, 16-sector WRITEs with the last one padded to whole
+    // sectors, SYNCHRONIZE CACHE, CLOSE TRACK. True when every step succeeded.
+    bool BurnTrack(int track, const std::vector<uint8_t>& audio);
+    // Closes the session and waits for the drive as the writer does.
+    bool FinishDisc();
 
     AspiLayer* Layer() const { return layer_.get(); }
 
 private:
+    SRB_ExecSCSICmd SelectAudioWriting(uint8_t writeType, int pauseSectors);
+
     std::shared_ptr<AspiLayer> layer_;
     SendFunction send_;
     uint8_t adapter_;
@@ -56,6 +72,8 @@ private:
 
 bool IsGood(const SRB_ExecSCSICmd& block);
 scsi::SenseCode SenseOf(const SRB_ExecSCSICmd& block);
+// Deterministic audio bytes, different for each seed.
+std::vector<uint8_t> TestAudio(size_t bytes, unsigned seed);
 
 namespace scsi {
 bool operator==(const SenseCode& a, const SenseCode& b);
