@@ -260,9 +260,8 @@ private slots:
         for (const QString& before : imagesBefore)
             images.removeOne(before);
         QCOMPARE(images.size(), 1);
-        const QString sheet = QString::fromStdString(
-            test::ReadText(ImageFolder().toStdString() + "/" + QFileInfo(images[0]).completeBaseName().toStdString() +
-                           ".cue"));
+        const QString sheet = QString::fromStdString(test::ReadText(
+            ImageFolder().toStdString() + "/" + QFileInfo(images[0]).completeBaseName().toStdString() + ".cue"));
         QVERIFY2(sheet.startsWith("TITLE \"Cover Title\"\nCDTEXTFILE ") && sheet.contains("TITLE \"second\"") &&
                      !sheet.contains("INDEX 00"),
                  qPrintable(sheet));

@@ -250,7 +250,7 @@ TEST_F(QuillstarBurn, BurnsEveryKindOfMusicFileWithItsExactLength)
         return;
     ASSERT_TRUE(RunProgram({"bchunk", "-w", Image(), folder_.File("disc.cue"), folder_.File("split")}));
     for (size_t i = 0; i < disc.tracks.size(); ++i) {
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "split%02zu.wav", i + 1);
         const std::vector<uint8_t> wav = ReadFileBytes(folder_.File(name));
         ASSERT_GT(wav.size(), 44u) << name;
@@ -462,8 +462,7 @@ TEST_F(QuillstarBurn, ADiscWrittenAtOnceIsGaplessOrPausedAsAskedWithItsTagsAsCdT
     EXPECT_EQ(ReadText(folder_.File("disc-2.cue")).rfind("TITLE \"Mine\"\n", 0), 0u);
 
     // A test write at once leaves the disc blank.
-    const Outcome test =
-        Run({"--simulate", "--dao", "--image-recorder", folder_.File("test.bin"), files[0]});
+    const Outcome test = Run({"--simulate", "--dao", "--image-recorder", folder_.File("test.bin"), files[0]});
     EXPECT_EQ(test.exitCode, 0) << test.err;
     EXPECT_FALSE(fs::exists(folder_.File("test.bin")));
     for (const std::vector<std::string>& refused :
