@@ -50,6 +50,7 @@ public:
     bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point) override;
     void RebuildFolderTree() override;
     void AddSelectionToBurnList() override;
+    const DeleteGuard& Guard() const override { return deleteGuard_; }
     // Runs on the posting thread: queues the message as an event of the same number.
     void Deliver(const WindowMessage& message) override;
 
@@ -143,6 +144,7 @@ private:
     // first; each takes the next finished message and then deletes itself.
     QList<BurnNowDialog*> retired_;
     HtmlHelp help_;
+    DeleteGuard deleteGuard_;
     QString skippedNotice_;
     bool toldSkippedDrives_ = false;
     WindowHandle handle_ = nullptr;

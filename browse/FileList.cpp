@@ -373,7 +373,7 @@ void FileList::DeleteSelected(bool forGood)
         return;
     // A failure can come after some of the items went, so the folder is
     // listed again unless the user said no.
-    if (ShellFileOperation::Delete(paths, forGood, this) == ShellFileOperation::Result::Cancelled)
+    if (ShellFileOperation::Delete(paths, forGood, this, owner_.Guard()) == ShellFileOperation::Result::Cancelled)
         return;
     ShowFolder(folder);
     if (folderGoes) {

@@ -412,7 +412,7 @@ void FolderTree::DeleteSelected(bool forGood)
     QTreeWidgetItem* item = SelectedItem();
     if (IsFolderItem(item)) {
         const QString path = WithoutTrailingSlashes(ItemPath(item));
-        if (ShellFileOperation::Delete({path}, forGood, this) == ShellFileOperation::Result::Done) {
+        if (ShellFileOperation::Delete({path}, forGood, this, owner_.Guard()) == ShellFileOperation::Result::Done) {
             setCurrentItem(item->parent());
             delete item;
         }
