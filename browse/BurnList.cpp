@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -39,6 +40,14 @@ QString PathText(const std::string& path)
 std::string PathBytes(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+// A named pipe, a socket, a device or a folder: listed, never burned. A
+// file that is not there (yet) is taken and times as 0.
+bool IsSpecialFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
 }
 
 // At most `count` characters, never half of a character outside the basic plane.
@@ -181,8 +190,10 @@ void BurnList::AddPaths(const QStringList& paths)
         return;
     std::vector<std::string> files;
     files.reserve(static_cast<size_t>(paths.size()));
-    for (const QString& path : paths)
-        files.push_back(PathBytes(path));
+    for (const QString& path : paths) {
+        if (!IsSpecialFile(path))
+            files.push_back(PathBytes(path));
+    }
     TimeFiles(static_cast<int>(files.size()), [&] { model_.AppendPaths(files); });
     AfterChange();
 }

@@ -53,7 +53,8 @@ public:
     void AddSelectionToBurnList(const FileList& fileList);
     // The same for named files of a folder ending in a slash.
     void AddFiles(const QString& folder, const QStringList& names);
-    // The same for full paths, from any folders.
+    // The same for full paths, from any folders. Pipes, sockets, devices
+    // and folders are left out.
     void AddPaths(const QStringList& paths);
     // Removes the selected rows; the rest keep their titles and are timed again.
     void DeleteSelection();

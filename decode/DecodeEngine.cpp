@@ -85,7 +85,7 @@ DecodeEngine::~DecodeEngine()
 
 double DecodeEngine::ProbeDuration(const std::string& path)
 {
-    return DetectAudioSeconds(path);
+    return IsRegularFile(path) ? DetectAudioSeconds(path) : 0.0;
 }
 
 std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(const std::string& path)
@@ -159,7 +159,7 @@ void DecodeEngine::StartDecodeThread(const std::string& path)
 void DecodeEngine::DecodeThread()
 {
     decoder_ = CreateDecoder(path_);
-    if (!decoder_->Open(path_)) {
+    if (IsSpecialFile(path_) || !decoder_->Open(path_)) {
         Trace(kTraceDecoderNotOpened, path_.c_str());
         decoder_.reset();
         feed_.SetEndOfData();
@@ -235,7 +235,7 @@ void DecodeEngine::CloseConverter()
 int32_t DecodeEngine::OpenGraph(const std::string& path)
 {
     std::lock_guard control(controlMutex_);
-    if (blockLength_ <= 0)
+    if (blockLength_ <= 0 || IsSpecialFile(path))
         return kStatusFailed;
     EndProducer();
     path_ = path;

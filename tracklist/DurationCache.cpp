@@ -32,17 +32,19 @@ bool DurationCache::Stamp::operator==(const Stamp& other) const
            SameTime(changed, other.changed);
 }
 
-bool DurationCache::ReadStamp(const std::string& path, Stamp& stamp)
+DurationCache::Kind DurationCache::ReadStamp(const std::string& path, Stamp& stamp)
 {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return false;
+    if (::stat(path.c_str(), &status) != 0)
+        return Kind::Missing;
+    if (!S_ISREG(status.st_mode))
+        return Kind::Special;
     stamp.device = status.st_dev;
     stamp.inode = status.st_ino;
     stamp.size = status.st_size;
     stamp.modified = status.st_mtim;
     stamp.changed = status.st_ctim;
-    return true;
+    return Kind::Regular;
 }
 
 bool DurationCache::IsSettled(const Stamp& stamp) const
@@ -53,9 +55,11 @@ bool DurationCache::IsSettled(const Stamp& stamp) const
 int DurationCache::Seconds(const std::string& path)
 {
     Stamp before;
-    if (!ReadStamp(path, before)) {
+    const Kind kind = ReadStamp(path, before);
+    if (kind != Kind::Regular) {
         known_.erase(path);
-        return probe_(path);
+        // A pipe or a device is never opened: reading it could wait forever.
+        return kind == Kind::Special ? 0 : probe_(path);
     }
     if (const auto found = known_.find(path); found != known_.end() && found->second.stamp == before)
         return found->second.seconds;
@@ -63,7 +67,7 @@ int DurationCache::Seconds(const std::string& path)
     // A file written to while it was probed may have given a length that
     // matches neither version; it is probed again next time.
     Stamp after;
-    if (ReadStamp(path, after) && after == before && IsSettled(after))
+    if (ReadStamp(path, after) == Kind::Regular && after == before && IsSettled(after))
         known_[path] = Known{after, seconds};
     else
         known_.erase(path);

@@ -14,7 +14,8 @@ namespace quillstar {
 // changed. A file counts as unchanged while its identity, size, modification
 // time and status-change time all stay the same; the change time moves even
 // when a copy keeps the old modification time. The answer is always what a
-// fresh probe of the file would give.
+// fresh probe of the file would give; anything but a regular file (a named
+// pipe, a socket, a device) is 0 without a probe.
 class DurationCache {
 public:
     using Probe = std::function<int(const std::string& path)>;
@@ -42,7 +43,9 @@ private:
         int seconds = 0;
     };
 
-    static bool ReadStamp(const std::string& path, Stamp& stamp);
+    enum class Kind { Regular, Special, Missing };
+
+    static Kind ReadStamp(const std::string& path, Stamp& stamp);
     bool IsSettled(const Stamp& stamp) const;
 
     Probe probe_;

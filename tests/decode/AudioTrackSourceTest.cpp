@@ -2,6 +2,7 @@
 // made for each test (the decode-thread path without plug-ins).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -168,8 +169,11 @@ TEST_F(TrackSource, FilesThatCannotBeReadGetNoSecondsAndDeliverNothing)
     std::fill(header.begin() + 12, header.begin() + 36, 0xEE);
     const std::string corrupt = folder_.PathOf("corrupt.wav");
     ASSERT_TRUE(WriteFileBytes(corrupt, header));
+    // Opening a pipe to read it would wait for a writer that never comes.
+    const std::string pipe = folder_.PathOf("pipe.mp3");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const std::vector<std::string> paths{corrupt, folder_.PathOf("gone.wav"), Text("notes.mp3", "no frames\n"),
-                                         Text("empty.mp3", "")};
+                                         Text("empty.mp3", ""), pipe};
     for (const std::string& path : paths)
         EXPECT_EQ(source_.AddTrack(path), 0.0) << path;
     for (int track = 0; track < source_.GetTrackCount(); ++track) {
