@@ -176,6 +176,19 @@ private slots:
         QCOMPARE(ChildTexts(rock), QStringList{"Live"});
         QCOMPARE(FolderTree::FindChild(rock->parent(), "jAZZ")->text(0), QString("Jazz"));
         QVERIFY(!FolderTree::FindChild(rock->parent(), "Blues"));
+
+        // Beside a folder of the same name in another case, the name as
+        // written wins; the other case is only a fallback.
+        MakeFolders(drive_, {"music/rock"});
+        tree.Initialize();
+        const std::pair<const char*, const char*> chosen[] = {{"/music/rock", "/music/rock/"},
+                                                              {"/music/Rock", "/music/rock/"},
+                                                              {"/Music/rock", "/Music/Rock/"},
+                                                              {"/MUSIC/ROCK", "/Music/Rock/"}};
+        for (const auto& [path, selected] : chosen) {
+            QVERIFY(tree.SelectPath(drive_ + path));
+            QCOMPARE(tree.ItemPath(tree.currentItem()), drive_ + selected);
+        }
     }
 
     void selectPathOfMissingFolderChangesNothing()
