@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -19,6 +20,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "app/AboutDialog.h"
@@ -365,7 +367,7 @@ void MainWindow::OnSkinEvent(const QString& name)
         {"Play", &MainWindow::PlayTrack},
         {"New", &MainWindow::NewList},
         {"Load", &MainWindow::LoadList},
-        {"Save", &MainWindow::SaveList},
+        {"Save", &MainWindow::RunSaveList},
         {"BurnNow", &MainWindow::StartBurnSession},
         {"CDCover", &MainWindow::PrintCover},
         {"Help", &MainWindow::OpenHelp},
@@ -403,6 +405,25 @@ void MainWindow::NewList()
 {
     burnList_->ClearAll();
     trackList_.RemoveAll();
+    MarkListSaved();
+}
+
+void MainWindow::MarkListSaved()
+{
+    burnList_->SyncTrackList();
+    savedTracks_ = trackList_.Tracks();
+}
+
+// Times follow the files and are not the user's changes.
+bool MainWindow::ListChanged()
+{
+    burnList_->SyncTrackList();
+    const std::vector<TrackInfo>& tracks = trackList_.Tracks();
+    const auto sameTrack = [](const TrackInfo& a, const TrackInfo& b) {
+        return a.title == b.title && a.path == b.path;
+    };
+    return !tracks.empty() &&
+           !std::equal(tracks.begin(), tracks.end(), savedTracks_.begin(), savedTracks_.end(), sameTrack);
 }
 
 // The track list is replaced only by a file that loaded whole; a damaged
@@ -418,22 +439,27 @@ void MainWindow::LoadList()
         return;
     }
     burnList_->LoadFromTrackList();
+    MarkListSaved();
 }
 
-void MainWindow::SaveList()
+bool MainWindow::SaveList()
 {
     if (burnList_->topLevelItemCount() == 0)
-        return;
+        return false;
     burnList_->SyncTrackList();
     const QString chosen = AskForInfoFile(false);
     if (chosen.isEmpty())
-        return;
+        return false;
     const QString path = QString::fromStdString(InfoFilePathFor(chosen.toStdString()));
     if (path != chosen && QFileInfo::exists(path) && !ConfirmReplace(path))
-        return;
+        return false;
     const std::string error = trackList_.SaveFile(QFile::encodeName(path).toStdString());
-    if (!error.empty())
+    if (!error.empty()) {
         ShowInfoFileError(infofile::kSaveCaption, error);
+        return false;
+    }
+    MarkListSaved();
+    return true;
 }
 
 QString MainWindow::AskForInfoFile(bool open)
@@ -567,9 +593,41 @@ void MainWindow::ShowTip(int tipId)
 
 void MainWindow::done(int result)
 {
+    if (!MayClose())
+        return;
     if (burnNow_)
         burnNow_->EndForExit();
     QDialog::done(result);
+}
+
+bool MainWindow::MayClose()
+{
+    if (burnNow_ && burnNow_->IsBurning()) {
+        QMessageBox stop(QMessageBox::Warning, QString::fromUtf8(mainwindow::kCaption),
+                         QString::fromUtf8(mainwindow::kStopBurnQuestion), QMessageBox::Yes | QMessageBox::No, this);
+        stop.setObjectName(QString::fromLatin1(mainwindow::kStopBurnObjectName));
+        stop.setDefaultButton(QMessageBox::No);
+        if (stop.exec() != QMessageBox::Yes)
+            return false;
+    }
+    if (!ListChanged())
+        return true;
+    QMessageBox save(QMessageBox::Warning, QString::fromUtf8(mainwindow::kCaption),
+                     QString::fromUtf8(mainwindow::kSaveChangesQuestion),
+                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    save.setObjectName(QString::fromLatin1(mainwindow::kSaveChangesObjectName));
+    save.button(QMessageBox::Save)->setText(QString::fromUtf8(mainwindow::kSaveButton));
+    save.button(QMessageBox::Discard)->setText(QString::fromUtf8(mainwindow::kDontSaveButton));
+    save.button(QMessageBox::Cancel)->setText(QString::fromUtf8(mainwindow::kCancelButton));
+    save.setDefaultButton(QMessageBox::Save);
+    switch (save.exec()) {
+    case QMessageBox::Save:
+        return SaveList();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void MainWindow::BringToFront()

@@ -108,7 +108,17 @@ private:
     void PlayTrack();
     void NewList();
     void LoadList();
-    void SaveList();
+    // False when nothing was saved (cancelled, failed or an empty list).
+    bool SaveList();
+    void RunSaveList() { SaveList(); }
+    // The burn list as it now stands counts as saved.
+    void MarkListSaved();
+    // Titles, files or their order changed since the list was last
+    // loaded, saved or made new; an empty list never counts as changed.
+    bool ListChanged();
+    // Asks about a running burn and a changed burn list; false keeps the
+    // program open.
+    bool MayClose();
     // The file the user chose to load (open) or save to; empty after a cancel.
     QString AskForInfoFile(bool open);
     bool ConfirmReplace(const QString& path);
@@ -122,6 +132,7 @@ private:
 
     MainWindowSetup setup_;
     CSerializer trackList_;
+    std::vector<TrackInfo> savedTracks_;
     ColorLabel* mark80_ = nullptr;
     ColorLabel* mark74_ = nullptr;
     ColorLabel* totalsLabel_ = nullptr;

@@ -117,6 +117,17 @@ inline constexpr char kNoPermissionAdvice[] =
     "You are not allowed to open the drive. Add yourself to the group that owns it "
     "(on Debian and Ubuntu the \"cdrom\" group) and log in again:\n    sudo adduser %1 cdrom";
 
+// Closing the program: a running burn is stopped only when the user says
+// so, and a burn list changed since it was last loaded, saved or made new is
+// saved, dropped or kept open as the user answers.
+inline constexpr char kStopBurnQuestion[] = "An audio CD is being burned. Stop the burn and close the program?";
+inline constexpr char kStopBurnObjectName[] = "StopBurnOnClose";
+inline constexpr char kSaveChangesQuestion[] = "Save the changes to the burn list?";
+inline constexpr char kSaveChangesObjectName[] = "SaveChanges";
+inline constexpr char kSaveButton[] = "Save";
+inline constexpr char kDontSaveButton[] = "Don't Save";
+inline constexpr char kCancelButton[] = "Cancel";
+
 // Command line.
 inline constexpr char kImageRecorderOption[] = "image-recorder";
 inline constexpr char kImageRecorderValueName[] = "PATH";

@@ -13,6 +13,7 @@
 #include <QTextBrowser>
 
 #include <cerrno>
+#include <functional>
 #include <map>
 
 #include "BrowsingWindow.h"
@@ -395,6 +396,41 @@ private slots:
         QCOMPARE(finished.count(), 0);
         QTest::keyClick(window_->Tree(), Qt::Key_Escape);
         QCOMPARE(finished.count(), 1);
+    }
+
+    // Each way of closing asks about a changed list, and each answer does
+    // what it says; an empty or unchanged list closes at once.
+    void ClosingAsksToSaveAChangedBurnList()
+    {
+        QSignalSpy finished(window_.get(), &QDialog::finished);
+        const QString saved = music_ + "kept.tlm";
+        const struct {
+            std::function<void()> change;
+            std::function<void()> close;
+            QMessageBox::StandardButton answer;
+            bool asked;
+            bool closes;
+        } cases[] = {
+            {[] {}, [this] { window_->close(); }, QMessageBox::Save, false, true},
+            {[this] { AddBothFiles(); }, [this] { QTest::keyClick(window_->Tree(), Qt::Key_Escape); },
+             QMessageBox::Cancel, true, false},
+            {[] {}, [this] { window_->SystemCommand(0xF060); }, QMessageBox::Save, true, true},
+            {[] {}, [this] { window_->close(); }, QMessageBox::Save, false, true},
+            {[this] { window_->Burn()->ChangeTitle(0, "Renamed"); }, [this] { window_->OnSkinEvent("Exit"); },
+             QMessageBox::Discard, true, true},
+            {[this] { window_->OnSkinEvent("New"); }, [this] { window_->close(); }, QMessageBox::Save, false, true},
+        };
+        for (const auto& test : cases) {
+            window_->show();
+            test.change();
+            const int closedBefore = finished.count();
+            InfoFileDialogs dialogs({saved}, test.answer);
+            test.close();
+            QCOMPARE(dialogs.watcher.seen.contains("SaveChanges"), test.asked);
+            QCOMPARE(finished.count() - closedBefore, test.closes ? 1 : 0);
+            QCOMPARE(window_->isVisible(), !test.closes);
+        }
+        QCOMPARE(ListInFile(saved).Tracks().front().title, std::string("one"));
     }
 
     void CdCoverOpensThePrintWindowOnTheTrackList()
