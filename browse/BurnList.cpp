@@ -184,10 +184,12 @@ void BurnList::AddFiles(const QString& folder, const QStringList& names)
     AddPaths(paths);
 }
 
-void BurnList::AddPaths(const QStringList& paths)
+void BurnList::AddPaths(const QStringList& paths, int insertionIndex)
 {
-    if (probeProgress_)
+    if (probeProgress_) {
+        waitingAdds_.push_back({paths, insertionIndex});
         return;
+    }
     std::vector<std::string> files;
     files.reserve(static_cast<size_t>(paths.size()));
     for (const QString& path : paths) {
@@ -196,6 +198,19 @@ void BurnList::AddPaths(const QStringList& paths)
     }
     TimeFiles(static_cast<int>(files.size()), [&] { model_.AppendPaths(files); });
     AfterChange();
+    if (insertionIndex != kAtEnd)
+        MoveToIndex(insertionIndex, BurnListModel::DragSource::FileList);
+    AddWaitingPaths();
+}
+
+void BurnList::AddWaitingPaths()
+{
+    // Each add runs the rest of the queue itself once its own timing ends.
+    if (!waitingAdds_.empty()) {
+        const WaitingAdd next = waitingAdds_.front();
+        waitingAdds_.pop_front();
+        AddPaths(next.paths, next.insertionIndex);
+    }
 }
 
 void BurnList::DeleteSelection()
@@ -216,6 +231,7 @@ void BurnList::DeleteSelection()
     }
     TimeFiles(static_cast<int>(remaining.size()), [&] { model_.RebuildFromRows(remaining); });
     AfterChange();
+    AddWaitingPaths();
 }
 
 void BurnList::MoveToIndex(int insertionIndex, BurnListModel::DragSource source)

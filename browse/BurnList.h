@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ class BurnList : public QTreeWidget {
 public:
     // Opens a file with the program the desktop associates with it.
     using FileOpener = std::function<bool(const QString& path)>;
+    static constexpr int kAtEnd = -1;
 
     // The probe times one file in whole seconds (0 when it cannot); its
     // answers are kept for files that have not changed since.
@@ -53,9 +55,11 @@ public:
     void AddSelectionToBurnList(const FileList& fileList);
     // The same for named files of a folder ending in a slash.
     void AddFiles(const QString& folder, const QStringList& names);
-    // The same for full paths, from any folders. Pipes, sockets, devices
-    // and folders are left out.
-    void AddPaths(const QStringList& paths);
+    // The same for full paths, from any folders, moved to start at the
+    // insertion index unless it is kAtEnd. Pipes, sockets, devices and
+    // folders are left out. Paths that come while files are timed wait and
+    // are added, in the order they came, once the timing ends.
+    void AddPaths(const QStringList& paths, int insertionIndex = kAtEnd);
     // Removes the selected rows; the rest keep their titles and are timed again.
     void DeleteSelection();
     // Moves the dragged rows so they start at the insertion index: the
@@ -102,6 +106,12 @@ private:
     void TimeFiles(int fileCount, const std::function<void()>& work);
     bool ShowsToolTip(const QPoint& at, const QPoint& globalAt);
     void AfterChange();
+    void AddWaitingPaths();
+
+    struct WaitingAdd {
+        QStringList paths;
+        int insertionIndex;
+    };
 
     BurnListOwner& owner_;
     DurationCache durations_;
@@ -117,6 +127,7 @@ private:
     // Set while files are timed; windows repaint meanwhile, and nothing may
     // change the list under the work.
     ProbeProgress* probeProgress_ = nullptr;
+    std::deque<WaitingAdd> waitingAdds_;
 };
 
 }  // namespace quillstar
