@@ -12,9 +12,8 @@
 #include <string>
 
 #include "app/TipDialog.h"
-#include "decode/AudioTrackSource.h"
 #include "platform/Trace.h"
-#include "recorder/DiscWriter.h"
+#include "recorder/BurnJob.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -30,18 +29,17 @@ constexpr int kTextWidth = 400;
 }  // namespace
 
 BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent)
-    : QDialog(parent), writer_(writer), trackList_(trackList)
+    : QDialog(parent), job_(std::make_unique<BurnJob>(writer)), trackList_(trackList)
 {
     setObjectName(QStringLiteral("BurnNowDialog"));
     setWindowTitle(QString::fromUtf8(burnsession::kCaption));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     BuildControls();
-    source_ = std::make_unique<AudioTrackSource>();
     SetBurning(false);
 }
 
 // The main window deletes the window only once the writer is done with
-// its source, or after the writer itself is gone.
+// the job's source, or after the writer itself is gone.
 BurnNowDialog::~BurnNowDialog() = default;
 
 void BurnNowDialog::BuildControls()
@@ -133,31 +131,27 @@ void BurnNowDialog::BurnNow()
 
 void BurnNowDialog::StartBurn()
 {
+    std::vector<std::string> paths;
+    for (const TrackInfo& track : trackList_.Tracks())
+        paths.push_back(track.path);
     // Every file is timed again before the burn; long lists take a moment.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    source_->RemoveAllTracks();
-    for (int i = 0; i < trackList_.GetCount(); ++i) {
-        std::string title, path;
-        int seconds = 0;
-        trackList_.GetTrackInfo(i, title, seconds, path);
-        source_->AddTrack(path);
-    }
+    finishPending_ = job_->Start(paths);
     QGuiApplication::restoreOverrideCursor();
-    finishPending_ = writer_.WriteDisc(source_.get());
     if (!finishPending_)
         SetBurning(false);
 }
 
 void BurnNowDialog::StopBurning()
 {
-    writer_.AbortWrite();
+    job_->Stop();
 }
 
 void BurnNowDialog::EndForExit()
 {
     startOnFinish_ = false;
     if (finishPending_)
-        writer_.AbortWrite();
+        job_->Stop();
     SetBurning(false);
     if (isVisible())
         QDialog::done(QDialog::Rejected);
@@ -165,18 +159,33 @@ void BurnNowDialog::EndForExit()
 
 bool BurnNowDialog::event(QEvent* event)
 {
-    switch (static_cast<uint32_t>(event->type())) {
+    const auto type = static_cast<uint32_t>(event->type());
+    switch (type) {
+    case msg::WM_PLUGIN_EOF:
     case msg::WM_BURN_PROGRESS:
-        OnProgress();
-        return true;
     case msg::WM_BURN_STOPPED:
-        OnStopped();
-        return true;
     case msg::WM_BURN_FINISHED:
-        OnFinished();
+        HandleBurnMessage(type);
         return true;
     default:
         return QDialog::event(event);
+    }
+}
+
+void BurnNowDialog::HandleBurnMessage(uint32_t message)
+{
+    switch (job_->Handle(message)) {
+    case BurnJob::Event::Progress:
+        OnProgress();
+        break;
+    case BurnJob::Event::Stopped:
+        OnStopped();
+        break;
+    case BurnJob::Event::Finished:
+        OnFinished();
+        break;
+    case BurnJob::Event::None:
+        break;
     }
 }
 
@@ -191,7 +200,7 @@ void BurnNowDialog::OnProgress()
 {
     std::string text;
     int percent = 0;
-    writer_.GetProgress(text, percent);
+    job_->GetProgress(text, percent);
     ShowProgress(QString::fromStdString(text), percent);
 }
 
@@ -199,7 +208,7 @@ void BurnNowDialog::OnStopped()
 {
     std::string unused;
     int percent = 0;
-    writer_.GetProgress(unused, percent);
+    job_->GetProgress(unused, percent);
     stopped_ = true;
     startOnFinish_ = false;
     ShowProgress(QString::fromUtf8(burnsession::kStoppedText), percent);
@@ -225,11 +234,11 @@ void BurnNowDialog::OnFinished()
         StartBurn();
         return;
     }
-    const int result = writer_.GetResult();
+    const int result = job_->Outcome().result;
     ShowResultTip(result);
     if (!stopped_) {
-        if (result == recorder::kResultNothingBurned)
-            status_->setText(QString::fromUtf8(recorder::kTextNothingBurned));
+        if (result == recorder::kResultNothingBurned || result == recorder::kResultBurnFailed)
+            status_->setText(QString::fromStdString(job_->Outcome().text));
         ShowSkippedTracks();
     }
     SetBurning(false);
@@ -260,7 +269,7 @@ void BurnNowDialog::ShowResultTip(int result)
 void BurnNowDialog::ShowSkippedTracks()
 {
     QStringList lines;
-    for (const SkippedTrack& track : writer_.GetSkippedTracks()) {
+    for (const SkippedTrack& track : job_->Outcome().skipped) {
         std::string title, path;
         int seconds = 0;
         trackList_.GetTrackInfo(track.trackIndex, title, seconds, path);
@@ -269,9 +278,13 @@ void BurnNowDialog::ShowSkippedTracks()
                 .arg(track.trackIndex + 1, 2, 10, QLatin1Char('0'))
                 .arg(QString::fromStdString(title), QString::fromUtf8(recorder::SkipReasonText(track.reason))));
     }
-    if (lines.isEmpty())
+    const std::string& failure = job_->Outcome().failure;
+    if (lines.isEmpty() && failure.empty())
         return;
-    lines.prepend(QString::fromUtf8(burnsession::kSkippedHeading));
+    if (!lines.isEmpty())
+        lines.prepend(QString::fromUtf8(burnsession::kSkippedHeading));
+    if (!failure.empty())
+        lines.append(QString::fromStdString(failure));
     skipped_->setText(lines.join(QLatin1Char('\n')));
     skipped_->show();
 }

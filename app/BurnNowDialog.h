@@ -11,14 +11,14 @@ class QPushButton;
 
 namespace quillstar {
 
-class AudioTrackSource;
+class BurnJob;
 class CDiscWriter;
 class CSerializer;
 
-// The Burn Now window (dialog 133): burns the track list with the disc
-// writer, follows the burn in a status line and a progress bar, stops it on
-// request, and ends with the writer's last text or a tip window. The writer
-// reaches it only through the messages the main window passes on.
+// The Burn Now window (dialog 133): burns the track list with a burn job,
+// follows the burn in a status line and a progress bar, stops it on request,
+// and ends with the burn's last text or a tip window. The burn reaches it
+// only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
 public:
@@ -65,6 +65,7 @@ private:
     void OnProgress();
     void OnStopped();
     void OnFinished();
+    void HandleBurnMessage(uint32_t message);
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 
@@ -75,8 +76,7 @@ private:
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* skipped_ = nullptr;
-    CDiscWriter& writer_;
-    std::unique_ptr<AudioTrackSource> source_;
+    std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
     bool burning_ = false;
     bool finishPending_ = false;

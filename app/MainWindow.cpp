@@ -127,8 +127,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         label->SetLabelTextColor(Rgb(mainwindow::kLabelTextColor));
         label->SetLabelBackColor(Rgb(mainwindow::kLabelBackColor));
     }
-    if (setup_.skippedDrives)
-        skippedNotice_ = NoticeFor(setup_.skippedDrives());
+    skippedNotice_ = NoticeFor(setup_.skippedDrives ? setup_.skippedDrives() : writer_->GetSkippedDrives());
     folderTree_->setFocus();
 }
 
@@ -335,7 +334,10 @@ bool MainWindow::event(QEvent* event)
 {
     switch (static_cast<uint32_t>(event->type())) {
     case msg::WM_PLUGIN_EOF:
-        StopAllPlugins();
+        if (burnNow_)
+            QCoreApplication::postEvent(burnNow_.get(), new QEvent(event->type()));
+        else
+            StopAllPlugins();
         return true;
     case msg::WM_BURN_PROGRESS:
     case msg::WM_BURN_STOPPED:

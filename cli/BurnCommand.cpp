@@ -1,5 +1,6 @@
 #include "cli/BurnCommand.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -8,13 +9,12 @@
 #include <unistd.h>
 
 #include "cli/ProgressPrinter.h"
-#include "decode/AudioTrackSource.h"
 #include "decode/FileSeconds.h"
 #include "decode/PluginRegistry.h"
-#include "decode/WavOutputEmulator.h"
+#include "recorder/BurnJob.h"
 #include "recorder/DiscWriter.h"
 #include "resources/BurnExitCodes.h"
-#include "resources/Messages.h"
+#include "resources/BurnSessionTexts.h"
 #include "resources/RecorderTexts.h"
 #include "tracklist/BurnListModel.h"
 
@@ -50,6 +50,10 @@ int BurnCommand::Run()
         return cli::kExitUsage;
     if (options_.show)
         return ShowTrackList();
+    if (!options_.listDevices && trackList_.GetCount() == 0) {
+        Fail("the list \"" + options_.listFile + "\" holds no tracks");
+        return cli::kExitUsage;
+    }
     if (!options_.listDevices && (!CheckFilesExist() || !CheckImageFolder()))
         return cli::kExitUsage;
 
@@ -59,6 +63,7 @@ int BurnCommand::Run()
     CDiscWriter writer(messages_.Handle());
     if (!writer.Initialize() || writer.GetDeviceCount() == 0) {
         Fail("no CD recorder found (try --image-recorder PATH)");
+        ReportSkippedDrives(writer, stderr);
         return cli::kExitNoRecorder;
     }
     if (options_.listDevices)
@@ -85,8 +90,6 @@ bool BurnCommand::BuildTrackList()
         const int seconds = options_.show ? FileSeconds(file) : 0;
         trackList_.AddTrackInfo(BurnListModel::TitleFromName(name), seconds, file);
     }
-    if (trackList_.GetCount() == 0)
-        return Fail("the list \"" + options_.listFile + "\" holds no tracks");
     return true;
 }
 
@@ -138,15 +141,26 @@ int BurnCommand::ListDevices(const CDiscWriter& writer) const
         std::printf("%d  %s  (write speeds: %s)\n", i, writer.GetDeviceName(i).c_str(),
                     speeds.empty() ? "none reported" : speeds.c_str());
     }
+    ReportSkippedDrives(writer, stdout);
     return cli::kExitBurned;
+}
+
+// A drive the user may not open is the usual reason for an empty list; the
+// user learns which drives were left out and what to do about them.
+void BurnCommand::ReportSkippedDrives(const CDiscWriter& writer, FILE* out)
+{
+    for (const SkippedDrive& drive : writer.GetSkippedDrives()) {
+        const bool notAllowed = drive.error == EACCES || drive.error == EPERM;
+        std::fprintf(out, "%s %s: %s%s\n", recorder::kTextDriveLeftOut, drive.device.c_str(), drive.reason.c_str(),
+                     notAllowed ? recorder::kTextNoPermissionAdvice : "");
+    }
 }
 
 int BurnCommand::Burn(CDiscWriter& writer)
 {
-    AudioTrackSource source;
-    source.RemoveAllTracks();
+    std::vector<std::string> paths;
     for (const TrackInfo& track : trackList_.Tracks())
-        source.AddTrack(track.path);
+        paths.push_back(track.path);
 
     ProgressPrinter progress(stdout, isatty(fileno(stdout)) == 1);
     stopRequested = 0;
@@ -155,65 +169,63 @@ int BurnCommand::Burn(CDiscWriter& writer)
     sigemptyset(&action.sa_mask);
     struct sigaction previous {};
     sigaction(SIGINT, &action, &previous);
-    const bool started = writer.WriteDisc(&source);
-    const int exitCode = started ? WaitForBurn(writer, progress) : cli::kExitNoRecorder;
+    BurnJob job(writer);
+    const int exitCode = job.Start(paths) ? WaitForBurn(job, progress) : cli::kExitNoRecorder;
     sigaction(SIGINT, &previous, nullptr);
     return exitCode;
 }
 
-int BurnCommand::WaitForBurn(CDiscWriter& writer, ProgressPrinter& progress)
+int BurnCommand::WaitForBurn(BurnJob& job, ProgressPrinter& progress)
 {
-    bool stopping = false;
     for (;;) {
-        if (stopRequested && !stopping) {
-            stopping = true;
-            writer.AbortWrite();
-        }
+        if (stopRequested && !job.Outcome().stopped)
+            job.Stop();
         const auto message = messages_.Take(kPollMilliseconds);
         if (!message)
             continue;
         std::string text;
         int percent = 0;
-        switch (message->message) {
-        case msg::WM_PLUGIN_EOF:
-            StopAllPlugins();
-            break;
-        case msg::WM_BURN_PROGRESS:
-            writer.GetProgress(text, percent);
+        switch (job.Handle(message->message)) {
+        case BurnJob::Event::Progress:
+            job.GetProgress(text, percent);
             progress.Show(text, percent);
             break;
-        case msg::WM_BURN_STOPPED:
-            writer.GetProgress(text, percent);
-            progress.Show("The burning process is stopped, the audio CD is not completed.", percent);
+        case BurnJob::Event::Stopped:
+            job.GetProgress(text, percent);
+            progress.Show(burnsession::kStoppedText, percent);
             break;
-        case msg::WM_BURN_FINISHED:
+        case BurnJob::Event::Finished:
             progress.Finish();
-            if (stopping)
-                return cli::kExitStopped;
-            ReportSkippedTracks(writer);
-            return ExitCodeFor(writer.GetResult());
-        default:
+            ReportOutcome(job.Outcome());
+            return ExitCodeFor(job.Outcome());
+        case BurnJob::Event::None:
             break;
         }
     }
 }
 
-void BurnCommand::ReportSkippedTracks(const CDiscWriter& writer) const
+void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
 {
-    for (const SkippedTrack& skipped : writer.GetSkippedTracks()) {
+    if (outcome.stopped)
+        return;
+    for (const SkippedTrack& skipped : outcome.skipped) {
         std::string title, path;
         int seconds = 0;
         trackList_.GetTrackInfo(skipped.trackIndex, title, seconds, path);
         std::fprintf(stderr, "quillstar-burn: skipped track %02d \"%s\": %s\n", skipped.trackIndex + 1, path.c_str(),
                      recorder::SkipReasonText(skipped.reason));
     }
+    if (!outcome.failure.empty())
+        std::fprintf(stderr, "quillstar-burn: %s\n", outcome.failure.c_str());
 }
 
-int BurnCommand::ExitCodeFor(int result) const
+int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)
 {
-    if (result == recorder::kResultSuccess)
-        return cli::kExitBurned;
-    return cli::kExitResultBase + result;
+    if (outcome.stopped)
+        return cli::kExitStopped;
+    if (outcome.result != recorder::kResultSuccess)
+        return cli::kExitResultBase + outcome.result;
+    return outcome.skipped.empty() ? cli::kExitBurned : cli::kExitIncomplete;
 }
 
 }  // namespace quillstar

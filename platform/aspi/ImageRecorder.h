@@ -54,6 +54,7 @@ private:
     DriveBuffer buffer_;
     int notReadyAnswers_ = 0;
     int writesOnDisc_ = 0;
+    int trackClosesOnDisc_ = 0;
 };
 
 }  // namespace quillstar

@@ -115,6 +115,7 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"write-fails-at", NumberInto(options.firstFailingWrite, 1, kMaximumCount)},
         {"not-ready-after-close", NumberInto(options.notReadyPollsAfterClose, 0, kMaximumCount)},
         {"buffer-kb", NumberInto(options.bufferKilobytes, 1, 0xFFFF)},
+        {"close-track-fails", NumberInto(options.failingTrackClose, 1, kMaximumCount)},
     };
     const std::map<std::string, std::function<void()>> flags = {
         {"unknown-capacity", [&] { options.unknownCapacity = true; }},
@@ -122,6 +123,9 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"reader-only", [&] { options.canWrite = false; }},
         {"inquiry-fails", [&] { options.inquiryFails = true; }},
         {"throttle", [&] { options.throttle = true; }},
+        {"sync-cache-fails", [&] { options.syncCacheFails = true; }},
+        {"close-session-fails", [&] { options.closeSessionFails = true; }},
+        {"image-write-fails", [&] { options.imageWriteFails = true; }},
     };
 
     for (const std::string& option : SplitOptions(text)) {

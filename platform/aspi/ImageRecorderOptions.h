@@ -33,6 +33,10 @@ struct ImageRecorderOptions {
     bool inquiryFails = false;                              // inquiry-fails
     bool throttle = false;                                  // throttle
     int bufferKilobytes = aspi::kDefaultBufferKilobytes;    // buffer-kb=N
+    bool syncCacheFails = false;                            // sync-cache-fails
+    int failingTrackClose = 0;                              // close-track-fails=N (the N-th)
+    bool closeSessionFails = false;                         // close-session-fails
+    bool imageWriteFails = false;                           // image-write-fails
 
     // The options of the text; nothing and a one-line reason when an option
     // is unknown or its value is out of range.

@@ -15,7 +15,7 @@ constexpr int kAudioTrackMode = 0x0;
 
 RecordableDisc::RecordableDisc(const ImageRecorderOptions& options, const std::string& imagePath)
     : leadOutStart_(static_cast<int64_t>(options.minutes) * 60 * cd::kSectorsPerSecond - 1 - kLeadInSectors),
-      image_(imagePath)
+      image_(imagePath, options.imageWriteFails)
 {
     using Disc = ImageRecorderOptions::Disc;
     if (options.disc == Disc::kAppendable || options.disc == Disc::kComplete)
@@ -85,7 +85,7 @@ ScsiOutcome RecordableDisc::CloseTrack(int number)
     if (number != IncompleteTrackNumber())
         return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
     // Drives refuse to close an empty track or one shorter than a CD track may be.
-    if (incompleteSectors_ < aspi::kMinimumTrackSectors)
+    if (incompleteSectors_ < cd::kMinimumTrackSectors)
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
     tracks_.push_back(incomplete_);
     incompleteSectors_ = 0;
@@ -104,7 +104,7 @@ ScsiOutcome RecordableDisc::CloseSession()
     std::string imagePath;
     std::string error;
     if (!image_.Finish(tracks_.back().end, cueTracks, imagePath, error)) {
-        Trace("Image recorder: %s\n", error.c_str());
+        Trace("Image recorder: the image could not be written: %s\n", error.c_str());
         return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
     }
     sessionClosed_ = true;

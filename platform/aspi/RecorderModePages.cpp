@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 
 namespace quillstar {
 

@@ -191,6 +191,14 @@ TEST_F(QuillstarBurn, ShowPrintsTheRowsAndTheTotalsLine)
     EXPECT_NE(outcome.out.find("02  Second Song"), std::string::npos);
     EXPECT_NE(outcome.out.find("00:03"), std::string::npos);
     EXPECT_NE(outcome.out.find("03:50 - 2 Tracks"), std::string::npos);
+
+    // A list without tracks shows its empty totals, and is no list to burn.
+    ASSERT_EQ(CSerializer().SaveFile(listPath), "");
+    const Outcome empty = RunBurn(folder_, {"--show", "--list", listPath});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err;
+    EXPECT_EQ(empty.out, "00:00 - 0 Track\n");
+    EXPECT_EQ(RunBurn(folder_, {"--list", listPath, "--image-recorder", folder_.PathOf("disc.bin")}).exitCode,
+              cli::kExitUsage);
 }
 
 TEST_F(QuillstarBurn, NoRecorderExitsWithThree)
@@ -199,6 +207,12 @@ TEST_F(QuillstarBurn, NoRecorderExitsWithThree)
     const Outcome outcome = RunBurn(folder_, {wav});
     EXPECT_EQ(outcome.exitCode, cli::kExitNoRecorder);
     EXPECT_NE(outcome.err.find("no CD recorder"), std::string::npos);
+
+    // A recorder the layer had to leave out is named with its reason.
+    const Outcome leftOut = RunBurn(folder_, {"--devices"}, {{"QUILLSTAR_IMAGE_RECORDER", "/no/such/folder/disc.bin"}});
+    EXPECT_EQ(leftOut.exitCode, cli::kExitNoRecorder);
+    EXPECT_NE(leftOut.err.find("left out /no/such/folder/disc.bin: cannot write into"), std::string::npos)
+        << leftOut.err;
 }
 
 TEST_F(QuillstarBurn, ListsTheImageRecorder)
@@ -281,6 +295,16 @@ TEST_F(QuillstarBurn, WriterResultsBecomeExitCodes)
     const Outcome tooLong = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), longWav},
                                     {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "minutes=1"}});
     EXPECT_EQ(tooLong.exitCode, cli::kExitResultBase + 1) << tooLong.out << tooLong.err;
+
+    // The drive refused the session's end: no success, the command and its
+    // sense are named.
+    const Outcome failed = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav, wav},
+                                   {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "close-session-fails"}});
+    EXPECT_EQ(failed.exitCode, 15) << failed.out << failed.err;
+    EXPECT_NE(failed.out.find("The burning process failed, the audio CD is not completed."), std::string::npos);
+    EXPECT_EQ(failed.out.find("Congratulations"), std::string::npos);
+    EXPECT_NE(failed.err.find("CLOSE SESSION refused by the drive: sense 3/72/00"), std::string::npos) << failed.err;
+    EXPECT_FALSE(fs::exists(folder_.PathOf("disc.bin")));
 }
 
 TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
@@ -289,7 +313,7 @@ TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
     const std::string silent = folder_.PathOf("nothing.ogg");
     WriteFileBytes(silent, {'O', 'g', 'g', 'S'});
     const Outcome outcome = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), good, silent, good});
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+    EXPECT_EQ(outcome.exitCode, cli::kExitIncomplete) << outcome.out << outcome.err;
     EXPECT_NE(outcome.err.find(silent), std::string::npos) << outcome.err;
     EXPECT_EQ(ReadBurnedDisc(folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue")).tracks.size(), 2u);
 

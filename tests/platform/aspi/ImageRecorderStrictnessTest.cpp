@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "tests/platform/aspi/TemporaryFolder.h"
 #include "tests/platform/aspi/TestBurner.h"
