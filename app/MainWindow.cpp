@@ -14,7 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QTimer>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <pwd.h>
@@ -25,12 +25,14 @@
 
 #include "app/AboutDialog.h"
 #include "app/BurnNowDialog.h"
+#include "app/DriveDiscovery.h"
 #include "app/FileDialogEx.h"
 #include "app/SkinControl.h"
 #include "app/TipDialog.h"
 #include "browse/BurnList.h"
 #include "browse/FileList.h"
 #include "browse/FolderTree.h"
+#include "browse/ProbeProgress.h"
 #include "controls/ColorLabel.h"
 #include "decode/WavOutputEmulator.h"
 #include "print/PrintNowDialog.h"
@@ -118,16 +120,17 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     fileList_->ShowFolder(QString());
     fileTypeCombo_->setCurrentIndex(filterIndex_);
     connect(fileTypeCombo_, &QComboBox::currentIndexChanged, this, &MainWindow::OnFileTypeChanged);
-    InitializeWriter();
+    writer_ = std::make_unique<CDiscWriter>(handle_);
+    discovery_ = std::make_unique<DriveDiscovery>(*writer_);
+    connect(discovery_.get(), &DriveDiscovery::Ended, this, &MainWindow::OnDrivesFound);
     trackList_.RemoveAll();
-    FillDriveCombo();
+    driveCombo_->addItem(QString::fromUtf8(mainwindow::kSearchingDrivesText));
     connect(driveCombo_, &QComboBox::currentIndexChanged, this, &MainWindow::OnDriveChanged);
     capacityBar_->setRange(0, burnlist::kCapacityBarRange);
     for (ColorLabel* label : {totalsLabel_, mark74_, mark80_}) {
         label->SetLabelTextColor(Rgb(mainwindow::kLabelTextColor));
         label->SetLabelBackColor(Rgb(mainwindow::kLabelBackColor));
     }
-    skippedNotice_ = NoticeFor(setup_.skippedDrives ? setup_.skippedDrives() : writer_->GetSkippedDrives());
     folderTree_->setFocus();
 }
 
@@ -136,6 +139,8 @@ MainWindow::~MainWindow()
     // Nothing may post here any more; then the burn stops and its thread
     // ends before the Burn Now window takes its track source away.
     UnregisterWindow(handle_);
+    driveWait_.reset();
+    discovery_.reset();
     writer_.reset();
     burnNow_.reset();
     qDeleteAll(retired_);
@@ -259,15 +264,30 @@ void MainWindow::ConnectSkin()
     connect(skin_, &SkinControl::TitleMenuRequested, this, &MainWindow::ShowTitleMenu);
 }
 
-void MainWindow::InitializeWriter()
+bool MainWindow::DrivesKnown() const
 {
-    writer_ = std::make_unique<CDiscWriter>(handle_);
-    writer_->Initialize();
+    return discovery_->HasEnded();
 }
 
+void MainWindow::OnDrivesFound()
+{
+    FillDriveCombo();
+    skippedNotice_ = NoticeFor(setup_.skippedDrives ? setup_.skippedDrives() : writer_->GetSkippedDrives());
+    if (!skippedNotice_.isEmpty())
+        TellSkippedDrives();
+    if (burnOnceDrivesAreKnown_) {
+        burnOnceDrivesAreKnown_ = false;
+        driveWait_.reset();
+        StartBurnSession();
+    }
+}
+
+// A writer whose ASPI layer is missing leaves the box empty.
 void MainWindow::FillDriveCombo()
 {
-    if (!writer_ || !writer_->IsInitialized())
+    const QSignalBlocker quiet(driveCombo_);
+    driveCombo_->clear();
+    if (!writer_->IsInitialized())
         return;
     const int count = writer_->GetDeviceCount();
     if (count == 0) {
@@ -288,7 +308,7 @@ void MainWindow::OnFileTypeChanged(int index)
 
 void MainWindow::OnDriveChanged(int index)
 {
-    if (writer_ && writer_->IsInitialized() && writer_->GetDeviceCount() >= 1)
+    if (DrivesKnown() && writer_->IsInitialized() && writer_->GetDeviceCount() >= 1)
         writer_->SelectDevice(index);
 }
 
@@ -565,6 +585,10 @@ void MainWindow::ShowTitleMenu(const QPoint& globalPosition)
 
 void MainWindow::StartBurnSession()
 {
+    if (!DrivesKnown()) {
+        BurnOnceDrivesAreKnown();
+        return;
+    }
     if (burnNow_ && burnNow_->FinishPending()) {
         burnNow_->Retire();
         retired_.append(burnNow_.release());
@@ -646,13 +670,23 @@ void MainWindow::BringToFront()
     }
 }
 
+void MainWindow::BurnOnceDrivesAreKnown()
+{
+    discovery_->Start();
+    if (burnOnceDrivesAreKnown_)
+        return;
+    burnOnceDrivesAreKnown_ = true;
+    driveWait_ = std::make_unique<ProbeProgress>(this, QString::fromUtf8(mainwindow::kSearchingDrivesText),
+                                                 std::chrono::milliseconds(burnlist::kProbeProgressDelayMs),
+                                                 [this] { burnOnceDrivesAreKnown_ = false; });
+}
+
+// The window is up before the search starts, so nothing waits for a drive
+// to show it.
 void MainWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!toldSkippedDrives_ && !skippedNotice_.isEmpty()) {
-        toldSkippedDrives_ = true;
-        QTimer::singleShot(0, this, &MainWindow::TellSkippedDrives);
-    }
+    discovery_->Start();
 }
 
 void MainWindow::TellSkippedDrives()

@@ -25,8 +25,10 @@ class BurnList;
 class BurnNowDialog;
 class CDiscWriter;
 class ColorLabel;
+class DriveDiscovery;
 class FileList;
 class FolderTree;
+class ProbeProgress;
 class SkinControl;
 
 // The program's one window (dialog 102): the folder tree, the file list and
@@ -78,8 +80,11 @@ public:
     BurnNowDialog* BurnNowWindow() const { return burnNow_.get(); }
     BurnListDragDrop* DragDrop() const { return dragDrop_.get(); }
     const HtmlHelp& Help() const { return help_; }
-    // Why drives were left out, told once the window shows; empty when none were.
+    // Why drives were left out, told once the drives are known; empty when none were.
     const QString& SkippedDrivesNotice() const { return skippedNotice_; }
+    // The drives are looked for on a thread of their own once the window
+    // shows; until they are known the drive box says so.
+    bool DrivesKnown() const;
 
 public slots:
     void done(int result) override;
@@ -94,8 +99,11 @@ private:
     QWidget* BuildCapacityGauge(QWidget* parent);
     void PlaceCapacityMarks();
     void ConnectSkin();
-    void InitializeWriter();
+    void OnDrivesFound();
     void FillDriveCombo();
+    // "Burn Now" before the drives are known: the burn session starts once
+    // they are, unless the user stops the wait.
+    void BurnOnceDrivesAreKnown();
     void OnFileTypeChanged(int index);
     void OnDriveChanged(int index);
     void ShowTitleMenu(const QPoint& globalPosition);
@@ -149,6 +157,10 @@ private:
     // Gone before the window's base deletes the controls it works on.
     std::unique_ptr<BurnListDragDrop> dragDrop_;
     std::unique_ptr<CDiscWriter> writer_;
+    // Gone before the writer it searches with.
+    std::unique_ptr<DriveDiscovery> discovery_;
+    std::unique_ptr<ProbeProgress> driveWait_;
+    bool burnOnceDrivesAreKnown_ = false;
     int filterIndex_;
     std::unique_ptr<BurnNowDialog> burnNow_;
     // Earlier Burn Now windows whose stopped burns are still ending, oldest
@@ -157,7 +169,6 @@ private:
     HtmlHelp help_;
     DeleteGuard deleteGuard_;
     QString skippedNotice_;
-    bool toldSkippedDrives_ = false;
     WindowHandle handle_ = nullptr;
 };
 

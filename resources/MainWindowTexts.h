@@ -26,6 +26,8 @@ inline constexpr char kProgramIcon[] = ":/skin/quillstar.svg";
 inline constexpr const char* kFileTypeItems[] = {"MP3 Files {*.mp3}", "All Files {*.*}"};
 inline constexpr int kInitialFilterIndex = 1;
 inline constexpr char kNoDriveText[] = "CD-R/RW drive not found";
+// The drive box while the drives are looked for, after the window shows.
+inline constexpr char kSearchingDrivesText[] = "Searching for CD-R/RW drives…";
 inline constexpr char kMark74Text[] = "74min";
 inline constexpr char kMark80Text[] = "80min";
 // The capacity bar is full at 80 minutes; the 74-minute mark sits this far along.

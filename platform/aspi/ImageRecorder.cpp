@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/Trace.h"
 #include "platform/aspi/ScsiProtocol.h"
@@ -151,7 +153,11 @@ void ImageRecorder::InsertDisc()
 ScsiOutcome ImageRecorder::Execute(const ScsiCommand& command)
 {
     std::lock_guard lock(mutex_);
+    // A slow drive: every command takes at least the delay, as a real one
+    // may take tens to hundreds of milliseconds.
+    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.commandDelayMs);
     const ScsiOutcome outcome = Answer(command);
+    std::this_thread::sleep_until(due);
     if (!outcome.IsGood()) {
         const scsi::SenseCode code = outcome.Code();
         Trace("Image recorder: command 0x%02x refused, status 0x%02x, sense %x/%02x/%02x\n",

@@ -13,6 +13,7 @@ namespace quillstar {
 namespace {
 
 constexpr int kMaximumCount = 1000000;
+constexpr int kMaximumCommandDelayMs = 60000;
 
 std::vector<std::string> SplitOptions(const std::string& text)
 {
@@ -116,6 +117,7 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"not-ready-after-close", NumberInto(options.notReadyPollsAfterClose, 0, kMaximumCount)},
         {"buffer-kb", NumberInto(options.bufferKilobytes, 1, 0xFFFF)},
         {"close-track-fails", NumberInto(options.failingTrackClose, 1, kMaximumCount)},
+        {"command-delay-ms", NumberInto(options.commandDelayMs, 0, kMaximumCommandDelayMs)},
     };
     const std::map<std::string, std::function<void()>> flags = {
         {"unknown-capacity", [&] { options.unknownCapacity = true; }},

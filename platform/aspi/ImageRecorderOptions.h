@@ -37,6 +37,7 @@ struct ImageRecorderOptions {
     int failingTrackClose = 0;                              // close-track-fails=N (the N-th)
     bool closeSessionFails = false;                         // close-session-fails
     bool imageWriteFails = false;                           // image-write-fails
+    int commandDelayMs = 0;                                 // command-delay-ms=N
 
     // The options of the text; nothing and a one-line reason when an option
     // is unknown or its value is out of range.

@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -243,17 +246,31 @@ private slots:
         QCOMPARE(Images().size(), imagesBefore.size() + 1);
     }
 
-    void ClosingTheProgramDuringABurnStopsIt()
+    // The program asks first whether to stop the burn, then about the
+    // unsaved list; "No" to the first keeps both running.
+    void ClosingTheProgramDuringABurnStopsItWhenTheUserSaysSo()
     {
         window_.reset();
         const int threadsBefore = ThreadCount();
         MakeWindow();
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
-        RunSession([&](BurnNowDialog& burnNow) {
-            BurnUntilTrack1IsWritten(burnNow);
-            window_->OnSkinEvent("Exit");
-        });
+        QMessageBox::StandardButton stop = QMessageBox::No;
+        const auto answer = [&stop](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            box->button(box->objectName() == "StopBurnOnClose" ? stop : QMessageBox::Discard)->click();
+            return true;
+        };
+        RunSession(
+            [&](BurnNowDialog& burnNow) {
+                BurnUntilTrack1IsWritten(burnNow);
+                window_->OnSkinEvent("Exit");
+                QVERIFY(window_->isVisible() && burnNow.IsBurning());
+                stop = QMessageBox::Yes;
+                window_->OnSkinEvent("Exit");
+            },
+            answer);
+        QCOMPARE(seen_, (QStringList{"BurnNowDialog", "StopBurnOnClose", "StopBurnOnClose", "SaveChanges"}));
         QVERIFY(!window_->isVisible());
         QCOMPARE(window_->result(), 1);
         window_.reset();
@@ -294,8 +311,33 @@ private slots:
         QCOMPARE(seen_, (QStringList{"BurnNowDialog", QString("Tip%1").arg(expectedTip)}));
     }
 
+    // Run with the recorder's commands slowed down: finding the drive takes
+    // seconds, and the window answers all the while. "Burn Now" pressed
+    // meanwhile waits for the drives, then goes on.
+    void TheWindowAnswersWhileASlowDriveIsFound()
+    {
+        if (!qEnvironmentVariable("QUILLSTAR_IMAGE_RECORDER_OPTIONS").contains("command-delay-ms"))
+            QSKIP("needs command-delay-ms in the recorder's options");
+        window_.reset();
+        MakeWindow(false);
+        QCOMPARE(window_->DriveCombo()->itemText(0), QString("Searching for CD-R/RW drives…"));
+        QComboBox* fileType = window_->FileTypeCombo();
+        QCoreApplication::postEvent(fileType, new QKeyEvent(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier));
+        QTRY_COMPARE(window_->filterIndex(), 0);
+        ModalWatcher watcher;
+        window_->OnSkinEvent("BurnNow");
+        auto* wait = window_->findChild<QProgressDialog*>("ProbeProgress");
+        QVERIFY(wait);
+        QTRY_VERIFY(wait->isVisible());
+        QCOMPARE(wait->labelText(), QString("Searching for CD-R/RW drives…"));
+        QVERIFY(!window_->DrivesKnown());
+        QVERIFY(watcher.seen.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seen, QStringList{"Tip152"}, kBurnMs);
+        QVERIFY(window_->DriveCombo()->itemText(0).startsWith("QUILLSTR IMAGE RECORDER"));
+    }
+
 private:
-    void MakeWindow()
+    void MakeWindow(bool waitForDrives = true)
     {
         MainWindowSetup setup;
         setup.helpFile = QCoreApplication::applicationDirPath() + "/quillstar.html";
@@ -307,6 +349,8 @@ private:
         PluginRegistry::Process().SetMainWindow(window_->Handle());
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        if (waitForDrives)
+            QTRY_VERIFY_WITH_TIMEOUT(window_->DrivesKnown(), kBurnMs);
     }
 
     void AddTracks(const QStringList& names)
@@ -318,13 +362,13 @@ private:
     // Opens the Burn Now window from the skin and runs the script in it; the
     // window is closed afterwards if the script left it open. Tips are closed
     // as they come; every modal window is named in seen_.
-    void RunSession(const std::function<void(BurnNowDialog&)>& script)
+    void RunSession(const std::function<void(BurnNowDialog&)>& script, const ModalWatcher::Handler& others = nullptr)
     {
         bool ran = false;
         ModalWatcher watcher([&](QWidget* modal) {
             auto* burnNow = qobject_cast<BurnNowDialog*>(modal);
             if (!burnNow)
-                return false;
+                return others && others(modal);
             ran = true;
             script(*burnNow);
             if (burnNow->isVisible())

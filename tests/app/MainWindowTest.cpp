@@ -564,6 +564,7 @@ private:
         window_ = std::make_unique<MainWindow>(std::move(setup));
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QTRY_VERIFY(window_->DrivesKnown());
     }
 
     const QString helpFile_ = QCoreApplication::applicationDirPath() + "/quillstar.html";
