@@ -1,7 +1,6 @@
 #include "app/BurnNowDialog.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -11,9 +10,11 @@
 
 #include <string>
 
+#include "app/BurnTiming.h"
 #include "app/TipDialog.h"
 #include "platform/Trace.h"
 #include "recorder/BurnJob.h"
+#include "resources/BurnListControlTexts.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -28,8 +29,9 @@ constexpr int kTextWidth = 400;
 
 }  // namespace
 
-BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent)
-    : QDialog(parent), job_(std::make_unique<BurnJob>(writer)), trackList_(trackList)
+BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnTiming::TimeFile timeFile,
+                             QWidget* parent)
+    : QDialog(parent), job_(std::make_unique<BurnJob>(writer)), trackList_(trackList), timeFile_(std::move(timeFile))
 {
     setObjectName(QStringLiteral("BurnNowDialog"));
     setWindowTitle(QString::fromUtf8(burnsession::kCaption));
@@ -129,27 +131,50 @@ void BurnNowDialog::BurnNow()
     StartBurn();
 }
 
+// Every file is timed again before the burn, beside the window's thread;
+// files unchanged since the burn list timed them take no time.
 void BurnNowDialog::StartBurn()
 {
     std::vector<std::string> paths;
     for (const TrackInfo& track : trackList_.Tracks())
         paths.push_back(track.path);
-    // Every file is timed again before the burn; long lists take a moment.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    finishPending_ = job_->Start(paths);
-    QGuiApplication::restoreOverrideCursor();
+    timing_ = new BurnTiming(paths, timeFile_, this, std::chrono::milliseconds(burnlist::kProbeProgressDelayMs));
+    connect(timing_, &BurnTiming::Done, this, &BurnNowDialog::OnTimed);
+    connect(timing_, &BurnTiming::Stopped, this, &BurnNowDialog::OnTimingStopped);
+}
+
+void BurnNowDialog::OnTimed()
+{
+    const std::vector<TimedFile> files = timing_->Files();
+    timing_->deleteLater();
+    timing_ = nullptr;
+    finishPending_ = job_->Start(files);
     if (!finishPending_)
         SetBurning(false);
 }
 
+// The stopped timing finishes its file and goes by itself.
+void BurnNowDialog::OnTimingStopped()
+{
+    timing_ = nullptr;
+    stopped_ = true;
+    ShowProgress(QString::fromUtf8(burnsession::kStoppedText), 0);
+    SetBurning(false);
+}
+
 void BurnNowDialog::StopBurning()
 {
-    job_->Stop();
+    if (timing_)
+        timing_->Stop();
+    else
+        job_->Stop();
 }
 
 void BurnNowDialog::EndForExit()
 {
     startOnFinish_ = false;
+    if (timing_)
+        timing_->Stop();
     if (finishPending_)
         job_->Stop();
     SetBurning(false);

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "app/BurnTiming.h"
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -15,16 +17,20 @@ class BurnJob;
 class CDiscWriter;
 class CSerializer;
 
-// The Burn Now window (dialog 133): burns the track list with a burn job,
-// follows the burn in a status line and a progress bar, stops it on request,
-// and ends with the burn's last text or a tip window. The burn reaches it
-// only through the messages the main window passes on.
+// The Burn Now window (dialog 133): times the track list's files beside the
+// window, burns them with a burn job, follows the burn in a status line and
+// a progress bar, stops the timing or the burn on request, and ends with the
+// burn's last text or a tip window. The burn reaches it only through the
+// messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
 public:
-    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent = nullptr);
+    // Files are timed for the burn with timeFile, on a thread of its own.
+    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnTiming::TimeFile timeFile,
+                  QWidget* parent = nullptr);
     ~BurnNowDialog() override;
 
+    // Timing for a burn or burning.
     bool IsBurning() const { return burning_; }
     // A burn was started and its finished message has not come yet; until
     // then the writer's thread may still read the track source.
@@ -62,6 +68,8 @@ protected:
 private:
     void BuildControls();
     void StartBurn();
+    void OnTimed();
+    void OnTimingStopped();
     void OnProgress();
     void OnStopped();
     void OnFinished();
@@ -78,6 +86,9 @@ private:
     QLabel* skipped_ = nullptr;
     std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
+    BurnTiming::TimeFile timeFile_;
+    // While the files are timed; a child of the window, gone with it.
+    BurnTiming* timing_ = nullptr;
     bool burning_ = false;
     bool finishPending_ = false;
     // "Burn Now" after a stop, while the stopped burn is still ending: the

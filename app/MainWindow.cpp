@@ -605,7 +605,8 @@ void MainWindow::StartBurnSession()
         return;
     }
     burnList_->SyncTrackList();
-    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, this);
+    burnNow_ = std::make_unique<BurnNowDialog>(
+        *writer_, trackList_, [this](const std::string& path) { return burnList_->Durations().Seconds(path); }, this);
     burnNow_->exec();
 }
 

@@ -142,7 +142,7 @@ std::vector<int> BurnList::SelectedPositions() const
 
 int BurnList::FileSeconds(const std::string& path)
 {
-    return durations_.Seconds(path);
+    return static_cast<int>(durations_.Seconds(path));
 }
 
 int BurnList::TimeNextFile(const std::string& path)

@@ -40,8 +40,9 @@ public:
     using FileOpener = std::function<bool(const QString& path)>;
     static constexpr int kAtEnd = -1;
 
-    // The probe times one file in whole seconds (0 when it cannot); its
-    // answers are kept for files that have not changed since.
+    // The probe times one file in seconds (0 when it cannot), of which the
+    // list shows the whole ones; its answers are kept for files that have
+    // not changed since.
     BurnList(BurnListOwner& owner, DurationCache::Probe probe, FileOpener open = ShellLauncher::Open,
              QWidget* parent = nullptr);
 
@@ -79,6 +80,8 @@ public:
     // Opens the file of the last selected row.
     void OpenLastSelected();
     int FileSeconds(const std::string& path);
+    // The timings of the list's files, which a burn times its files with.
+    DurationCache& Durations() { return durations_; }
     void RefreshRows();
     // Starts editing the title of the first selected row.
     void StartRename();

@@ -56,6 +56,13 @@ void ProbeProgress::Next()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void ProbeProgress::Close()
+{
+    // Unlike a plain hide, a cancel keeps the window from showing itself
+    // when its delay runs out later.
+    dialog_->cancel();
+}
+
 void ProbeProgress::ShowFile(int number)
 {
     dialog_->setLabelText(QString::fromUtf8(burnlist::kProbeProgressText).arg(number).arg(fileCount_));

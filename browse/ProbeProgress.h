@@ -32,6 +32,8 @@ public:
     void Next();
     // The file now being timed on another thread, counted from 1.
     void ShowFile(int number);
+    // Hides the window for good; safe from within its own Stop.
+    void Close();
 
 private:
     void SetUp(std::chrono::milliseconds delay, const Stop& stop);

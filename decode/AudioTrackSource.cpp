@@ -56,11 +56,21 @@ int AudioTrackSource::IsAudioTrack(int)
 
 double AudioTrackSource::AddTrack(const std::string& path)
 {
-    double seconds = 0.0;
-    if (IsOneOf(LastThreeLower(path), {kExtensionMp3, kExtensionWma, kExtensionWav}))
-        seconds = std::max(DecodeEngine::ProbeDuration(path), 0.0);
-    tracks_.push_back(std::make_unique<TrackEntry>(TrackEntry{ByteCountOf(seconds), seconds, path}));
+    const double seconds = TrackSeconds(path);
+    AddTimedTrack(path, seconds);
     return seconds;
+}
+
+void AudioTrackSource::AddTimedTrack(const std::string& path, double seconds)
+{
+    tracks_.push_back(std::make_unique<TrackEntry>(TrackEntry{ByteCountOf(seconds), seconds, path}));
+}
+
+double AudioTrackSource::TrackSeconds(const std::string& path)
+{
+    if (!IsOneOf(LastThreeLower(path), {kExtensionMp3, kExtensionWma, kExtensionWav}))
+        return 0.0;
+    return std::max(DecodeEngine::ProbeDuration(path), 0.0);
 }
 
 const TrackEntry* AudioTrackSource::EntryAt(int track) const

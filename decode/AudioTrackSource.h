@@ -52,10 +52,13 @@ public:
     double GetSecondsDone();
     double GetTrackBytes(int track);
 
-    // Appends a track and returns its seconds: the file's decoded length for
-    // mp3, wma and wav (0.0 when it cannot be read), 0.0 for any other
-    // extension without opening the file.
+    // Appends a track and returns its seconds, as TrackSeconds gives them.
     double AddTrack(const std::string& path);
+    // Appends a track whose seconds TrackSeconds gave earlier.
+    void AddTimedTrack(const std::string& path, double seconds);
+    // The file's decoded length for mp3, wma and wav (0.0 when it cannot be
+    // read), 0.0 for any other extension without opening the file.
+    static double TrackSeconds(const std::string& path);
 
 private:
     const TrackEntry* EntryAt(int track) const;

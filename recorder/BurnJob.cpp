@@ -17,11 +17,19 @@ BurnJob::~BurnJob() = default;
 
 bool BurnJob::Start(const std::vector<std::string>& paths)
 {
+    std::vector<TimedFile> files;
+    for (const std::string& path : paths)
+        files.push_back({path, AudioTrackSource::TrackSeconds(path)});
+    return Start(files);
+}
+
+bool BurnJob::Start(const std::vector<TimedFile>& files)
+{
     outcome_ = BurnOutcome{};
     stopRequested_ = false;
     source_->RemoveAllTracks();
-    for (const std::string& path : paths)
-        source_->AddTrack(path);
+    for (const TimedFile& file : files)
+        source_->AddTimedTrack(file.path, file.seconds);
     running_ = writer_.WriteDisc(feed_.get());
     return running_;
 }

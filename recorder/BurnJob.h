@@ -13,6 +13,13 @@ class AudioTrackSource;
 class CDiscWriter;
 class TrackSourceFeed;
 
+// A file of the burn with its seconds, as the track source's TrackSeconds
+// gives them.
+struct TimedFile {
+    std::string path;
+    double seconds = 0.0;
+};
+
 // How one burn ended, for the window and the command line alike.
 struct BurnOutcome {
     // One of the writer's results (recorder::kResult...).
@@ -45,6 +52,8 @@ public:
     // Times every file and starts the burn; false when the writer cannot
     // start one.
     bool Start(const std::vector<std::string>& paths);
+    // The same for files timed already (by a window, beside its thread).
+    bool Start(const std::vector<TimedFile>& files);
     // Asks the burn to stop; a finished event still follows.
     void Stop();
     // A burn was started and its finished event has not come yet.

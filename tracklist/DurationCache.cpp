@@ -52,26 +52,37 @@ bool DurationCache::IsSettled(const Stamp& stamp) const
     return std::max(stamp.modified.tv_sec, stamp.changed.tv_sec) + kSettleSeconds <= now_();
 }
 
-int DurationCache::Seconds(const std::string& path)
+double DurationCache::Seconds(const std::string& path)
 {
     Stamp before;
     const Kind kind = ReadStamp(path, before);
     if (kind != Kind::Regular) {
-        known_.erase(path);
+        Forget(path);
         // A pipe or a device is never opened: reading it could wait forever.
-        return kind == Kind::Special ? 0 : probe_(path);
+        return kind == Kind::Special ? 0.0 : probe_(path);
     }
-    if (const auto found = known_.find(path); found != known_.end() && found->second.stamp == before)
-        return found->second.seconds;
-    const int seconds = probe_(path);
+    {
+        const std::lock_guard lock(knownMutex_);
+        if (const auto found = known_.find(path); found != known_.end() && found->second.stamp == before)
+            return found->second.seconds;
+    }
+    const double seconds = probe_(path);
     // A file written to while it was probed may have given a length that
     // matches neither version; it is probed again next time.
     Stamp after;
-    if (ReadStamp(path, after) == Kind::Regular && after == before && IsSettled(after))
+    if (ReadStamp(path, after) == Kind::Regular && after == before && IsSettled(after)) {
+        const std::lock_guard lock(knownMutex_);
         known_[path] = Known{after, seconds};
-    else
-        known_.erase(path);
+    } else {
+        Forget(path);
+    }
     return seconds;
+}
+
+void DurationCache::Forget(const std::string& path)
+{
+    const std::lock_guard lock(knownMutex_);
+    known_.erase(path);
 }
 
 }  // namespace quillstar

@@ -3,6 +3,7 @@
 // states and texts, whole burns of MP3 files, stops, the writer's results
 // and the program ending during a burn.
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 
@@ -22,7 +24,9 @@
 #include "app/MainWindow.h"
 #include "app/TipDialog.h"
 #include "browse/BurnList.h"
+#include "decode/AudioTrackSource.h"
 #include "decode/PluginRegistry.h"
+#include "platform/Event.h"
 #include "platform/PostMessage.h"
 #include "recorder/DiscWriter.h"
 #include "resources/ImageRecorderTexts.h"
@@ -105,7 +109,12 @@ private slots:
         ScanDecoderPlugins(nullptr);
     }
 
-    void init() { MakeWindow(); }
+    void init()
+    {
+        slowTiming_ = false;
+        timingGate_.Reset();
+        MakeWindow();
+    }
 
     void cleanup() { window_.reset(); }
 
@@ -311,6 +320,34 @@ private slots:
         QCOMPARE(seen_, (QStringList{"BurnNowDialog", QString("Tip%1").arg(expectedTip)}));
     }
 
+    // A long list of slow files is timed for the burn beside the window:
+    // the counting window shows and its Stop is answered while a file is
+    // still being timed; nothing is burned.
+    void TimingForABurnLeavesTheWindowAnswering()
+    {
+        const std::string slow = fixtures_.Path() + "/slow.wav";
+        QVERIFY(test::WriteTestWav(slow, 44100, 2, 1.0) > 0);
+        // Changed in the future, never settled: timed afresh every time.
+        QFile(QString::fromStdString(slow))
+            .setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+        AddTracks(QStringList(40, "slow.wav"));
+        const QStringList imagesBefore = Images();
+        slowTiming_ = true;
+        RunSession([&](BurnNowDialog& burnNow) {
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QCOMPARE(StatesOf(burnNow), kBurning);
+            QProgressDialog* counting = nullptr;
+            QTRY_VERIFY((counting = burnNow.findChild<QProgressDialog*>("ProbeProgress")) && counting->isVisible());
+            QCOMPARE(counting->labelText(), QString("Reading the length of file 1 of 40..."));
+            QTest::mouseClick(counting->findChild<QPushButton*>(), Qt::LeftButton);
+            QCOMPARE(StatesOf(burnNow), kReady);
+            QCOMPARE(burnNow.StatusText(), kStopped);
+            QVERIFY(!counting->isVisible());
+            timingGate_.Set();
+        });
+        QCOMPARE(Images(), imagesBefore);
+    }
+
     // Run with the recorder's commands slowed down: finding the drive takes
     // seconds, and the window answers all the while. "Burn Now" pressed
     // meanwhile waits for the drives, then goes on.
@@ -342,7 +379,12 @@ private:
         MainWindowSetup setup;
         setup.helpFile = QCoreApplication::applicationDirPath() + "/quillstar.html";
         setup.drives = [this] { return QStringList{QString::fromStdString(fixtures_.Path())}; };
-        setup.probe = [](const std::string&) { return 5; };
+        // The burn takes its lengths from the list's timings.
+        setup.probe = [this](const std::string& path) {
+            if (slowTiming_)
+                timingGate_.Wait();
+            return AudioTrackSource::TrackSeconds(path);
+        };
         setup.openUrl = [](const QUrl&) { return false; };
         setup.skippedDrives = [] { return std::vector<SkippedDrive>{}; };
         window_ = std::make_unique<MainWindow>(std::move(setup));
@@ -382,6 +424,10 @@ private:
     }
 
     test::FixtureFolder fixtures_;
+    // Set, every file timed waits for the gate: a slow file, for as long as
+    // the test needs.
+    std::atomic<bool> slowTiming_{false};
+    Event timingGate_;
     std::unique_ptr<MainWindow> window_;
     QStringList seen_;
     QStringList titles_;
