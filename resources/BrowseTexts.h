@@ -87,6 +87,9 @@ inline constexpr char kTrashUnusableText[] = "The trash folder \"%1\" cannot be 
 inline constexpr char kRenameFailedText[] = "Cannot rename \"%1\" to \"%2\".";
 inline constexpr char kRenameTargetExistsText[] = "Cannot rename \"%1\": there is already an item named \"%2\".";
 
+// A folder the file list cannot read shows empty, and the user is told why.
+inline constexpr char kFolderUnreadableText[] = "Cannot open the folder \"%1\": %2.";
+
 // The properties window.
 inline constexpr char kPropertiesTitle[] = "%1 Properties";
 inline constexpr char kPropertyName[] = "Name:";

@@ -160,6 +160,28 @@ private slots:
         QCOMPARE(window_->TotalsLabel()->text(), totals);
     }
 
+    void NamesBeyondAsciiComeBackFromASavedList()
+    {
+        const QStringList names{"Ça ira — Édith.mp3", "Ünïcødé 歌 🎵.mp3"};
+        for (const QString& name : names)
+            MakeFile(music_ + name);
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), names);
+        window_->OnSkinEvent("Add");
+        const QStringList titles{"Ça ira — Édith", "Ünïcødé 歌 🎵"};
+        QCOMPARE(BurnTitles(), titles);
+        {
+            InfoFileDialogs dialogs({music_ + "Liste à écouter"});
+            window_->OnSkinEvent("Save");
+        }
+        window_->OnSkinEvent("New");
+        InfoFileDialogs dialogs({music_ + "Liste à écouter.tlm"});
+        window_->OnSkinEvent("Load");
+        QCOMPARE(BurnTitles(), titles);
+        for (int row = 0; row < 2; ++row)
+            QCOMPARE(window_->Burn()->topLevelItem(row)->text(burnlist::kFromColumn), music_ + names[row]);
+    }
+
     void SavingNamesTheFileAndAsksBeforeReplacingOne()
     {
         AddBothFiles();
