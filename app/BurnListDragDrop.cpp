@@ -17,7 +17,7 @@
 #include "browse/BurnList.h"
 #include "browse/FileList.h"
 #include "browse/FolderTree.h"
-#include "resources/BrowseTexts.h"
+#include "decode/MusicFile.h"
 #include "resources/BurnListDropTexts.h"
 
 namespace quillstar {
@@ -138,7 +138,7 @@ bool BurnListDragDrop::eventFilter(QObject* watched, QEvent* event)
 
 void BurnListDragDrop::DragEntered(QDragMoveEvent* event)
 {
-    incomingFiles_ = IsOwnDrag(event->mimeData()) ? QStringList() : Mp3Files(event->mimeData());
+    incomingFiles_ = IsOwnDrag(event->mimeData()) ? QStringList() : MusicFiles(event->mimeData());
     DragMoved(event);
 }
 
@@ -167,7 +167,7 @@ void BurnListDragDrop::Dropped(QDropEvent* event)
     HideMarker();
     const QPoint at = event->position().toPoint();
     const bool own = IsOwnDrag(event->mimeData());
-    const QStringList incoming = own ? QStringList() : Mp3Files(event->mimeData());
+    const QStringList incoming = own ? QStringList() : MusicFiles(event->mimeData());
     incomingFiles_.clear();
     if (PlaceAt(at) != Place::BurnListRows || (!own && incoming.isEmpty())) {
         event->ignore();
@@ -180,7 +180,9 @@ void BurnListDragDrop::Dropped(QDropEvent* event)
     const int addIndex = index < burn_.topLevelItemCount() ? index : BurnList::kAtEnd;
     std::function<void()> drop;
     if (!own || dragSource_ == BurnListModel::DragSource::FileList) {
-        drop = [this, paths = own ? files_.SelectedPaths() : incoming, addIndex] { burn_.AddPaths(paths, addIndex); };
+        drop = [this, paths = own ? files_.SelectedMusicPaths() : incoming, addIndex] {
+            burn_.AddPaths(paths, addIndex);
+        };
     } else {
         drop = [this, index] { burn_.MoveToIndex(index, BurnListModel::DragSource::BurnList); };
     }
@@ -198,9 +200,9 @@ bool BurnListDragDrop::IsOwnDrag(const QMimeData* data) const
     return dragList_ && data && data->hasFormat(QString::fromLatin1(burnlistdrop::kDragMimeType));
 }
 
-// The local files among the dropped addresses whose names end in "mp3", in
-// their order; folders and other files are left out.
-QStringList BurnListDragDrop::Mp3Files(const QMimeData* data)
+// The local music files among the dropped addresses, in their order;
+// folders and other files are left out.
+QStringList BurnListDragDrop::MusicFiles(const QMimeData* data)
 {
     QStringList files;
     if (!data || !data->hasUrls())
@@ -209,7 +211,7 @@ QStringList BurnListDragDrop::Mp3Files(const QMimeData* data)
         if (!url.isLocalFile())
             continue;
         const QFileInfo info(url.toLocalFile());
-        if (info.isFile() && info.fileName().toLower().endsWith(QLatin1String(browse::kMp3Suffix)))
+        if (info.isFile() && MusicFile::IsMusicFile(info.fileName().toStdString()))
             files.append(info.absoluteFilePath());
     }
     return files;

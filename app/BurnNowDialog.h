@@ -6,28 +6,36 @@
 #include <memory>
 
 #include "app/BurnTiming.h"
+#include "recorder/BurnSettings.h"
 
+class QCheckBox;
+class QLayout;
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace quillstar {
 
 class BurnJob;
 class CDiscWriter;
+struct DeviceInfo;
 class CSerializer;
 
 // The Burn Now window (dialog 133): times the track list's files beside the
-// window, burns them with a burn job, follows the burn in a status line and
-// a progress bar, stops the timing or the burn on request, and ends with the
-// burn's last text or a tip window. The burn reaches it only through the
-// messages the main window passes on.
+// window, burns them with a burn job, reads the disc back after it when
+// asked, follows each in a status line and a progress bar, stops them on
+// request, and ends with the last text or a tip window. The burn reaches it
+// only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
 public:
-    // Files are timed for the burn with timeFile, on a thread of its own.
-    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnTiming::TimeFile timeFile,
-                  QWidget* parent = nullptr);
+    // choices: the burn options last used while the program runs; the window
+    // starts with them and keeps what the user picks there. Files are timed
+    // for the burn with timeFile, on a thread of its own.
+    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices,
+                  BurnTiming::TimeFile timeFile, QWidget* parent = nullptr);
     ~BurnNowDialog() override;
 
     // Timing for a burn or burning.
@@ -56,6 +64,13 @@ public:
     QPushButton* BurnNowButton() const { return burnNowButton_; }
     QPushButton* StopBurningButton() const { return stopButton_; }
     QPushButton* CloseButton() const { return closeButton_; }
+    QComboBox* WriteSpeedBox() const { return speedBox_; }
+    QCheckBox* TestWriteBox() const { return testWriteBox_; }
+    QSpinBox* CopiesBox() const { return copiesBox_; }
+    // The speed the drive writes at, the copy being burned and, at the end,
+    // how many copies were burned.
+    QString BurnInfoText() const;
+    QCheckBox* VerifyCheckBox() const { return verify_; }
 
 public slots:
     // Refused while a burn runs, as the greyed "&Close" button is.
@@ -67,6 +82,11 @@ protected:
 
 private:
     void BuildControls();
+    QLayout* BuildOptions();
+    void FillWriteSpeeds(const DeviceInfo& device);
+    BurnSettings ChosenSettings() const;
+    void AskForNextDisc();
+    void ShowBurnInfo();
     void StartBurn();
     void OnTimed();
     void OnTimingStopped();
@@ -74,16 +94,25 @@ private:
     void OnStopped();
     void OnFinished();
     void HandleBurnMessage(uint32_t message);
+    // The tracks that are not on the disc, the failed drive command and the
+    // tracks that did not read back as written.
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 
     QPushButton* closeButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* burnNowButton_ = nullptr;
+    QCheckBox* verify_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* skipped_ = nullptr;
+    QLabel* burnInfo_ = nullptr;
+    QComboBox* speedBox_ = nullptr;
+    QCheckBox* testWriteBox_ = nullptr;
+    QSpinBox* copiesBox_ = nullptr;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
     std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
     BurnTiming::TimeFile timeFile_;

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "app/AboutDialog.h"
 #include "app/BurnNowDialog.h"
@@ -34,6 +36,7 @@
 #include "browse/FolderTree.h"
 #include "browse/ProbeProgress.h"
 #include "controls/ColorLabel.h"
+#include "decode/MusicFile.h"
 #include "decode/WavOutputEmulator.h"
 #include "print/PrintNowDialog.h"
 #include "print/PrintNowServices.h"
@@ -170,6 +173,12 @@ void MainWindow::BuildControls()
     fileTypeCombo_->setObjectName(QStringLiteral("FileType"));
     for (const char* item : mainwindow::kFileTypeItems)
         fileTypeCombo_->addItem(QString::fromUtf8(item));
+    fileTypeCombo_->addItem(QString::fromStdString(MusicFile::FilterText()));
+    // The list of every music extension is long: the box keeps the width of
+    // the first item and its list opens as wide as the texts.
+    fileTypeCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    fileTypeCombo_->setMinimumContentsLength(static_cast<int>(std::strlen(mainwindow::kFileTypeItems[0])));
+    fileTypeCombo_->view()->setMinimumWidth(fileTypeCombo_->view()->sizeHintForColumn(0));
     driveCombo_ = new QComboBox(area);
     driveCombo_->setObjectName(QStringLiteral("Drive"));
     driveCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -409,7 +418,7 @@ void MainWindow::OnSkinEvent(const QString& name)
 
 void MainWindow::AddToList()
 {
-    if (fileList_->SelectionIsMp3())
+    if (fileList_->SelectionHasMusic())
         burnList_->AddSelectionToBurnList(*fileList_);
 }
 
@@ -606,7 +615,8 @@ void MainWindow::StartBurnSession()
     }
     burnList_->SyncTrackList();
     burnNow_ = std::make_unique<BurnNowDialog>(
-        *writer_, trackList_, [this](const std::string& path) { return burnList_->Durations().Seconds(path); }, this);
+        *writer_, trackList_, burnChoices_,
+        [this](const std::string& path) { return burnList_->Durations().Seconds(path); }, this);
     burnNow_->exec();
 }
 

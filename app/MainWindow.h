@@ -14,6 +14,7 @@
 #include "browse/BurnListOwner.h"
 #include "platform/MessageTarget.h"
 #include "platform/PostMessage.h"
+#include "recorder/BurnSettings.h"
 #include "tracklist/Serializer.h"
 
 class QComboBox;
@@ -161,6 +162,8 @@ private:
     std::unique_ptr<DriveDiscovery> discovery_;
     std::unique_ptr<ProbeProgress> driveWait_;
     bool burnOnceDrivesAreKnown_ = false;
+    // The burn options the user chose last, kept while the program runs.
+    BurnSettings burnChoices_{.verify = true};
     int filterIndex_;
     std::unique_ptr<BurnNowDialog> burnNow_;
     // Earlier Burn Now windows whose stopped burns are still ending, oldest

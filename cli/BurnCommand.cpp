@@ -16,6 +16,7 @@
 #include "resources/BurnExitCodes.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/RecorderTexts.h"
+#include "resources/VerificationTexts.h"
 #include "tracklist/BurnListModel.h"
 
 namespace quillstar {
@@ -29,6 +30,7 @@ void RequestStop(int)
 }
 
 constexpr uint32_t kPollMilliseconds = 100;
+constexpr uint32_t kDiscPollMilliseconds = 1000;
 
 }  // namespace
 
@@ -156,8 +158,34 @@ void BurnCommand::ReportSkippedDrives(const CDiscWriter& writer, FILE* out)
     }
 }
 
+// The nearest speed the recorder accepted that is not above the one asked
+// for, or its slowest; a test write only where the recorder offers it.
+bool BurnCommand::ChooseSettings(const CDiscWriter& writer, BurnSettings& settings) const
+{
+    const DeviceInfo& device = writer.GetDevice();
+    if (options_.simulate && !device.canTestWrite)
+        return Fail("recorder " + std::to_string(options_.device) + " (" + device.name +
+                    ") cannot do a test write; burn without --simulate");
+    settings.testWrite = options_.simulate;
+    settings.copies = options_.copies;
+    settings.verify = options_.verify;
+    settings.writeSpeed = options_.speed;
+    const std::vector<int>& speeds = device.writeSpeeds;
+    if (options_.speed > 0 && !speeds.empty()) {
+        settings.writeSpeed = speeds.front();
+        for (int speed : speeds) {
+            if (speed <= options_.speed)
+                settings.writeSpeed = speed;
+        }
+    }
+    return true;
+}
+
 int BurnCommand::Burn(CDiscWriter& writer)
 {
+    BurnSettings settings;
+    if (!ChooseSettings(writer, settings))
+        return cli::kExitUsage;
     std::vector<std::string> paths;
     for (const TrackInfo& track : trackList_.Tracks())
         paths.push_back(track.path);
@@ -170,16 +198,19 @@ int BurnCommand::Burn(CDiscWriter& writer)
     struct sigaction previous {};
     sigaction(SIGINT, &action, &previous);
     BurnJob job(writer);
-    const int exitCode = job.Start(paths) ? WaitForBurn(job, progress) : cli::kExitNoRecorder;
+    const int exitCode = job.Start(paths, settings) ? WaitForBurn(job, progress) : cli::kExitNoRecorder;
     sigaction(SIGINT, &previous, nullptr);
     return exitCode;
 }
 
 int BurnCommand::WaitForBurn(BurnJob& job, ProgressPrinter& progress)
 {
+    bool speedShown = false;
     for (;;) {
         if (stopRequested && !job.Outcome().stopped)
             job.Stop();
+        if (!job.IsRunning())
+            break;
         const auto message = messages_.Take(kPollMilliseconds);
         if (!message)
             continue;
@@ -187,21 +218,39 @@ int BurnCommand::WaitForBurn(BurnJob& job, ProgressPrinter& progress)
         int percent = 0;
         switch (job.Handle(message->message)) {
         case BurnJob::Event::Progress:
+            if (!speedShown && !job.SpeedText().empty()) {
+                speedShown = true;
+                progress.Finish();
+                std::fprintf(stderr, "quillstar-burn: %s\n", job.SpeedText().c_str());
+            }
             job.GetProgress(text, percent);
             progress.Show(text, percent);
+            break;
+        case BurnJob::Event::NeedDisc:
+            progress.Finish();
+            WaitForNextDisc(job);
+            speedShown = false;
             break;
         case BurnJob::Event::Stopped:
             job.GetProgress(text, percent);
             progress.Show(burnsession::kStoppedText, percent);
             break;
         case BurnJob::Event::Finished:
-            progress.Finish();
-            ReportOutcome(job.Outcome());
-            return ExitCodeFor(job.Outcome());
         case BurnJob::Event::None:
             break;
         }
     }
+    progress.Finish();
+    ReportOutcome(job.Outcome());
+    return ExitCodeFor(job.Outcome());
+}
+
+// The drive is asked for a blank disc until it holds one or the user stops.
+void BurnCommand::WaitForNextDisc(BurnJob& job)
+{
+    std::fprintf(stderr, burnsession::kCliInsertNextDisc, job.Copy(), job.Copies());
+    while (!stopRequested && !job.ContinueWithNextDisc() && job.IsWaitingForDisc())
+        messages_.Take(kDiscPollMilliseconds);
 }
 
 void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
@@ -217,6 +266,20 @@ void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
     }
     if (!outcome.failure.empty())
         std::fprintf(stderr, "quillstar-burn: %s\n", outcome.failure.c_str());
+    if (outcome.copies > 1)
+        std::fprintf(stderr, burnsession::kCliCopiesBurned, outcome.copiesBurned, outcome.copies);
+    if (outcome.verification)
+        ReportVerification(*outcome.verification);
+}
+
+void BurnCommand::ReportVerification(const DiscVerification& verification)
+{
+    if (verification.readOffset) {
+        std::printf(verification::kTextReadOffset, *verification.readOffset);
+        std::printf("\n");
+    }
+    for (const std::string& line : verification.TrackLines())
+        std::printf("%s\n", line.c_str());
 }
 
 int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)

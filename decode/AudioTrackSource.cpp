@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <initializer_list>
 
-#include "decode/FileExtension.h"
+#include "decode/DecoderChoice.h"
 #include "resources/CdAudio.h"
 #include "resources/DecodeEngineTexts.h"
 
@@ -28,11 +27,6 @@ int32_t ByteCountOf(double seconds)
     if (!(bytes >= 1.0))
         return 0;
     return bytes >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
-}
-
-bool IsOneOf(const std::string& extension, std::initializer_list<const char*> extensions)
-{
-    return std::any_of(extensions.begin(), extensions.end(), [&](const char* e) { return extension == e; });
 }
 
 }  // namespace
@@ -68,8 +62,6 @@ void AudioTrackSource::AddTimedTrack(const std::string& path, double seconds)
 
 double AudioTrackSource::TrackSeconds(const std::string& path)
 {
-    if (!IsOneOf(LastThreeLower(path), {kExtensionMp3, kExtensionWma, kExtensionWav}))
-        return 0.0;
     return std::max(DecodeEngine::ProbeDuration(path), 0.0);
 }
 
@@ -88,15 +80,14 @@ bool AudioTrackSource::OpenTrack(int track)
     const TrackEntry* entry = EntryAt(track);
     if (entry == nullptr)
         return false;
-    const std::string extension = LastThreeLower(entry->path);
-    if (IsOneOf(extension, {kExtensionMp3, kExtensionOgg, kExtensionApe, kExtensionVqf, kExtensionWav})) {
+    if (DecoderChoice::For(entry->path) != DecoderKind::MediaGraph) {
         trackOpen_ = true;
         engine_.StartDecodeThread(entry->path);
         return true;
     }
     // A graph that started counts as open whether it is already running or
     // still on its way there.
-    if (extension == kExtensionWma && engine_.OpenGraph(entry->path) >= 0) {
+    if (engine_.OpenGraph(entry->path) >= 0) {
         trackOpen_ = true;
         return true;
     }

@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "recorder/BurnSettings.h"
+#include "recorder/DiscVerification.h"
 #include "recorder/SkippedTrack.h"
 
 namespace quillstar {
@@ -31,6 +34,14 @@ struct BurnOutcome {
     std::vector<SkippedTrack> skipped;
     // For a failed burn: the drive command that failed and its sense.
     std::string failure;
+    // The disc read back and compared, when the burn asked for it and
+    // completed the disc.
+    std::optional<DiscVerification> verification;
+    // The speed the drive was set to ("Writing at 24x").
+    std::string speed;
+    // Discs burned whole, of the copies asked for.
+    int copiesBurned = 0;
+    int copies = 1;
 };
 
 // One burn of a list of music files from start to end: fills the track
@@ -40,7 +51,8 @@ struct BurnOutcome {
 // it every message its window or queue receives and shows what it reports.
 class BurnJob {
 public:
-    enum class Event { None, Progress, Stopped, Finished };
+    // NeedDisc: a copy is done and the next one waits for a blank disc.
+    enum class Event { None, Progress, Stopped, NeedDisc, Finished };
 
     explicit BurnJob(CDiscWriter& writer);
     // The writer must be done with the source: destroy a job only once its
@@ -49,15 +61,25 @@ public:
     BurnJob(const BurnJob&) = delete;
     BurnJob& operator=(const BurnJob&) = delete;
 
-    // Times every file and starts the burn; false when the writer cannot
-    // start one.
-    bool Start(const std::vector<std::string>& paths);
+    // Times every file and starts the burn of the first copy; false when
+    // the writer cannot start one.
+    bool Start(const std::vector<std::string>& paths, const BurnSettings& settings = {});
     // The same for files timed already (by a window, beside its thread).
-    bool Start(const std::vector<TimedFile>& files);
-    // Asks the burn to stop; a finished event still follows.
+    bool Start(const std::vector<TimedFile>& files, const BurnSettings& settings = {});
+    // Asks the burn to stop; a finished event still follows, except while
+    // the next copy waits for its disc, where the job ends at once.
     void Stop();
-    // A burn was started and its finished event has not come yet.
+    // A burn was started and it has not finished yet.
     bool IsRunning() const { return running_; }
+    bool IsWaitingForDisc() const { return waitingForDisc_; }
+    // Burns the next copy once the drive holds a blank disc; false while it
+    // does not.
+    bool ContinueWithNextDisc();
+    // The copy being burned, from 1.
+    int Copy() const { return outcome_.copiesBurned + 1; }
+    int Copies() const { return outcome_.copies; }
+    // The speed the drive was set to for the current copy, once set.
+    std::string SpeedText() const;
 
     // Reacts to a message meant for the burn (1026, 1042 to 1044) and says
     // what the front end should show; Event::None for any other message.
@@ -67,6 +89,7 @@ public:
     const BurnOutcome& Outcome() const { return outcome_; }
 
 private:
+    Event CopyFinished();
     void Finish();
 
     CDiscWriter& writer_;
@@ -74,6 +97,7 @@ private:
     std::unique_ptr<TrackSourceFeed> feed_;
     BurnOutcome outcome_;
     bool running_ = false;
+    bool waitingForDisc_ = false;
     bool stopRequested_ = false;
 };
 

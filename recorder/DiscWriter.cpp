@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "recorder/DiscVerifier.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -25,6 +26,16 @@ constexpr size_t kModeHeaderLength = 8;
 constexpr uint8_t kTrackAtOnce = 0x01;
 constexpr uint8_t kAudioTrackMode = 0x42;
 constexpr uint8_t kDataTrackMode = 0x46;
+// SET SPEED's "as fast as the drive can".
+constexpr int kFastestSpeed = 0xFFFF;
+
+// A drive's speeds are multiples of 176.4 kB/s that it reports rounded; the
+// request is rounded up so the drive takes the speed asked for, not the
+// one below it.
+int KilobytesPerSecond(int factor)
+{
+    return (factor * cd::kSingleSpeedTenthsKBps + 9) / 10;
+}
 
 std::string TrackText(const char* format, int trackNumber)
 {
@@ -113,7 +124,11 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
         std::lock_guard lock(progressMutex_);
         skipped_.clear();
         failureText_.clear();
+        speedText_.clear();
+        verification_.reset();
+        verifying_ = false;
     }
+    written_.Clear();
     abortRequested_ = false;
     abortEvent_.Reset();
     try {
@@ -131,10 +146,18 @@ bool CDiscWriter::AbortWrite()
 {
     if (!initialized_)
         return false;
-    abortRequested_ = true;
+    bool verifying = false;
+    {
+        std::lock_guard lock(progressMutex_);
+        abortRequested_ = true;
+        verifying = verifying_;
+    }
     abortEvent_.Set();
     Trace("Aborting write..\n");
-    Post(msg::WM_BURN_STOPPED);
+    // A stop while the disc is read back leaves it complete: the burn ends
+    // with the verification's own text instead.
+    if (!verifying)
+        Post(msg::WM_BURN_STOPPED);
     FinishSource();
     return true;
 }
@@ -158,6 +181,26 @@ std::string CDiscWriter::GetFailureText() const
     return failureText_;
 }
 
+std::string CDiscWriter::GetSpeedText() const
+{
+    std::lock_guard lock(progressMutex_);
+    return speedText_;
+}
+
+bool CDiscWriter::HasBlankDisc()
+{
+    int kind = 0;
+    int status = 0;
+    return initialized_ && commands_.ReadDiscInformation(GetDevice(), kind, status) == 0 &&
+           kind == kDiscKindWriteOnce && status == kDiscEmpty;
+}
+
+std::optional<DiscVerification> CDiscWriter::GetVerification() const
+{
+    std::lock_guard lock(progressMutex_);
+    return verification_;
+}
+
 void CDiscWriter::Burn()
 {
     result_ = kResultSuccess;
@@ -174,6 +217,7 @@ void CDiscWriter::Burn()
     }
     if (!CheckCapacity())
         return;
+    SetWriteSpeed();
     ReportStep(kTextPowerCalibration, 0);
     // Drives that calibrate on their own refuse the command; the burn goes on.
     commands_.PowerCalibration(GetDevice());
@@ -216,6 +260,22 @@ bool CDiscWriter::CheckCapacity()
     return true;
 }
 
+// The drive takes the chosen speed or the nearest it can do, and says which
+// in its capabilities page; a drive that refuses the choice keeps its own.
+void CDiscWriter::SetWriteSpeed()
+{
+    const DeviceInfo& device = GetDevice();
+    const int request = settings_.writeSpeed > 0 ? KilobytesPerSecond(settings_.writeSpeed) : kFastestSpeed;
+    const bool taken = commands_.SetSpeed(device, kCurrentSpeed, request) == 0;
+    DeviceInfo current = device;
+    discovery_.UpdateDeviceInfo(current, false, false);
+    const int factor = (current.CurWrite + cd::kSingleSpeedKBps / 2) / cd::kSingleSpeedKBps;
+    const std::string text = TrackText(taken ? kTextWritingAtSpeed : kTextSpeedRefused, factor);
+    Trace("%s\n", text.c_str());
+    std::lock_guard lock(progressMutex_);
+    speedText_ = text;
+}
+
 int64_t CDiscWriter::SectorsNeeded()
 {
     const double sectorBytes = source_->GetBlockSize();
@@ -248,18 +308,25 @@ void CDiscWriter::EndWith(int result, const char* text)
 
 void CDiscWriter::EndBurn(Outcome outcome)
 {
+    if (StartsVerification(outcome))
+        VerifyDisc();
     if (ejectAtEnd_)
         commands_.Eject(GetDevice(), true);
     bytesDone_ = totalBytes_;
     const bool aborted = abortRequested_.exchange(false);
     abortEvent_.Reset();
     ReleaseSource(true);
-    if (!aborted) {
+    const std::optional<DiscVerification> verification = GetVerification();
+    if (verification) {
+        const bool failed = verification->outcome == DiscVerification::Outcome::kFailed;
+        result_ = failed ? kResultVerificationFailed : kResultSuccess;
+        Report(verification->text, 100);
+    } else if (!aborted) {
         if (outcome == Outcome::Failed) {
             result_ = kResultBurnFailed;
             Report(kTextBurnFailed, lastPercent_);
         } else if (anyTrackWritten_) {
-            Report(kTextSuccess, 100);
+            Report(settings_.testWrite ? kTextTestWriteSuccess : kTextSuccess, 100);
         } else {
             result_ = kResultNothingBurned;
             Report(kTextNothingBurned, 0);
@@ -356,6 +423,7 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
     int blocks = kBlocksPerChunk;
     int length = blockSize * kBlocksPerChunk;
     TrackWritten written;
+    written_.BeginTrack();
     for (;;) {
         const int wanted = length;
         if (!source_->ReadAudio(buffer.data(), length))
@@ -393,6 +461,7 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
+    written_.Add(buffer.data(), static_cast<size_t>(length));
     nextAddress_ += blocks;
     written.sectors += blocks;
     return true;
@@ -507,6 +576,25 @@ bool CDiscWriter::WaitForSessionClose()
     }
 }
 
+// A disc whose every track and session closed is read back before it
+// leaves the drive, unless the burn was stopped or only a test.
+bool CDiscWriter::StartsVerification(Outcome outcome)
+{
+    std::lock_guard lock(progressMutex_);
+    verifying_ =
+        settings_.verify && !settings_.testWrite && outcome == Outcome::Done && anyTrackWritten_ && !abortRequested_;
+    return verifying_;
+}
+
+void CDiscWriter::VerifyDisc()
+{
+    DiscVerifier verifier(commands_, GetDevice(), written_);
+    const DiscVerification verification =
+        verifier.Verify([this](const std::string& text, int percent) { ReportStep(text, percent); }, abortRequested_);
+    std::lock_guard lock(progressMutex_);
+    verification_ = verification;
+}
+
 bool CDiscWriter::SetWriteParameters()
 {
     std::array<uint8_t, kWritePageBufferSize> page{};
@@ -516,8 +604,8 @@ bool CDiscWriter::SetWriteParameters()
         return false;
     Trace("Get mode page went OK! Setting flags\n");
     page[0] &= 0x7F;
-    page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) | (testWrite_ ? 0x10 : 0) |
-                                   kTrackAtOnce);
+    page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) |
+                                   (settings_.testWrite ? 0x10 : 0) | kTrackAtOnce);
     page[3] = source_->IsAudioTrack(trackIndex_) ? kAudioTrackMode : kDataTrackMode;
     page[4] = source_->GetDataBlockType();
     const int pauseFrames = pauseSeconds_ * cd::kSectorsPerSecond;

@@ -5,21 +5,25 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
+#include "recorder/BurnSettings.h"
 #include "recorder/CommandFailure.h"
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
+#include "recorder/DiscVerification.h"
 #include "recorder/MmcCommands.h"
 #include "recorder/RecorderTimings.h"
 #include "recorder/SCSI.h"
 #include "recorder/ScsiTransport.h"
 #include "recorder/SkippedDrive.h"
 #include "recorder/SkippedTrack.h"
+#include "recorder/WrittenAudio.h"
 
 namespace quillstar {
 
@@ -38,6 +42,8 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
+    // The speed and test-write choice of the next burns; between burns only.
+    void SetBurnSettings(const BurnSettings& settings) { settings_ = settings; }
 
     // Loads the ASPI layer and finds the drives; false when the layer is missing.
     bool Initialize();
@@ -68,6 +74,12 @@ public:
     std::vector<SkippedTrack> GetSkippedTracks() const;
     // The drive command that ended the last burn with kResultBurnFailed.
     std::string GetFailureText() const;
+    // The speed the drive writes the burn at ("Writing at 24x"), once set.
+    std::string GetSpeedText() const;
+    // Whether the selected drive holds a blank disc the writer can burn.
+    bool HasBlankDisc();
+    // The last burn's verification; nothing when it did not verify.
+    std::optional<DiscVerification> GetVerification() const;
 
 private:
     enum class Outcome { Done, Stopped, Failed };
@@ -79,6 +91,7 @@ private:
     void Burn();
     bool CheckDisc();
     bool CheckCapacity();
+    void SetWriteSpeed();
     int64_t SectorsNeeded();
     void EndWith(int result, const char* text);
     void EndBurn(Outcome outcome);
@@ -94,6 +107,8 @@ private:
     bool CloseTrack();
     bool CloseSession();
     bool WaitForSessionClose();
+    bool StartsVerification(Outcome outcome);
+    void VerifyDisc();
     bool SetWriteParameters();
     int32_t GetWriteAddress();
     Outcome Failed(const char* command);
@@ -112,6 +127,12 @@ private:
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
     std::string failureText_;
+    std::string speedText_;
+    BurnSettings settings_;
+    std::optional<DiscVerification> verification_;
+    // From the start of the read-back to the next burn: a stop no longer
+    // means an unfinished disc.
+    bool verifying_ = false;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
@@ -126,7 +147,6 @@ private:
     int trackIndex_ = 0;
     int32_t nextAddress_ = 0;
     std::atomic<int> selectedDevice_{0};
-    uint8_t testWrite_ = 0;
     std::atomic<bool> initialized_{false};
     double totalBytes_ = 0.0;
     double bytesDone_ = 0.0;
@@ -142,6 +162,8 @@ private:
     // one after them, whatever the source skipped.
     int tracksWritten_ = 0;
     bool anyTrackWritten_ = false;
+    // What the drive accepted, to verify the disc against.
+    WrittenAudio written_;
     int lastPercent_ = 0;
     std::thread burnThread_;
 };

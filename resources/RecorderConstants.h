@@ -51,6 +51,9 @@ inline constexpr int kResultNothingBurned = 4;
 // The drive refused a write, a close or the session's end past every retry:
 // the disc is not completed.
 inline constexpr int kResultBurnFailed = 5;
+// The disc was burned, but reading it back found it differs from what was
+// written, or could not read it.
+inline constexpr int kResultVerificationFailed = 6;
 
 // Why a track of the list did not reach the disc whole.
 enum class SkipReason : int {

@@ -41,6 +41,11 @@ inline constexpr const char* kTextDriveLeftOut = "left out";
 // Added to the reason a drive was left out when the user may not open it.
 inline constexpr const char* kTextNoPermissionAdvice = " \u2014 add yourself to the cdrom group and log in again";
 inline constexpr const char* kTextBurnFailed = "The burning process failed, the audio CD is not completed.";
+inline constexpr const char* kTextWritingAtSpeed = "Writing at %dx";
+inline constexpr const char* kTextSpeedRefused =
+    "The drive refused the chosen speed; writing at its current speed, %dx";
+inline constexpr const char* kTextTestWriteSuccess =
+    "Test write finished: the audio CD would have burned successfully.";
 inline constexpr const char* kTextPowerCalibration = "Doing power calibration...";
 inline constexpr const char* kTextPreparingTrack = "Preparing Audio CD track %02d...";
 inline constexpr const char* kTextWritingTrack = "Writing Audio CD track %02d...";
