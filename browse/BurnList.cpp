@@ -2,7 +2,6 @@
 
 #include <QContextMenuEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -17,6 +16,7 @@
 #include "browse/LabelEditDelegate.h"
 #include "browse/ProbeProgress.h"
 #include "browse/ShellFileOperation.h"
+#include "platform/RegularFile.h"
 #include "resources/BrowseTexts.h"
 
 // The pictures live in a static library; nothing else would pull them in.
@@ -40,14 +40,6 @@ QString PathText(const std::string& path)
 std::string PathBytes(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-// A named pipe, a socket, a device or a folder: listed, never burned. A
-// file that is not there (yet) is taken and times as 0.
-bool IsSpecialFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.exists() && !info.isFile();
 }
 
 // At most `count` characters, never half of a character outside the basic plane.
@@ -192,9 +184,11 @@ void BurnList::AddPaths(const QStringList& paths, int insertionIndex)
     }
     std::vector<std::string> files;
     files.reserve(static_cast<size_t>(paths.size()));
+    // A pipe, a socket, a device or a folder is listed, never burned; a
+    // file that is not there (yet) is taken and times as 0.
     for (const QString& path : paths) {
-        if (!IsSpecialFile(path))
-            files.push_back(PathBytes(path));
+        if (std::string file = PathBytes(path); !IsSpecialFile(file))
+            files.push_back(std::move(file));
     }
     TimeFiles(static_cast<int>(files.size()), [&] { model_.AppendPaths(files); });
     AfterChange();
