@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/Trace.h"
@@ -17,6 +18,7 @@ enum Opcode : uint8_t {
     kTestUnitReady = 0x00,
     kInquiry = 0x12,
     kStartStopUnit = 0x1B,
+    kPreventAllowMediumRemoval = 0x1E,
     kWrite10 = 0x2A,
     kSynchronizeCache = 0x35,
     kReadDiscInformation = 0x51,
@@ -41,6 +43,7 @@ constexpr CommandRule kCommandRules[] = {
     {kTestUnitReady, 6, {0xFF, 0, 0, 0, 0, 0}, true},
     {kInquiry, 6, {0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0}, false},
     {kStartStopUnit, 6, {0xFF, 0x01, 0, 0, 0x03, 0}, false},
+    {kPreventAllowMediumRemoval, 6, {0xFF, 0, 0, 0, 0x01, 0}, false},
     {kWrite10, 10, {0xFF, 0x18, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0}, true},
     {kSynchronizeCache, 10, {0xFF, 0x06, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0}, true},
     {kReadDiscInformation, 10, {0xFF, 0x07, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0}, true},
@@ -89,7 +92,16 @@ ScsiOutcome Reply(const ScsiCommand& command, const std::vector<uint8_t>& data, 
     if (length > command.dataLength)
         return ScsiOutcome::AdapterFailure(HASTAT_DO_DU);
     std::memcpy(command.data, data.data(), length);
-    return ScsiOutcome::Good();
+    ScsiOutcome outcome = ScsiOutcome::Good();
+    outcome.transferred = static_cast<uint32_t>(length);
+    return outcome;
+}
+
+// True for the write numbered write when it is one of count writes in a row
+// starting with number first.
+bool IsInRun(int write, int first, int count)
+{
+    return write >= first && write < first + count;
 }
 
 // Checks that the host offers the length bytes a command takes from it.
@@ -172,6 +184,15 @@ ScsiOutcome ImageRecorder::Execute(const ScsiCommand& command)
     return outcome;
 }
 
+int ImageRecorder::Hold(bool hold)
+{
+    std::lock_guard lock(mutex_);
+    if (hold && held_)
+        return EBUSY;
+    held_ = hold;
+    return 0;
+}
+
 ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
 {
     const uint8_t* cdb = command.cdb;
@@ -194,6 +215,8 @@ ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
         return Inquiry(command);
     case kStartStopUnit:
         return StartStopUnit(command);
+    case kPreventAllowMediumRemoval:
+        return PreventAllowMediumRemoval(command);
     case kWrite10:
         return Write(command);
     case kSynchronizeCache:
@@ -251,6 +274,8 @@ ScsiOutcome ImageRecorder::StartStopUnit(const ScsiCommand& command)
     const bool loadOrEject = (command.cdb[4] & 0x02) != 0;
     const bool start = (command.cdb[4] & 0x01) != 0;
     if (loadOrEject && !start) {
+        if (trayLocked_)
+            return ScsiOutcome::CheckCondition(scsi::kMediumRemovalPrevented);
         // An unfinished image goes with the disc; a fresh one takes its place.
         InsertDisc();
         Trace("Image recorder: disc ejected, fresh disc inserted\n");
@@ -258,11 +283,11 @@ ScsiOutcome ImageRecorder::StartStopUnit(const ScsiCommand& command)
     return ScsiOutcome::Good();
 }
 
-bool ImageRecorder::IsFailingWrite()
+ScsiOutcome ImageRecorder::PreventAllowMediumRemoval(const ScsiCommand& command)
 {
-    ++writesOnDisc_;
-    return writesOnDisc_ >= options_.firstFailingWrite &&
-           writesOnDisc_ < options_.firstFailingWrite + options_.writeFailures;
+    trayLocked_ = (command.cdb[4] & 0x01) != 0;
+    Trace("Image recorder: tray %s\n", trayLocked_ ? "locked" : "unlocked");
+    return ScsiOutcome::Good();
 }
 
 ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
@@ -283,7 +308,11 @@ ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
         return allowed;
     if (options_.throttle && !buffer_.HasRoomFor(bytes))
         return ScsiOutcome::CheckCondition(scsi::kLongWriteInProgress);
-    if (IsFailingWrite())
+    // A timed-out WRITE never reached the drive: nothing is written.
+    const int write = ++writesOnDisc_;
+    if (IsInRun(write, options_.firstTimedOutWrite, options_.writeTimeouts))
+        return ScsiOutcome::AdapterFailure(HASTAT_COMMAND_TIMEOUT);
+    if (IsInRun(write, options_.firstFailingWrite, options_.writeFailures))
         return ScsiOutcome::CheckCondition(options_.writeFailureSense);
     const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode());
     if (written.IsGood() && options_.throttle)

@@ -17,12 +17,15 @@ namespace quillstar {
 // a burner sends as strictly as a real drive: wrong fields, a WRITE at the
 // wrong address or in the wrong mode, closing what cannot be closed all end
 // in CHECK CONDITION with the fitting sense. Closing the session writes the
-// image and its CUE sheet; ejecting inserts a fresh disc.
+// image and its CUE sheet; ejecting inserts a fresh disc, unless the tray is
+// locked.
 class ImageRecorder : public ScsiTarget {
 public:
     ImageRecorder(std::string imagePath, const ImageRecorderOptions& options);
 
     ScsiOutcome Execute(const ScsiCommand& command) override;
+    // One holder at a time, as for a real drive.
+    int Hold(bool hold) override;
 
 private:
     ScsiOutcome Answer(const ScsiCommand& command);
@@ -30,6 +33,7 @@ private:
 
     ScsiOutcome Inquiry(const ScsiCommand& command);
     ScsiOutcome StartStopUnit(const ScsiCommand& command);
+    ScsiOutcome PreventAllowMediumRemoval(const ScsiCommand& command);
     ScsiOutcome Write(const ScsiCommand& command);
     ScsiOutcome SynchronizeCache(const ScsiCommand& command);
     ScsiOutcome ReadDiscInformation(const ScsiCommand& command);
@@ -44,7 +48,6 @@ private:
     std::vector<uint8_t> IncompleteTrackInformation() const;
     int TrackContaining(int64_t address) const;
     void InsertDisc();
-    bool IsFailingWrite();
 
     const std::string imagePath_;
     const ImageRecorderOptions options_;
@@ -54,6 +57,8 @@ private:
     DriveBuffer buffer_;
     int notReadyAnswers_ = 0;
     int writesOnDisc_ = 0;
+    bool trayLocked_ = false;
+    bool held_ = false;
 };
 
 }  // namespace quillstar
