@@ -14,7 +14,10 @@
 #include "AudioFixtures.h"
 #include "BurnProcess.h"
 #include "DecodeFixtures.h"
+#include "platform/ProgramPath.h"
 #include "resources/BurnExitCodes.h"
+#include "resources/ImageRecorderTexts.h"
+#include "tests/platform/aspi/SgTestDrive.h"
 #include "tests/recorder/BurnedDisc.h"
 #include "tracklist/Serializer.h"
 
@@ -75,6 +78,16 @@ Outcome RunBurn(const FixtureFolder& folder, const std::vector<std::string>& arg
 {
     Burn burn(folder, arguments, environment);
     return burn.Wait();
+}
+
+// quillstar-burn's only drive is the test drive, reached through SG_IO and
+// burning into the image with the image recorder's test options.
+std::map<std::string, std::string> TestDrive(const std::string& image, const std::string& options = "")
+{
+    return {{"LD_PRELOAD", ProgramDirectory() + "/libquillstar-test-drive.so"},
+            {aspi::kDrivesVariable, kTestDrivePath},
+            {kTestDriveImageVariable, image},
+            {kTestDriveOptionsVariable, options}};
 }
 
 // Sign changes of the left channel over the first frames: twice the
@@ -316,4 +329,45 @@ TEST_F(QuillstarBurn, CtrlCStopsTheBurnQuicklyAndLeavesNoImage)
     EXPECT_LT(std::chrono::steady_clock::now() - stop, 2s);
     EXPECT_FALSE(fs::exists(folder_.PathOf("disc.bin")));
     EXPECT_FALSE(fs::exists(folder_.PathOf("disc.cue")));
+}
+
+TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
+{
+    const std::string first = Wav("a.wav", 44100, 2, 5.0);
+    const std::string second = Wav("b.wav", 22050, 1, 4.5);
+    fs::create_directory(folder_.PathOf("reference"));
+    const Outcome reference =
+        RunBurn(folder_, {"--image-recorder", folder_.PathOf("reference/disc.bin"), first, second});
+    ASSERT_EQ(reference.exitCode, 0) << reference.out << reference.err;
+
+    struct Case {
+        const char* options;
+        int exitCode;
+        bool completed;
+    };
+    // A full drive buffer (NOT READY, long write in progress) is waited for
+    // and a WRITE that timed out once is sent again; WRITEs the drive keeps
+    // refusing or never answers leave the disc unfinished.
+    const std::vector<Case> cases = {
+        {"", 0, true},
+        {"write-fail-sense=2/04/08,write-fails=5,write-fails-at=3", 0, true},
+        {"write-times-out=1,write-times-out-at=3", 0, true},
+        {"write-fails=100000,write-fails-at=5", 0, false},
+        {"write-times-out=100000,write-times-out-at=5", 0, false},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].options);
+        const std::string folder = folder_.PathOf("case" + std::to_string(i));
+        fs::create_directory(folder);
+        const Outcome outcome = RunBurn(folder_, {first, second}, TestDrive(folder + "/disc.bin", cases[i].options));
+        EXPECT_EQ(outcome.exitCode, cases[i].exitCode) << outcome.out << outcome.err;
+        EXPECT_EQ(fs::exists(folder + "/disc.cue"), cases[i].completed);
+        if (cases[i].completed) {
+            EXPECT_TRUE(ReadFileBytes(folder + "/disc.bin") == ReadFileBytes(folder_.PathOf("reference/disc.bin")));
+            EXPECT_EQ(ReadText(folder + "/disc.cue"), ReadText(folder_.PathOf("reference/disc.cue")));
+        }
+    }
+    // The drive is found again after every burn.
+    const Outcome devices = RunBurn(folder_, {"--devices"}, TestDrive(folder_.PathOf("disc.bin")));
+    EXPECT_NE(devices.out.find("0  QUILLSTR IMAGE RECORDER"), std::string::npos) << devices.out << devices.err;
 }
