@@ -213,6 +213,8 @@ int BurnCommand::ExitCodeFor(int result) const
 {
     if (result == recorder::kResultSuccess)
         return cli::kExitBurned;
+    if (result == recorder::kResultDriveInUse)
+        return cli::kExitNotCompleted;
     return cli::kExitResultBase + result;
 }
 

@@ -40,6 +40,7 @@ int AspiLibrary::Load()
         entryPoints_.freeBuffer = library_.Resolve<FreeASPI32BufferFunction>("FreeASPI32Buffer");
         entryPoints_.translateAddress = library_.Resolve<TranslateASPI32AddressFunction>("TranslateASPI32Address");
         entryPoints_.getVersion = library_.Resolve<GetASPI32DLLVersionFunction>("GetASPI32DLLVersion");
+        entryPoints_.holdDevice = library_.Resolve<QuillstarASPIHoldDeviceFunction>("QuillstarASPIHoldDevice");
     }
     return CheckEntryPoints();
 }
@@ -62,6 +63,11 @@ uint32_t AspiLibrary::GetSupportInfo() const
 uint32_t AspiLibrary::SendCommand(void* requestBlock) const
 {
     return entryPoints_.sendCommand(requestBlock);
+}
+
+int AspiLibrary::HoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, bool hold) const
+{
+    return entryPoints_.holdDevice != nullptr ? entryPoints_.holdDevice(adapter, target, lun, hold ? 1 : 0) : 0;
 }
 
 }  // namespace quillstar

@@ -27,6 +27,9 @@ public:
 
     uint32_t GetSupportInfo() const;
     uint32_t SendCommand(void* requestBlock) const;
+    // 0 or an errno value, as QuillstarASPIHoldDevice; 0 from a layer
+    // without it.
+    int HoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, bool hold) const;
 
 private:
     AspiLibrary(std::string path, const AspiEntryPoints& entryPoints, bool injected);

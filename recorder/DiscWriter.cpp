@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "recorder/DriveHold.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -162,10 +163,16 @@ void CDiscWriter::Burn()
     }
     if (!CheckCapacity())
         return;
-    ReportStep(kTextPowerCalibration, 0);
-    scsi_.PowerCalibration(GetDevice());
-    std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
-    WriteTracks(buffer);
+    {
+        // From the calibration until the session is closed; let go before the eject.
+        const DriveHold hold(scsi_, GetDevice());
+        if (hold.IsInUseElsewhere())
+            return EndWith(kResultDriveInUse, kTextDriveInUse);
+        ReportStep(kTextPowerCalibration, 0);
+        scsi_.PowerCalibration(GetDevice());
+        std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
+        WriteTracks(buffer);
+    }
     EndBurn();
 }
 

@@ -321,4 +321,12 @@ int MmcCommands::Eject(const DeviceInfo& device, bool eject)
     return ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
 }
 
+int MmcCommands::PreventMediumRemoval(const DeviceInfo& device, bool prevent)
+{
+    Trace("PreventMediumRemoval. Value=%lu\n", static_cast<unsigned long>(prevent));
+    Cdb cdb{0x1E};
+    cdb[4] = prevent ? 0x01 : 0x00;
+    return ExecuteCommand(device, 6, cdb.data(), kShortCommandTimeout, nullptr, 0, kNoData);
+}
+
 }  // namespace quillstar

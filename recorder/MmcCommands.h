@@ -48,6 +48,8 @@ public:
     int SynchronizeCache(const DeviceInfo& device);
     int CloseTrackOrSession(const DeviceInfo& device, bool session, int trackNumber);
     int Eject(const DeviceInfo& device, bool eject);
+    // PREVENT ALLOW MEDIUM REMOVAL: locks the tray (prevent) or frees it.
+    int PreventMediumRemoval(const DeviceInfo& device, bool prevent);
 };
 
 }  // namespace quillstar

@@ -1,6 +1,7 @@
 #include "recorder/ScsiTransport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -187,6 +188,13 @@ int ScsiTransport::IOError(uint8_t status, uint8_t adapterStatus, uint8_t target
     default:
         return status;
     }
+}
+
+int ScsiTransport::HoldDevice(const DeviceInfo& device, bool hold)
+{
+    if (device.present == 0 || !library_.IsLoaded())
+        return ENODEV;
+    return library_.HoldDevice(device.adapterId, device.targetId, device.lun, hold);
 }
 
 void ScsiTransport::KeepUntilDone(std::unique_ptr<Request> request)

@@ -70,6 +70,9 @@ inline constexpr int kResultWrongDisc = 2;
 inline constexpr int kResultDiscNotEmpty = 3;
 // No track reached the disc: it is left blank and its session open.
 inline constexpr int kResultNothingBurned = 4;
+// Another program holds the drive or has its disc mounted: nothing was sent
+// to the disc.
+inline constexpr int kResultDriveInUse = 6;
 
 // Texts the writer shows while it burns.
 inline constexpr const char* kTextSuccess = "Congratulations! This Audio CD is burned successfully!";
@@ -78,6 +81,7 @@ inline constexpr const char* kTextWrongDisc = "The inserted disc is not a right 
 inline constexpr const char* kTextDiscNotEmpty = "The CD-R/RW disc is not empty.";
 inline constexpr const char* kTextNothingBurned =
     "Nothing was burned: none of the tracks could be written. The disc is still blank.";
+inline constexpr const char* kTextDriveInUse = "The CD-R/RW drive is in use by another program.";
 inline constexpr const char* kTextPowerCalibration = "Doing power calibration...";
 inline constexpr const char* kTextPreparingTrack = "Preparing Audio CD track %02d...";
 inline constexpr const char* kTextWritingTrack = "Writing Audio CD track %02d...";

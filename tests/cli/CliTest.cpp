@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <sndfile.h>
+#include <sys/file.h>
 
 #include <chrono>
 #include <cmath>
@@ -370,4 +373,33 @@ TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
     // The drive is found again after every burn.
     const Outcome devices = RunBurn(folder_, {"--devices"}, TestDrive(folder_.PathOf("disc.bin")));
     EXPECT_NE(devices.out.find("0  QUILLSTR IMAGE RECORDER"), std::string::npos) << devices.out << devices.err;
+}
+
+TEST_F(QuillstarBurn, ADriveAnotherProgramHoldsIsNotTouched)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 5.0);
+    const std::string image = folder_.PathOf("disc.bin");
+    // This process plays the other program, the test drive loaded into it
+    // for the rest of the run.
+    void* drive = dlopen((ProgramDirectory() + "/libquillstar-test-drive.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(drive, nullptr) << dlerror();
+    const auto openDrive = reinterpret_cast<int (*)(const char*, int, ...)>(dlsym(drive, "open"));
+    const auto closeDrive = reinterpret_cast<int (*)(int)>(dlsym(drive, "close"));
+    setenv(kTestDriveImageVariable, image.c_str(), 1);
+    // Opened exclusively, as a mount does, or only locked with flock(), as
+    // other burners do.
+    for (const bool exclusive : {true, false}) {
+        SCOPED_TRACE(exclusive ? "O_EXCL" : "flock");
+        const int descriptor = openDrive(kTestDrivePath, O_RDWR | O_NONBLOCK | (exclusive ? O_EXCL : 0));
+        ASSERT_GE(descriptor, 0);
+        ASSERT_TRUE(exclusive || flock(descriptor, LOCK_EX | LOCK_NB) == 0);
+        const Outcome outcome = RunBurn(folder_, {wav}, TestDrive(image));
+        EXPECT_EQ(outcome.exitCode, cli::kExitNotCompleted) << outcome.out << outcome.err;
+        EXPECT_NE(outcome.out.find("The CD-R/RW drive is in use by another program."), std::string::npos);
+        EXPECT_EQ(outcome.out.find("Writing"), std::string::npos) << outcome.out;
+        closeDrive(descriptor);
+    }
+    unsetenv(kTestDriveImageVariable);
+    EXPECT_EQ(RunBurn(folder_, {wav}, TestDrive(image)).exitCode, 0);
+    EXPECT_TRUE(fs::exists(image));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
@@ -12,6 +13,7 @@
 
 #include "platform/TraceCapture.h"
 #include "recorder/DiscWriter.h"
+#include "recorder/MmcCommands.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
 #include "tests/recorder/BurnTest.h"
@@ -151,4 +153,33 @@ TEST_F(ImageBurn, AThrottledRecorderIsWaitedForAndEveryTrackArrivesWhole)
         EXPECT_NE(text.rfind("Write failed.", 0), 0u) << text;
     EXPECT_TRUE(writer->GetSkippedTracks().empty());
     ExpectDiscHolds(source, {0, 1, 2});
+}
+
+TEST_F(ImageBurn, TheDriveIsHeldAndItsTrayLockedOnlyWhileABurnRuns)
+{
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stopped" : "failed");
+        DriveSetup setup;
+        setup.failFromWrite = stop ? 0 : 3;
+        setup.writeFailures = stop ? 0 : 100000;
+        Prepare(setup);
+        // Another user of the drive, in this process.
+        MmcCommands other(rig->Library());
+        ASSERT_EQ(other.LoadASPI(), 0);
+        const DeviceInfo& drive = writer->GetDevice();
+        FakeTrackSource source{{40 * kChunk}};
+        if (stop)
+            source.HoldRead(3);
+        ASSERT_TRUE(writer->WriteDisc(&source));
+        if (stop) {
+            ASSERT_TRUE(source.WaitUntilHeld());
+            EXPECT_EQ(other.HoldDevice(drive, true), EBUSY);
+            EXPECT_EQ(other.Eject(drive, true), kErrorIllegalRequest) << "the tray is locked";
+            EXPECT_TRUE(writer->AbortWrite());
+        }
+        ASSERT_TRUE(log->WaitFinished());
+        EXPECT_EQ(other.HoldDevice(drive, true), 0);
+        EXPECT_EQ(other.HoldDevice(drive, false), 0);
+        EXPECT_EQ(other.Eject(drive, true), 0) << "the tray is free";
+    }
 }

@@ -150,6 +150,8 @@ TEST_F(Mmc, SendsEachCommandWithItsBytesLengthAndDirection)
          0},
         {"eject", [&] { commands.Eject(drive, true); }, {0x1B, 0x01, 0, 0, 0x02, 0, 0, 0, 0, 0}, 10, 0x00, 0},
         {"load", [&] { commands.Eject(drive, false); }, {0x1B, 0x01, 0, 0, 0x03, 0, 0, 0, 0, 0}, 10, 0x00, 0},
+        {"lock tray", [&] { commands.PreventMediumRemoval(drive, true); }, {0x1E, 0, 0, 0, 0x01, 0}, 6, 0x00, 0},
+        {"free tray", [&] { commands.PreventMediumRemoval(drive, false); }, {0x1E, 0, 0, 0, 0, 0}, 6, 0x00, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
