@@ -87,21 +87,20 @@ std::shared_ptr<Drive> DriveAt(int descriptor)
 // The drive burning into this image: the one already open, or a new one.
 std::shared_ptr<Drive> DriveFor(const std::string& image, int descriptor)
 {
-    const char* options = std::getenv(kTestDriveOptionsVariable);
-    AspiEnvironment::SkippedDevice skipped;
-    auto fresh = std::make_shared<Drive>(
-        Drive{image, AspiEnvironment::CreateImageRecorder(image, options ? options : "", skipped)});
-    if (!fresh->recorder) {
-        std::fprintf(stderr, "test drive: %s: %s\n", image.c_str(), skipped.reason.c_str());
-        return nullptr;
-    }
     OpenDrives& drives = Drives();
     std::lock_guard lock(drives.mutex);
     for (const auto& [open, drive] : drives.byDescriptor) {
         if (drive->image == image)
             return drives.byDescriptor[descriptor] = drive;
     }
-    return drives.byDescriptor[descriptor] = fresh;
+    const char* options = std::getenv(kTestDriveOptionsVariable);
+    AspiEnvironment::SkippedDevice skipped;
+    auto recorder = AspiEnvironment::CreateImageRecorder(image, options ? options : "", skipped);
+    if (!recorder) {
+        std::fprintf(stderr, "test drive: %s: %s\n", image.c_str(), skipped.reason.c_str());
+        return nullptr;
+    }
+    return drives.byDescriptor[descriptor] = std::make_shared<Drive>(Drive{image, std::move(recorder)});
 }
 
 // The kernel lets one exclusive opener claim a block device at a time.
