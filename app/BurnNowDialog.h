@@ -5,24 +5,33 @@
 
 #include <memory>
 
+#include "recorder/BurnSettings.h"
+
+class QCheckBox;
+class QLayout;
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace quillstar {
 
-class AudioTrackSource;
+class BurnJob;
 class CDiscWriter;
+struct DeviceInfo;
 class CSerializer;
 
-// The Burn Now window (dialog 133): burns the track list with the disc
-// writer, follows the burn in a status line and a progress bar, stops it on
-// request, and ends with the writer's last text or a tip window. The writer
-// reaches it only through the messages the main window passes on.
+// The Burn Now window (dialog 133): burns the track list with a burn job,
+// follows the burn in a status line and a progress bar, stops it on request,
+// and ends with the burn's last text or a tip window. The burn reaches it
+// only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
 public:
-    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent = nullptr);
+    // choices: the burn options last used while the program runs; the window
+    // starts with them and keeps what the user picks there.
+    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices, QWidget* parent = nullptr);
     ~BurnNowDialog() override;
 
     bool IsBurning() const { return burning_; }
@@ -50,6 +59,12 @@ public:
     QPushButton* BurnNowButton() const { return burnNowButton_; }
     QPushButton* StopBurningButton() const { return stopButton_; }
     QPushButton* CloseButton() const { return closeButton_; }
+    QComboBox* WriteSpeedBox() const { return speedBox_; }
+    QCheckBox* TestWriteBox() const { return testWriteBox_; }
+    QSpinBox* CopiesBox() const { return copiesBox_; }
+    // The speed the drive writes at, the copy being burned and, at the end,
+    // how many copies were burned.
+    QString BurnInfoText() const;
 
 public slots:
     // Refused while a burn runs, as the greyed "&Close" button is.
@@ -61,10 +76,16 @@ protected:
 
 private:
     void BuildControls();
+    QLayout* BuildOptions();
+    void FillWriteSpeeds(const DeviceInfo& device);
+    BurnSettings ChosenSettings() const;
+    void AskForNextDisc();
+    void ShowBurnInfo();
     void StartBurn();
     void OnProgress();
     void OnStopped();
     void OnFinished();
+    void HandleBurnMessage(uint32_t message);
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 
@@ -75,8 +96,13 @@ private:
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* skipped_ = nullptr;
-    CDiscWriter& writer_;
-    std::unique_ptr<AudioTrackSource> source_;
+    QLabel* burnInfo_ = nullptr;
+    QComboBox* speedBox_ = nullptr;
+    QCheckBox* testWriteBox_ = nullptr;
+    QSpinBox* copiesBox_ = nullptr;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
+    std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
     bool burning_ = false;
     bool finishPending_ = false;

@@ -125,8 +125,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         label->SetLabelTextColor(Rgb(mainwindow::kLabelTextColor));
         label->SetLabelBackColor(Rgb(mainwindow::kLabelBackColor));
     }
-    if (setup_.skippedDrives)
-        skippedNotice_ = NoticeFor(setup_.skippedDrives());
+    skippedNotice_ = NoticeFor(setup_.skippedDrives ? setup_.skippedDrives() : writer_->GetSkippedDrives());
     folderTree_->setFocus();
 }
 
@@ -333,7 +332,10 @@ bool MainWindow::event(QEvent* event)
 {
     switch (static_cast<uint32_t>(event->type())) {
     case msg::WM_PLUGIN_EOF:
-        StopAllPlugins();
+        if (burnNow_)
+            QCoreApplication::postEvent(burnNow_.get(), new QEvent(event->type()));
+        else
+            StopAllPlugins();
         return true;
     case msg::WM_BURN_PROGRESS:
     case msg::WM_BURN_STOPPED:
@@ -553,7 +555,7 @@ void MainWindow::StartBurnSession()
         return;
     }
     burnList_->SyncTrackList();
-    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, this);
+    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, burnChoices_, this);
     burnNow_->exec();
 }
 

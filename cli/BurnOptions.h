@@ -14,6 +14,10 @@ struct BurnOptions {
     bool show = false;
     bool help = false;
     std::string listFile;
+    // x-factor; 0 = the fastest the recorder accepts.
+    int speed = 0;
+    bool simulate = false;
+    int copies = 1;
     std::vector<std::string> files;
 
     // Fills the options from argv; false with a one-line reason on bad usage.

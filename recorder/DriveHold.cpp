@@ -9,7 +9,7 @@ namespace quillstar {
 
 DriveHold::DriveHold(MmcCommands& commands, const DeviceInfo& device) : commands_(commands), device_(device)
 {
-    const int error = commands_.HoldDevice(device_, true);
+    const int error = commands_.Transport().HoldDevice(device_, true);
     held_ = error == 0;
     inUseElsewhere_ = error == EBUSY || error == EWOULDBLOCK;
     if (inUseElsewhere_) {
@@ -27,7 +27,7 @@ DriveHold::~DriveHold()
     if (trayLocked_)
         commands_.PreventMediumRemoval(device_, false);
     if (held_)
-        commands_.HoldDevice(device_, false);
+        commands_.Transport().HoldDevice(device_, false);
 }
 
 }  // namespace quillstar

@@ -22,7 +22,8 @@ public:
     };
 
     // path: the first final name of the image, e.g. "/home/ann/disc.bin".
-    explicit DiscImage(std::string path);
+    // failToFinish: Finish fails as if the disk were full (a test fault).
+    explicit DiscImage(std::string path, bool failToFinish = false);
     ~DiscImage();
     DiscImage(const DiscImage&) = delete;
     DiscImage& operator=(const DiscImage&) = delete;
@@ -31,9 +32,11 @@ public:
     // up to it is filled with digital silence.
     bool Write(int64_t sector, const uint8_t* data, size_t bytes, std::string& error);
     // Cuts or fills the image to its final length, writes the CUE sheet and
-    // renames both into place. On success finishedPath names the image.
+    // renames both into place, each flushed to disk first. On success
+    // finishedPath names the image. On failure the audio written so far stays
+    // under its temporary name, which the error names, and is never deleted.
     bool Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
-    // Drops what was written; nothing remains on disk.
+    // Drops what was written, unless a failed Finish kept it.
     void Discard();
 
     // "disc.bin" for 1, "disc-2.bin" for 2, ...
@@ -47,11 +50,15 @@ private:
     bool FillWithSilence(int64_t endByte, std::string& error);
     bool WriteAll(int64_t offset, const uint8_t* data, size_t bytes, std::string& error);
     bool PlaceUnderFreeName(const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
+    bool FlushToDisk(std::string& error);
+    void KeepAfterFailure(std::string& error);
 
     std::string path_;
     std::string temporaryPath_;
     int descriptor_ = -1;
     int64_t size_ = 0;
+    bool failToFinish_ = false;
+    bool kept_ = false;
 };
 
 }  // namespace quillstar

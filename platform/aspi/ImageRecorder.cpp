@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/Trace.h"
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
 
@@ -14,21 +14,7 @@ namespace quillstar {
 
 namespace {
 
-enum Opcode : uint8_t {
-    kTestUnitReady = 0x00,
-    kInquiry = 0x12,
-    kStartStopUnit = 0x1B,
-    kPreventAllowMediumRemoval = 0x1E,
-    kWrite10 = 0x2A,
-    kSynchronizeCache = 0x35,
-    kReadDiscInformation = 0x51,
-    kReadTrackInformation = 0x52,
-    kSendOpcInformation = 0x54,
-    kModeSelect10 = 0x55,
-    kModeSense10 = 0x5A,
-    kCloseTrackOrSession = 0x5B,
-    kSetSpeed = 0xBB,
-};
+using namespace scsi;
 
 // A command the recorder knows: its length, the bits each CDB byte may carry
 // (anything else is an invalid field) and whether it needs a disc.
@@ -170,6 +156,7 @@ void ImageRecorder::InsertDisc()
         disc_ = std::make_unique<RecordableDisc>(options_, imagePath_);
     notReadyAnswers_ = 0;
     writesOnDisc_ = 0;
+    trackClosesOnDisc_ = 0;
 }
 
 ScsiOutcome ImageRecorder::Execute(const ScsiCommand& command)
@@ -314,7 +301,7 @@ ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
         return ScsiOutcome::AdapterFailure(HASTAT_COMMAND_TIMEOUT);
     if (IsInRun(write, options_.firstFailingWrite, options_.writeFailures))
         return ScsiOutcome::CheckCondition(options_.writeFailureSense);
-    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode());
+    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode(), pages_.TestWrite());
     if (written.IsGood() && options_.throttle)
         buffer_.Fill(bytes);
     return written;
@@ -325,6 +312,8 @@ ScsiOutcome ImageRecorder::SynchronizeCache(const ScsiCommand& command)
     const bool immediate = (command.cdb[1] & 0x02) != 0;
     if (options_.throttle && !immediate)
         buffer_.WaitUntilEmpty();
+    if (options_.syncCacheFails)
+        return ScsiOutcome::CheckCondition(scsi::kWriteError);
     return ScsiOutcome::Good();
 }
 
@@ -482,10 +471,14 @@ ScsiOutcome ImageRecorder::CloseTrackOrSession(const ScsiCommand& command)
     // Closing starts when the buffer has been written out.
     if (options_.throttle && !immediate)
         buffer_.WaitUntilEmpty();
-    if (function == 1)
+    if (function == 1) {
+        if (++trackClosesOnDisc_ == options_.failingTrackClose)
+            return ScsiOutcome::CheckCondition(scsi::kWriteError);
         return disc_->CloseTrack(big_endian::Get16(&cdb[4]));
-
-    const ScsiOutcome closed = disc_->CloseSession();
+    }
+    if (options_.closeSessionFails)
+        return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
+    const ScsiOutcome closed = disc_->CloseSession(pages_.TestWrite());
     if (closed.IsGood())
         notReadyAnswers_ = options_.notReadyPollsAfterClose;
     return closed;
@@ -495,6 +488,8 @@ ScsiOutcome ImageRecorder::SetSpeed(const ScsiCommand& command)
 {
     const uint8_t* cdb = command.cdb;
     if ((cdb[1] & 0x03) > 1)  // CLV or CAV only
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    if (options_.setSpeedFails)
         return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
     int readSpeed = ChooseSpeed(big_endian::Get16(&cdb[2]), options_.maxReadSpeed);
     int writeSpeed = options_.canWrite ? ChooseSpeed(big_endian::Get16(&cdb[4]), options_.maxWriteSpeed) : 0;

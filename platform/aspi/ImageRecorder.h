@@ -57,6 +57,7 @@ private:
     DriveBuffer buffer_;
     int notReadyAnswers_ = 0;
     int writesOnDisc_ = 0;
+    int trackClosesOnDisc_ = 0;
     bool trayLocked_ = false;
     bool held_ = false;
 };

@@ -117,13 +117,19 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"write-times-out-at", NumberInto(options.firstTimedOutWrite, 1, kMaximumCount)},
         {"not-ready-after-close", NumberInto(options.notReadyPollsAfterClose, 0, kMaximumCount)},
         {"buffer-kb", NumberInto(options.bufferKilobytes, 1, 0xFFFF)},
+        {"close-track-fails", NumberInto(options.failingTrackClose, 1, kMaximumCount)},
     };
     const std::map<std::string, std::function<void()>> flags = {
         {"unknown-capacity", [&] { options.unknownCapacity = true; }},
         {"no-capabilities-page", [&] { options.capabilitiesPage = false; }},
         {"reader-only", [&] { options.canWrite = false; }},
+        {"no-test-write", [&] { options.canTestWrite = false; }},
         {"inquiry-fails", [&] { options.inquiryFails = true; }},
         {"throttle", [&] { options.throttle = true; }},
+        {"sync-cache-fails", [&] { options.syncCacheFails = true; }},
+        {"close-session-fails", [&] { options.closeSessionFails = true; }},
+        {"image-write-fails", [&] { options.imageWriteFails = true; }},
+        {"set-speed-fails", [&] { options.setSpeedFails = true; }},
     };
 
     for (const std::string& option : SplitOptions(text)) {

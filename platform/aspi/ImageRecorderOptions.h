@@ -32,9 +32,15 @@ struct ImageRecorderOptions {
     int notReadyPollsAfterClose = 0;                        // not-ready-after-close=N
     bool capabilitiesPage = true;                           // no-capabilities-page
     bool canWrite = true;                                   // reader-only
+    bool canTestWrite = true;                               // no-test-write
     bool inquiryFails = false;                              // inquiry-fails
     bool throttle = false;                                  // throttle
     int bufferKilobytes = aspi::kDefaultBufferKilobytes;    // buffer-kb=N
+    bool syncCacheFails = false;                            // sync-cache-fails
+    int failingTrackClose = 0;                              // close-track-fails=N (the N-th)
+    bool closeSessionFails = false;                         // close-session-fails
+    bool imageWriteFails = false;                           // image-write-fails
+    bool setSpeedFails = false;                             // set-speed-fails
 
     // The options of the text; nothing and a one-line reason when an option
     // is unknown or its value is out of range.

@@ -43,10 +43,13 @@ public:
 
     // Checks a WRITE of blocks sectors at address without writing.
     ScsiOutcome CheckWrite(int64_t address, int64_t blocks, int pauseSectors) const;
-    ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode);
+    // A test write (simulate) moves the laser as a write would and records
+    // nothing: no sector reaches the image.
+    ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode, bool simulate);
     ScsiOutcome CloseTrack(int number);
-    // Writes the image and its CUE sheet under their final names.
-    ScsiOutcome CloseSession();
+    // Writes the image and its CUE sheet under their final names; after a
+    // test write the disc is left blank as it was and nothing is written.
+    ScsiOutcome CloseSession(bool simulate);
 
 private:
     int64_t leadOutStart_;

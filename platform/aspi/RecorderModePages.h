@@ -32,6 +32,7 @@ public:
     // Page 0x05 asks for track-at-once writing of raw 2352-byte audio sectors.
     bool SelectsTrackAtOnceAudio() const;
     int PauseSectors() const;
+    bool TestWrite() const;
     uint8_t TrackMode() const;
 
 private:
@@ -39,7 +40,7 @@ private:
     using WriteParameters = std::array<uint8_t, kWriteParametersLength>;
 
     static WriteParameters DefaultWriteParameters();
-    static WriteParameters ChangeableWriteParameters();
+    static WriteParameters ChangeableWriteParameters(bool testWrite);
     static bool IsValidWriteParameters(const uint8_t* page);
     std::vector<uint8_t> CapabilitiesPage(Control control) const;
     std::vector<uint8_t> WriteParametersPage(Control control) const;

@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -190,6 +192,32 @@ private slots:
         QVERIFY(sheet.contains("TRACK 02 AUDIO"));
     }
 
+    void TwoCopiesAtAChosenSpeed()
+    {
+        AddTracks({"first.mp3"});
+        const QStringList imagesBefore = Images();
+        RunSession([&](BurnNowDialog& burnNow) {
+            QCOMPARE(burnNow.WriteSpeedBox()->itemText(0), QString("Maximum"));
+            burnNow.WriteSpeedBox()->setCurrentIndex(burnNow.WriteSpeedBox()->findText("4x"));
+            burnNow.CopiesBox()->setValue(2);
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QVERIFY(!burnNow.CopiesBox()->isEnabled() && !burnNow.WriteSpeedBox()->isEnabled());
+            QTRY_COMPARE_WITH_TIMEOUT(burnNow.BurnInfoText(), QString("Copy 2 of 2 \u2014 Writing at 4x"), kBurnMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.BurnInfoText(), QString("2 of 2 copies burned."));
+        });
+        QVERIFY(seen_.contains("NextDisc"));
+        QStringList images = Images();
+        for (const QString& before : imagesBefore)
+            images.removeOne(before);
+        QCOMPARE(images.size(), 2);
+        QFile first(ImageFolder() + "/" + images[0]);
+        QFile second(ImageFolder() + "/" + images[1]);
+        QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
+        QVERIFY(first.readAll() == second.readAll());
+    }
+
     void StopBurningMidTrack()
     {
         AddTracks({"first.mp3", "second.mp3"});
@@ -322,6 +350,13 @@ private:
     {
         bool ran = false;
         ModalWatcher watcher([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->objectName() == "NextDisc") {
+                for (QAbstractButton* button : box->buttons()) {
+                    if (button->text() == "Continue")
+                        button->click();
+                }
+                return true;
+            }
             auto* burnNow = qobject_cast<BurnNowDialog*>(modal);
             if (!burnNow)
                 return false;

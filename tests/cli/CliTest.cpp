@@ -60,6 +60,17 @@ public:
 
     void Interrupt() const { process_.Interrupt(); }
     std::string OutputSoFar() const { return ReadText(outPath_); }
+    // Waits up to a minute until the program's error output holds the text.
+    bool WaitForError(const std::string& text) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (ReadText(errPath_).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
 
     Outcome Wait(std::chrono::milliseconds limit = 120s)
     {
@@ -207,6 +218,14 @@ TEST_F(QuillstarBurn, ShowPrintsTheRowsAndTheTotalsLine)
     EXPECT_NE(outcome.out.find("02  Second Song"), std::string::npos);
     EXPECT_NE(outcome.out.find("00:03"), std::string::npos);
     EXPECT_NE(outcome.out.find("03:50 - 2 Tracks"), std::string::npos);
+
+    // A list without tracks shows its empty totals, and is no list to burn.
+    ASSERT_EQ(CSerializer().SaveFile(listPath), "");
+    const Outcome empty = RunBurn(folder_, {"--show", "--list", listPath});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err;
+    EXPECT_EQ(empty.out, "00:00 - 0 Track\n");
+    EXPECT_EQ(RunBurn(folder_, {"--list", listPath, "--image-recorder", folder_.PathOf("disc.bin")}).exitCode,
+              cli::kExitUsage);
 }
 
 TEST_F(QuillstarBurn, NoRecorderExitsWithThree)
@@ -215,6 +234,12 @@ TEST_F(QuillstarBurn, NoRecorderExitsWithThree)
     const Outcome outcome = RunBurn(folder_, {wav});
     EXPECT_EQ(outcome.exitCode, cli::kExitNoRecorder);
     EXPECT_NE(outcome.err.find("no CD recorder"), std::string::npos);
+
+    // A recorder the layer had to leave out is named with its reason.
+    const Outcome leftOut = RunBurn(folder_, {"--devices"}, {{"QUILLSTAR_IMAGE_RECORDER", "/no/such/folder/disc.bin"}});
+    EXPECT_EQ(leftOut.exitCode, cli::kExitNoRecorder);
+    EXPECT_NE(leftOut.err.find("left out /no/such/folder/disc.bin: cannot write into"), std::string::npos)
+        << leftOut.err;
 }
 
 TEST_F(QuillstarBurn, ListsTheImageRecorder)
@@ -297,6 +322,16 @@ TEST_F(QuillstarBurn, WriterResultsBecomeExitCodes)
     const Outcome tooLong = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), longWav},
                                     {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "minutes=1"}});
     EXPECT_EQ(tooLong.exitCode, cli::kExitResultBase + 1) << tooLong.out << tooLong.err;
+
+    // The drive refused the session's end: no success, the command and its
+    // sense are named.
+    const Outcome failed = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), wav, wav},
+                                   {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "close-session-fails"}});
+    EXPECT_EQ(failed.exitCode, 15) << failed.out << failed.err;
+    EXPECT_NE(failed.out.find("The burning process failed, the audio CD is not completed."), std::string::npos);
+    EXPECT_EQ(failed.out.find("Congratulations"), std::string::npos);
+    EXPECT_NE(failed.err.find("CLOSE SESSION refused by the drive: sense 3/72/00"), std::string::npos) << failed.err;
+    EXPECT_FALSE(fs::exists(folder_.PathOf("disc.bin")));
 }
 
 TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
@@ -305,7 +340,7 @@ TEST_F(QuillstarBurn, SkippedFilesAreNamedAndTheDiscStillFinishes)
     const std::string silent = folder_.PathOf("nothing.ogg");
     WriteFileBytes(silent, {'O', 'g', 'g', 'S'});
     const Outcome outcome = RunBurn(folder_, {"--image-recorder", folder_.PathOf("disc.bin"), good, silent, good});
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+    EXPECT_EQ(outcome.exitCode, cli::kExitIncomplete) << outcome.out << outcome.err;
     EXPECT_NE(outcome.err.find(silent), std::string::npos) << outcome.err;
     EXPECT_EQ(ReadBurnedDisc(folder_.PathOf("disc.bin"), folder_.PathOf("disc.cue")).tracks.size(), 2u);
 
@@ -334,6 +369,71 @@ TEST_F(QuillstarBurn, CtrlCStopsTheBurnQuicklyAndLeavesNoImage)
     EXPECT_FALSE(fs::exists(folder_.PathOf("disc.cue")));
 }
 
+TEST_F(QuillstarBurn, SpeedTestWriteAndCopies)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 4.0);
+    const std::string image = folder_.PathOf("disc.bin");
+
+    // The fastest speed by default; --speed takes the nearest not above it.
+    struct SpeedCase {
+        std::vector<std::string> arguments;
+        const char* options;
+        const char* said;
+    };
+    const SpeedCase speeds[] = {
+        {{}, "", "Writing at 48x"},
+        {{"--speed", "20"}, "", "Writing at 16x"},
+        {{"--speed", "2"}, "", "Writing at 4x"},
+        {{}, "set-speed-fails", "The drive refused the chosen speed; writing at its current speed, 48x"},
+    };
+    for (const SpeedCase& speed : speeds) {
+        std::vector<std::string> arguments = speed.arguments;
+        arguments.insert(arguments.end(), {"--image-recorder", image, wav});
+        const Outcome outcome = RunBurn(folder_, arguments, {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", speed.options}});
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_NE(outcome.err.find(speed.said), std::string::npos) << outcome.err;
+        fs::remove(image);
+        fs::remove(folder_.PathOf("disc.cue"));
+    }
+
+    // A test write leaves nothing; a recorder without it refuses before writing.
+    const Outcome test = RunBurn(folder_, {"--simulate", "--image-recorder", image, wav});
+    EXPECT_EQ(test.exitCode, 0) << test.err;
+    EXPECT_NE(test.out.find("Test write finished: the audio CD would have burned successfully."), std::string::npos);
+    EXPECT_FALSE(fs::exists(image));
+    EXPECT_FALSE(fs::exists(folder_.PathOf("disc.cue")));
+    const Outcome refused = RunBurn(folder_, {"--simulate", "--image-recorder", image, wav},
+                                    {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "no-test-write"}});
+    EXPECT_EQ(refused.exitCode, cli::kExitUsage);
+    EXPECT_NE(refused.err.find("cannot do a test write"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(image));
+
+    // Three copies: three identical discs.
+    const Outcome copies = RunBurn(folder_, {"--copies", "3", "--image-recorder", image, wav});
+    EXPECT_EQ(copies.exitCode, 0) << copies.err;
+    EXPECT_NE(copies.err.find("3 of 3 copies burned"), std::string::npos) << copies.err;
+    const std::string first = ReadText(image);
+    EXPECT_EQ(first.size(), size_t{300} * kSectorSize);
+    EXPECT_TRUE(ReadText(folder_.PathOf("disc-2.bin")) == first);
+    EXPECT_TRUE(ReadText(folder_.PathOf("disc-3.bin")) == first);
+}
+
+TEST_F(QuillstarBurn, AStopDuringTheSecondCopyKeepsTheFirst)
+{
+    const std::string wav = Wav("long.wav", 44100, 2, 20.0);
+    Burn process(folder_, {"--copies", "2", "--image-recorder", folder_.PathOf("disc.bin"), wav},
+                 {{"QUILLSTAR_IMAGE_RECORDER_OPTIONS", "throttle,current-write-speed=706,buffer-kb=256"}});
+    ASSERT_TRUE(process.WaitForError("Writing at 4x\nquillstar-burn: insert a blank CD-R for copy 2 of 2"));
+    ASSERT_TRUE(process.WaitForError("copy 2 of 2; waiting for it (Ctrl+C stops)\nquillstar-burn: Writing at"));
+    process.Interrupt();
+    const Outcome outcome = process.Wait(60s);
+    EXPECT_EQ(outcome.exitCode, cli::kExitStopped) << outcome.out << outcome.err;
+    EXPECT_TRUE(fs::exists(folder_.PathOf("disc.bin")));
+    EXPECT_TRUE(fs::exists(folder_.PathOf("disc.cue")));
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(folder_.PathOf("disc.bin")).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find("disc-2"), std::string::npos) << entry.path();
+}
+
 TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
 {
     const std::string first = Wav("a.wav", 44100, 2, 5.0);
@@ -346,17 +446,17 @@ TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
     struct Case {
         const char* options;
         int exitCode;
-        bool completed;
+        const char* failure;
     };
     // A full drive buffer (NOT READY, long write in progress) is waited for
     // and a WRITE that timed out once is sent again; WRITEs the drive keeps
-    // refusing or never answers leave the disc unfinished.
+    // refusing or never answers fail the burn.
     const std::vector<Case> cases = {
-        {"", 0, true},
-        {"write-fail-sense=2/04/08,write-fails=5,write-fails-at=3", 0, true},
-        {"write-times-out=1,write-times-out-at=3", 0, true},
-        {"write-fails=100000,write-fails-at=5", 0, false},
-        {"write-times-out=100000,write-times-out-at=5", 0, false},
+        {"", 0, nullptr},
+        {"write-fail-sense=2/04/08,write-fails=5,write-fails-at=3", 0, nullptr},
+        {"write-times-out=1,write-times-out-at=3", 0, nullptr},
+        {"write-fails=100000,write-fails-at=5", cli::kExitNotCompleted, "WRITE refused by the drive: sense 3/0C/00"},
+        {"write-times-out=100000,write-times-out-at=5", cli::kExitNotCompleted, "WRITE got no answer from the drive"},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].options);
@@ -364,8 +464,12 @@ TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
         fs::create_directory(folder);
         const Outcome outcome = RunBurn(folder_, {first, second}, TestDrive(folder + "/disc.bin", cases[i].options));
         EXPECT_EQ(outcome.exitCode, cases[i].exitCode) << outcome.out << outcome.err;
-        EXPECT_EQ(fs::exists(folder + "/disc.cue"), cases[i].completed);
-        if (cases[i].completed) {
+        EXPECT_EQ(fs::exists(folder + "/disc.cue"), cases[i].failure == nullptr);
+        if (cases[i].failure != nullptr) {
+            EXPECT_NE(outcome.out.find("The burning process failed, the audio CD is not completed."),
+                      std::string::npos);
+            EXPECT_NE(outcome.err.find(cases[i].failure), std::string::npos) << outcome.err;
+        } else {
             EXPECT_TRUE(ReadFileBytes(folder + "/disc.bin") == ReadFileBytes(folder_.PathOf("reference/disc.bin")));
             EXPECT_EQ(ReadText(folder + "/disc.cue"), ReadText(folder_.PathOf("reference/disc.cue")));
         }

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "decode/DiscDataSource.h"
+#include "recorder/DiscDataSource.h"
 
 namespace quillstar::test {
 

@@ -103,16 +103,10 @@ TEST_F(ImageBurn, TheWriterAndTheRecorderAgreeWhereTheDiscEnds)
                                   {lastTrack * kSector}};
         TraceCapture trace;
         Run(source);
-        ExpectEndedWith(kResultSuccess, kTextSuccess);
+        ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
         ExpectProgressThenFinished();
         EXPECT_EQ(trace.Count(kWriteRefusedPastLeadOut), 9);
-        EXPECT_EQ(writer->GetSkippedTracks(), (std::vector<SkippedTrack>{{1, SkipReason::WriteFailed}}));
-        const BurnedDisc disc = rig->Disc();
-        ASSERT_EQ(disc.tracks.size(), 2u);
-        auto written = source.Audio(1);
-        written.resize(size_t{lastTrack - 1} * kSector);
-        EXPECT_TRUE(disc.tracks[1].audio == written);
-        EXPECT_EQ(std::filesystem::file_size(Image().ImagePath()), uintmax_t{kOneMinuteSectors} * kSector);
+        EXPECT_TRUE(rig->Files().empty());
     }
 }
 
@@ -155,6 +149,57 @@ TEST_F(ImageBurn, AThrottledRecorderIsWaitedForAndEveryTrackArrivesWhole)
     ExpectDiscHolds(source, {0, 1, 2});
 }
 
+// Every drive answer counts: a fault at any step of a two-track burn ends it
+// as failed, names the command and its sense, and leaves no finished image.
+TEST_F(ImageBurn, EveryRefusedStepEndsTheBurnAsFailed)
+{
+    struct Fault {
+        const char* options;
+        const char* failure;
+        int tracksClosed;
+    };
+    const Fault faults[] = {
+        {"sync-cache-fails", "SYNCHRONIZE CACHE refused by the drive: sense 3/0C/00", 0},
+        {"close-track-fails=2", "CLOSE TRACK refused by the drive: sense 3/0C/00", 1},
+        {"close-session-fails", "CLOSE SESSION refused by the drive: sense 3/72/00", 2},
+        {"write-fails-at=5 write-fails=100000", "WRITE refused by the drive: sense 3/0C/00", 0},
+        // No disc is no reason to wait or retry: the first refusal ends it.
+        {"write-fails-at=5 write-fails=1 write-fail-sense=2/3A/00", "WRITE refused by the drive: sense 2/3A/00", 0},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.options);
+        PrepareWithOptions({}, fault.options);
+        FakeTrackSource source{{kSecond * 5}, {kSecond * 5}};
+        TraceCapture trace;
+        Run(source);
+        ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+        ExpectProgressThenFinished();
+        EXPECT_EQ(writer->GetFailureText(), fault.failure);
+        EXPECT_EQ(trace.Count("Close track command went OK!\n"), fault.tracksClosed);
+        EXPECT_FALSE(trace.Contains("Write failed. Retrying. iError=-15, iRetry=8\n"));
+        EXPECT_TRUE(rig->Files().empty());
+    }
+}
+
+TEST_F(ImageBurn, AnImageThatCannotBeWrittenIsKeptUnderItsTemporaryName)
+{
+    PrepareWithOptions({}, "image-write-fails");
+    FakeTrackSource source{{kSecond * 5}};
+    TraceCapture trace;
+    Run(source);
+    ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+    EXPECT_EQ(writer->GetFailureText(), "CLOSE SESSION refused by the drive: sense 3/72/00");
+    const std::vector<std::string> files = rig->Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].rfind(".disc.bin.", 0), 0u) << files[0];
+    const std::filesystem::path kept = std::filesystem::path(Image().ImagePath()).parent_path() / files[0];
+    const std::vector<std::string> texts = trace.Texts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
+        return text.find("the audio written so far is kept in " + kept.string()) != std::string::npos;
+    }));
+    EXPECT_EQ(std::filesystem::file_size(kept), uintmax_t{kSecond} * 5);
+}
+
 TEST_F(ImageBurn, TheDriveIsHeldAndItsTrayLockedOnlyWhileABurnRuns)
 {
     for (const bool stop : {true, false}) {
@@ -164,8 +209,9 @@ TEST_F(ImageBurn, TheDriveIsHeldAndItsTrayLockedOnlyWhileABurnRuns)
         setup.writeFailures = stop ? 0 : 100000;
         Prepare(setup);
         // Another user of the drive, in this process.
-        MmcCommands other(rig->Library());
+        ScsiTransport other(rig->Library());
         ASSERT_EQ(other.LoadASPI(), 0);
+        MmcCommands commands(other);
         const DeviceInfo& drive = writer->GetDevice();
         FakeTrackSource source{{40 * kChunk}};
         if (stop)
@@ -174,12 +220,12 @@ TEST_F(ImageBurn, TheDriveIsHeldAndItsTrayLockedOnlyWhileABurnRuns)
         if (stop) {
             ASSERT_TRUE(source.WaitUntilHeld());
             EXPECT_EQ(other.HoldDevice(drive, true), EBUSY);
-            EXPECT_EQ(other.Eject(drive, true), kErrorIllegalRequest) << "the tray is locked";
+            EXPECT_EQ(commands.Eject(drive, true), kErrorIllegalRequest) << "the tray is locked";
             EXPECT_TRUE(writer->AbortWrite());
         }
         ASSERT_TRUE(log->WaitFinished());
         EXPECT_EQ(other.HoldDevice(drive, true), 0);
         EXPECT_EQ(other.HoldDevice(drive, false), 0);
-        EXPECT_EQ(other.Eject(drive, true), 0) << "the tray is free";
+        EXPECT_EQ(commands.Eject(drive, true), 0) << "the tray is free";
     }
 }

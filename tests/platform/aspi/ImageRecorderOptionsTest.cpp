@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/aspi/BigEndian.h"
 #include "platform/aspi/ImageRecorderOptions.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "tests/platform/aspi/TemporaryFolder.h"
 #include "tests/platform/aspi/TestBurner.h"

@@ -7,7 +7,7 @@
 
 #include "platform/Event.h"
 #include "platform/aspi/AspiEnvironment.h"
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 
 namespace quillstar {
