@@ -123,6 +123,9 @@ QLayout* BurnNowDialog::BuildOptions()
     speedBox_->setObjectName(QStringLiteral("WriteSpeed"));
     testWriteBox_ = new QCheckBox(QString::fromUtf8(burnsession::kTestWriteBox), this);
     testWriteBox_->setObjectName(QStringLiteral("TestWrite"));
+    verify_ = new QCheckBox(QString::fromUtf8(burnsession::kVerifyCheckBox), this);
+    verify_->setObjectName(QStringLiteral("VerifyAfterBurning"));
+    verify_->setChecked(choices_.verify);
     copiesBox_ = new QSpinBox(this);
     copiesBox_->setObjectName(QStringLiteral("Copies"));
     copiesBox_->setRange(1, burnsession::kMostCopies);
@@ -130,6 +133,7 @@ QLayout* BurnNowDialog::BuildOptions()
     auto* options = new QFormLayout;
     options->addRow(QString::fromUtf8(burnsession::kWriteSpeedLabel), speedBox_);
     options->addRow(QString::fromUtf8(burnsession::kCopiesLabel), copiesBox_);
+    options->addRow(verify_);
     options->addRow(testWriteBox_);
     return options;
 }
@@ -151,6 +155,7 @@ BurnSettings BurnNowDialog::ChosenSettings() const
     settings.writeSpeed = speedBox_->currentData().toInt();
     settings.testWrite = canTestWrite_ && testWriteBox_->isChecked();
     settings.copies = copiesBox_->value();
+    settings.verify = verify_->isChecked();
     return settings;
 }
 
@@ -163,6 +168,7 @@ void BurnNowDialog::SetBurning(bool burning)
     speedBox_->setEnabled(!burning);
     copiesBox_->setEnabled(!burning);
     testWriteBox_->setEnabled(!burning && canTestWrite_);
+    verify_->setEnabled(!burning);
 }
 
 void BurnNowDialog::BurnNow()
@@ -328,13 +334,14 @@ void BurnNowDialog::OnFinished()
         return;
     }
     const BurnOutcome& outcome = job_->Outcome();
-    const int result = outcome.result;
     if (outcome.copies > 1)
         burnInfo_->setText(QString::fromUtf8(burnsession::kCopiesBurned).arg(outcome.copiesBurned).arg(outcome.copies));
-    ShowResultTip(result);
+    ShowResultTip(outcome.result);
     if (!stopped_) {
-        if (result == recorder::kResultNothingBurned || result == recorder::kResultBurnFailed)
-            status_->setText(QString::fromStdString(job_->Outcome().text));
+        // The verdict stays, whatever progress came before it.
+        if (outcome.result == recorder::kResultNothingBurned || outcome.result == recorder::kResultBurnFailed ||
+            outcome.verification)
+            status_->setText(QString::fromStdString(outcome.text));
         ShowSkippedTracks();
     }
     SetBurning(false);
@@ -375,12 +382,19 @@ void BurnNowDialog::ShowSkippedTracks()
                 .arg(QString::fromStdString(title), QString::fromUtf8(recorder::SkipReasonText(track.reason))));
     }
     const std::string& failure = job_->Outcome().failure;
-    if (lines.isEmpty() && failure.empty())
-        return;
     if (!lines.isEmpty())
         lines.prepend(QString::fromUtf8(burnsession::kSkippedHeading));
     if (!failure.empty())
         lines.append(QString::fromStdString(failure));
+    if (const auto& verification = job_->Outcome().verification) {
+        const std::vector<std::string> trackLines = verification->TrackLines();
+        for (size_t track = 0; track < trackLines.size(); ++track) {
+            if (verification->tracks[track].state != DiscVerification::Track::State::kVerified)
+                lines.append(QString::fromStdString(trackLines[track]));
+        }
+    }
+    if (lines.isEmpty())
+        return;
     skipped_->setText(lines.join(QLatin1Char('\n')));
     skipped_->show();
 }

@@ -23,8 +23,9 @@ struct DeviceInfo;
 class CSerializer;
 
 // The Burn Now window (dialog 133): burns the track list with a burn job,
-// follows the burn in a status line and a progress bar, stops it on request,
-// and ends with the burn's last text or a tip window. The burn reaches it
+// reads the disc back after it when asked, follows both in a status line and
+// a progress bar, stops them on request, and ends with the last text or a
+// tip window. The burn reaches it
 // only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
@@ -65,6 +66,7 @@ public:
     // The speed the drive writes at, the copy being burned and, at the end,
     // how many copies were burned.
     QString BurnInfoText() const;
+    QCheckBox* VerifyCheckBox() const { return verify_; }
 
 public slots:
     // Refused while a burn runs, as the greyed "&Close" button is.
@@ -86,12 +88,15 @@ private:
     void OnStopped();
     void OnFinished();
     void HandleBurnMessage(uint32_t message);
+    // The tracks that are not on the disc, the failed drive command and the
+    // tracks that did not read back as written.
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 
     QPushButton* closeButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* burnNowButton_ = nullptr;
+    QCheckBox* verify_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;

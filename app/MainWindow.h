@@ -139,7 +139,7 @@ private:
     std::unique_ptr<BurnListDragDrop> dragDrop_;
     std::unique_ptr<CDiscWriter> writer_;
     // The burn options the user chose last, kept while the program runs.
-    BurnSettings burnChoices_;
+    BurnSettings burnChoices_{.verify = true};
     int filterIndex_;
     std::unique_ptr<BurnNowDialog> burnNow_;
     // Earlier Burn Now windows whose stopped burns are still ending, oldest

@@ -16,6 +16,7 @@
 #include "resources/BurnExitCodes.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/RecorderTexts.h"
+#include "resources/VerificationTexts.h"
 #include "tracklist/BurnListModel.h"
 
 namespace quillstar {
@@ -167,6 +168,7 @@ bool BurnCommand::ChooseSettings(const CDiscWriter& writer, BurnSettings& settin
                     ") cannot do a test write; burn without --simulate");
     settings.testWrite = options_.simulate;
     settings.copies = options_.copies;
+    settings.verify = options_.verify;
     settings.writeSpeed = options_.speed;
     const std::vector<int>& speeds = device.writeSpeeds;
     if (options_.speed > 0 && !speeds.empty()) {
@@ -266,6 +268,18 @@ void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
         std::fprintf(stderr, "quillstar-burn: %s\n", outcome.failure.c_str());
     if (outcome.copies > 1)
         std::fprintf(stderr, burnsession::kCliCopiesBurned, outcome.copiesBurned, outcome.copies);
+    if (outcome.verification)
+        ReportVerification(*outcome.verification);
+}
+
+void BurnCommand::ReportVerification(const DiscVerification& verification)
+{
+    if (verification.readOffset) {
+        std::printf(verification::kTextReadOffset, *verification.readOffset);
+        std::printf("\n");
+    }
+    for (const std::string& line : verification.TrackLines())
+        std::printf("%s\n", line.c_str());
 }
 
 int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)

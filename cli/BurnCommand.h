@@ -14,6 +14,7 @@ class BurnJob;
 class CDiscWriter;
 class ProgressPrinter;
 struct BurnOutcome;
+struct DiscVerification;
 
 // Runs the burn engine for the command line: fills the track list from a CD
 // info file and the given files, fills a track source from it exactly as
@@ -36,6 +37,8 @@ private:
     int WaitForBurn(BurnJob& job, ProgressPrinter& progress);
     void WaitForNextDisc(BurnJob& job);
     void ReportOutcome(const BurnOutcome& outcome) const;
+    // The drive's read offset and one line per track on standard output.
+    static void ReportVerification(const DiscVerification& verification);
     static int ExitCodeFor(const BurnOutcome& outcome);
     bool Fail(const std::string& message) const;
 

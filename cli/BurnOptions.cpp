@@ -3,8 +3,19 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "decode/MusicFile.h"
+
 namespace quillstar {
 namespace {
+
+// The extensions of the music files the window lists, lower-cased.
+std::string MusicExtensions()
+{
+    std::string extensions;
+    for (const MusicFile::Type& type : MusicFile::Types())
+        extensions += (extensions.empty() ? "" : " ") + std::string(type.extension);
+    return extensions;
+}
 
 bool ParseNumber(const std::string& text, long low, long high, int& number)
 {
@@ -37,6 +48,8 @@ bool BurnOptions::Parse(int argc, char** argv, std::string& error)
             listDevices = true;
         } else if (argument == "--show") {
             show = true;
+        } else if (argument == "--verify" || argument == "--no-verify") {
+            verify = argument == "--verify";
         } else if (argument == "--image-recorder" && hasValue) {
             imageRecorder = argv[++i];
         } else if (argument == "--list" && hasValue) {
@@ -83,6 +96,11 @@ Burns an audio CD from the files, one track per file in the order given,
 track-at-once with 2-second pauses, and closes the session so the disc plays
 in any CD player.
 
+Each file is read by what it holds, whatever its name; these are the
+extensions of the music files the window lists:
+  )" + MusicExtensions() +
+           R"(
+
   --list FILE.tlm        burn the tracks of a saved CD info file (before FILEs)
   --device N             burn on recorder N as --devices numbers them (default 0)
   --speed N              write at N x (the nearest speed the recorder accepts
@@ -94,6 +112,10 @@ in any CD player.
   --devices              list the recorders with their write speeds and the
                          drives that were left out, with the reason
   --show                 print the track list and its total time; burn nothing
+  --verify               after the burn, read the disc back and compare every
+                         second of every track with what was written; prints
+                         one line per track and the drive's read offset
+  --no-verify            do not read the disc back (the default)
   --image-recorder PATH  burn to a disc image instead of a drive: PATH gets the
                          raw audio sectors and PATH with .cue the CUE sheet; a
                          later burn writes PATH-2, PATH-3, ... (the environment
@@ -122,6 +144,7 @@ Exit status:
   15  the burn failed and the disc is not completed (the drive command that
       failed and its sense are named), or the drive is in use by another
       program
+  16  --verify: the disc differs from the files or could not be read back
   130 stopped with Ctrl+C
 )";
 }

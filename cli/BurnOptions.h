@@ -13,6 +13,8 @@ struct BurnOptions {
     bool listDevices = false;
     bool show = false;
     bool help = false;
+    // Read the disc back after the burn and compare it with the files.
+    bool verify = false;
     std::string listFile;
     // x-factor; 0 = the fastest the recorder accepts.
     int speed = 0;

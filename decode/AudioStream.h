@@ -9,6 +9,10 @@ namespace quillstar {
 inline constexpr int kSeekPercent = 101;
 inline constexpr int kSeekMilliseconds = 102;
 
+// How a decoder delivers its samples: interleaved, little-endian, either
+// 16-bit signed integers or 32-bit floats in [-1, 1].
+enum class SampleFormat { Int16, Float32 };
+
 // Root of every file decoder: what the decode thread needs to know about an
 // open file. The order of the virtual operations is part of the interface.
 class AudioStream {
@@ -23,6 +27,7 @@ public:
     int ReadBlockSize() const { return readBlockSize_; }
     int Channels() const { return channels_; }
     int SampleRate() const { return sampleRate_; }
+    SampleFormat Format() const { return sampleFormat_; }
     // Percentage of the file delivered so far.
     int Progress() const { return progress_; }
     const std::string& Path() const { return path_; }
@@ -32,6 +37,7 @@ protected:
     int readBlockSize_ = 4096;
     int channels_ = 0;
     int sampleRate_ = 0;
+    SampleFormat sampleFormat_ = SampleFormat::Int16;
     int progress_ = 0;
     std::string path_;
     std::string formatName_;

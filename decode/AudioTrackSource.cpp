@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <initializer_list>
 
-#include "decode/FileExtension.h"
+#include "decode/DecoderChoice.h"
 #include "resources/CdAudio.h"
 #include "resources/DecodeEngineTexts.h"
 
@@ -30,11 +29,6 @@ int32_t ByteCountOf(double seconds)
     return bytes >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
 }
 
-bool IsOneOf(const std::string& extension, std::initializer_list<const char*> extensions)
-{
-    return std::any_of(extensions.begin(), extensions.end(), [&](const char* e) { return extension == e; });
-}
-
 }  // namespace
 
 AudioTrackSource::AudioTrackSource()
@@ -56,9 +50,7 @@ int AudioTrackSource::IsAudioTrack(int)
 
 double AudioTrackSource::AddTrack(const std::string& path)
 {
-    double seconds = 0.0;
-    if (IsOneOf(LastThreeLower(path), {kExtensionMp3, kExtensionWma, kExtensionWav}))
-        seconds = std::max(DecodeEngine::ProbeDuration(path), 0.0);
+    const double seconds = std::max(DecodeEngine::ProbeDuration(path), 0.0);
     tracks_.push_back(std::make_unique<TrackEntry>(TrackEntry{ByteCountOf(seconds), seconds, path}));
     return seconds;
 }
@@ -78,15 +70,14 @@ bool AudioTrackSource::OpenTrack(int track)
     const TrackEntry* entry = EntryAt(track);
     if (entry == nullptr)
         return false;
-    const std::string extension = LastThreeLower(entry->path);
-    if (IsOneOf(extension, {kExtensionMp3, kExtensionOgg, kExtensionApe, kExtensionVqf, kExtensionWav})) {
+    if (DecoderChoice::For(entry->path) != DecoderKind::MediaGraph) {
         trackOpen_ = true;
         engine_.StartDecodeThread(entry->path);
         return true;
     }
     // A graph that started counts as open whether it is already running or
     // still on its way there.
-    if (extension == kExtensionWma && engine_.OpenGraph(entry->path) >= 0) {
+    if (engine_.OpenGraph(entry->path) >= 0) {
         trackOpen_ = true;
         return true;
     }

@@ -34,9 +34,9 @@ public:
     // least one hand-off block), on return the number delivered. False with
     // length 0 once the track is complete, or when no track is open.
     bool ReadAudio(uint8_t* buffer, int& length);
-    // Starts the track's decoder: a decode thread for mp3, ogg, ape, vqf and
-    // wav, the media graph for wma. False for other extensions and for a
-    // graph that cannot play the file.
+    // Starts the track's decoder, as DecoderChoice picks it: a decode thread
+    // for the plug-in, libsndfile and FFmpeg, the media graph for other
+    // audio. False for a graph that cannot play the file.
     bool OpenTrack(int track);
     int GetTrackCount();
     int GetBlockSize();
@@ -52,9 +52,8 @@ public:
     double GetSecondsDone();
     double GetTrackBytes(int track);
 
-    // Appends a track and returns its seconds: the file's decoded length for
-    // mp3, wma and wav (0.0 when it cannot be read), 0.0 for any other
-    // extension without opening the file.
+    // Appends a track and returns its seconds: the file's exact decoded
+    // length, 0.0 when it cannot be read or holds no audio.
     double AddTrack(const std::string& path);
 
 private:

@@ -7,13 +7,13 @@
 #include <system_error>
 #include <vector>
 
-#include "decode/FileExtension.h"
+#include "decode/DecoderChoice.h"
 #include "decode/GStreamerSupport.h"
+#include "decode/LibavDecoder.h"
 #include "decode/MediaDetector.h"
 #include "decode/PluginDecoder.h"
 #include "decode/SndFileDecoder.h"
 #include "decode/WavOutputEmulator.h"
-#include "decode/WaveFormat.h"
 #include "platform/Trace.h"
 #include "resources/DecodeEngineTexts.h"
 
@@ -23,13 +23,23 @@ using namespace engine;
 
 namespace {
 
-// The decoders hand out 16-bit samples whatever the file holds.
-constexpr uint16_t kDecoderBits = 16;
+// Integer samples are 16 bits wide; the graph hands out nothing else,
+// whatever the file holds.
+constexpr uint16_t kIntegerSampleBits = 16;
 
-bool IsCdFormat(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
+bool IsCdFormat(const WaveFormat& format)
 {
-    return sampleRate == static_cast<uint32_t>(cd::kSampleRate) && bitsPerSample == cd::kBitsPerSample &&
-           channels == cd::kChannels;
+    const WaveFormat cdFormat = WaveFormat::Cd();
+    return format.formatTag == cdFormat.formatTag && format.samplesPerSec == cdFormat.samplesPerSec &&
+           format.bitsPerSample == cdFormat.bitsPerSample && format.channels == cdFormat.channels;
+}
+
+WaveFormat SourceFormat(const AudioDecoder& decoder)
+{
+    const auto sampleRate = static_cast<uint32_t>(std::max(decoder.SampleRate(), 0));
+    const auto channels = static_cast<uint16_t>(std::clamp(decoder.Channels(), 0, 0xFFFF));
+    return decoder.Format() == SampleFormat::Float32 ? WaveFormat::Float(sampleRate, channels)
+                                                     : WaveFormat::Pcm(sampleRate, channels, kIntegerSampleBits);
 }
 
 bool IsAudio(GstCaps* caps)
@@ -88,11 +98,16 @@ double DecodeEngine::ProbeDuration(const std::string& path)
     return DetectAudioSeconds(path);
 }
 
-std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(const std::string& path)
+std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(DecoderKind kind)
 {
-    if (LastThreeLower(path) == kExtensionWav)
+    switch (kind) {
+    case DecoderKind::SndFile:
         return std::make_unique<SndFileDecoder>();
-    return std::make_unique<PluginDecoder>();
+    case DecoderKind::Libav:
+        return std::make_unique<LibavDecoder>();
+    default:
+        return std::make_unique<PluginDecoder>();
+    }
 }
 
 void DecodeEngine::SetBlockLength(int length)
@@ -138,7 +153,7 @@ void DecodeEngine::EndProducer()
 
 bool DecodeEngine::UsesPlugin() const
 {
-    return LastThreeLower(path_) != kExtensionWav;
+    return decoderKind_ == DecoderKind::Plugin;
 }
 
 void DecodeEngine::StartDecodeThread(const std::string& path)
@@ -146,6 +161,7 @@ void DecodeEngine::StartDecodeThread(const std::string& path)
     std::lock_guard control(controlMutex_);
     EndProducer();
     path_ = path;
+    decoderKind_ = DecoderChoice::For(path);
     feed_.Open(blockLength_);
     stopRequest_ = 0;
     try {
@@ -158,16 +174,14 @@ void DecodeEngine::StartDecodeThread(const std::string& path)
 
 void DecodeEngine::DecodeThread()
 {
-    decoder_ = CreateDecoder(path_);
+    decoder_ = CreateDecoder(decoderKind_);
     if (!decoder_->Open(path_)) {
         Trace(kTraceDecoderNotOpened, path_.c_str());
         decoder_.reset();
         feed_.SetEndOfData();
         return;
     }
-    const uint32_t sampleRate = static_cast<uint32_t>(std::max(decoder_->SampleRate(), 0));
-    const uint16_t channels = static_cast<uint16_t>(std::clamp(decoder_->Channels(), 0, 0xFFFF));
-    if (ChooseConversion(sampleRate, kDecoderBits, channels) == kStatusOk) {
+    if (ChooseConversion(SourceFormat(*decoder_)) == kStatusOk) {
         const int blockSize = std::max(decoder_->ReadBlockSize(), 1);
         std::vector<uint8_t> block(static_cast<size_t>(blockSize));
         while (!stopRequest_) {
@@ -187,16 +201,16 @@ void DecodeEngine::DecodeThread()
     decoder_.reset();
 }
 
-int32_t DecodeEngine::ChooseConversion(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
+int32_t DecodeEngine::ChooseConversion(const WaveFormat& source)
 {
     convert_ = false;
-    if (IsCdFormat(sampleRate, bitsPerSample, channels)) {
+    if (IsCdFormat(source)) {
         Trace(kTraceNoResample);
         return kStatusOk;
     }
-    Trace(kTraceResample, static_cast<unsigned long>(sampleRate), static_cast<unsigned long>(bitsPerSample),
-          static_cast<unsigned long>(channels));
-    if (converter_.Open(WaveFormat::Pcm(sampleRate, channels, bitsPerSample), WaveFormat::Cd()) != decode::kStatusOk)
+    Trace(kTraceResample, static_cast<unsigned long>(source.samplesPerSec),
+          static_cast<unsigned long>(source.bitsPerSample), static_cast<unsigned long>(source.channels));
+    if (converter_.Open(source, WaveFormat::Cd()) != decode::kStatusOk)
         return kStatusInvalidMediaType;
     convert_ = true;
     return kStatusOk;
@@ -393,7 +407,7 @@ int32_t DecodeEngine::CheckMediaType(GstCaps* connected)
         return kStatusInvalidMediaType;
     const uint32_t sampleRate = static_cast<uint32_t>(std::max(GST_AUDIO_INFO_RATE(&info), 0));
     const uint16_t channels = static_cast<uint16_t>(std::clamp(GST_AUDIO_INFO_CHANNELS(&info), 0, 0xFFFF));
-    return ChooseConversion(sampleRate, kDecoderBits, channels);
+    return ChooseConversion(WaveFormat::Pcm(sampleRate, channels, kIntegerSampleBits));
 }
 
 int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)

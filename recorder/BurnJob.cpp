@@ -103,6 +103,7 @@ void BurnJob::Finish()
     writer_.GetProgress(outcome_.text, percent);
     outcome_.skipped = writer_.GetSkippedTracks();
     outcome_.failure = writer_.GetFailureText();
+    outcome_.verification = writer_.GetVerification();
     outcome_.speed = writer_.GetSpeedText();
 }
 

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "recorder/BurnSettings.h"
+#include "recorder/DiscVerification.h"
 #include "recorder/SkippedTrack.h"
 
 namespace quillstar {
@@ -25,6 +27,9 @@ struct BurnOutcome {
     std::vector<SkippedTrack> skipped;
     // For a failed burn: the drive command that failed and its sense.
     std::string failure;
+    // The disc read back and compared, when the burn asked for it and
+    // completed the disc.
+    std::optional<DiscVerification> verification;
     // The speed the drive was set to ("Writing at 24x").
     std::string speed;
     // Discs burned whole, of the copies asked for.

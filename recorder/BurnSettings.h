@@ -11,6 +11,9 @@ struct BurnSettings {
     bool testWrite = false;
     // Discs to burn from the list, one after the other (1 to 99).
     int copies = 1;
+    // Each completed disc is read back and compared with what was written
+    // before it is ejected (a test write has nothing to read back).
+    bool verify = false;
 };
 
 }  // namespace quillstar

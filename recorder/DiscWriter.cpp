@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "recorder/DiscVerifier.h"
 #include "recorder/DriveHold.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
@@ -125,7 +126,10 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
         skipped_.clear();
         failureText_.clear();
         speedText_.clear();
+        verification_.reset();
+        verifying_ = false;
     }
+    written_.Clear();
     abortRequested_ = false;
     abortEvent_.Reset();
     try {
@@ -143,10 +147,18 @@ bool CDiscWriter::AbortWrite()
 {
     if (!initialized_)
         return false;
-    abortRequested_ = true;
+    bool verifying = false;
+    {
+        std::lock_guard lock(progressMutex_);
+        abortRequested_ = true;
+        verifying = verifying_;
+    }
     abortEvent_.Set();
     Trace("Aborting write..\n");
-    Post(msg::WM_BURN_STOPPED);
+    // A stop while the disc is read back leaves it complete: the burn ends
+    // with the verification's own text instead.
+    if (!verifying)
+        Post(msg::WM_BURN_STOPPED);
     FinishSource();
     return true;
 }
@@ -184,6 +196,12 @@ bool CDiscWriter::HasBlankDisc()
            kind == kDiscKindWriteOnce && status == kDiscEmpty;
 }
 
+std::optional<DiscVerification> CDiscWriter::GetVerification() const
+{
+    std::lock_guard lock(progressMutex_);
+    return verification_;
+}
+
 void CDiscWriter::Burn()
 {
     result_ = kResultSuccess;
@@ -202,8 +220,8 @@ void CDiscWriter::Burn()
         return;
     Outcome outcome = Outcome::Done;
     {
-        // From the speed and calibration until the session is closed; let
-        // go before the eject.
+        // From the speed and calibration until the session is closed and
+        // read back; let go before the eject.
         const DriveHold hold(commands_, GetDevice());
         if (hold.IsInUseElsewhere())
             return EndWith(kResultDriveInUse, kTextDriveInUse);
@@ -213,6 +231,8 @@ void CDiscWriter::Burn()
         commands_.PowerCalibration(GetDevice());
         std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
         outcome = WriteTracks(buffer);
+        if (StartsVerification(outcome))
+            VerifyDisc();
     }
     EndBurn(outcome);
 }
@@ -306,7 +326,12 @@ void CDiscWriter::EndBurn(Outcome outcome)
     const bool aborted = abortRequested_.exchange(false);
     abortEvent_.Reset();
     ReleaseSource(true);
-    if (!aborted) {
+    const std::optional<DiscVerification> verification = GetVerification();
+    if (verification) {
+        const bool failed = verification->outcome == DiscVerification::Outcome::kFailed;
+        result_ = failed ? kResultVerificationFailed : kResultSuccess;
+        Report(verification->text, 100);
+    } else if (!aborted) {
         if (outcome == Outcome::Failed) {
             result_ = kResultBurnFailed;
             Report(kTextBurnFailed, lastPercent_);
@@ -408,6 +433,7 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
     int blocks = kBlocksPerChunk;
     int length = blockSize * kBlocksPerChunk;
     TrackWritten written;
+    written_.BeginTrack();
     for (;;) {
         const int wanted = length;
         if (!source_->ReadAudio(buffer.data(), length))
@@ -445,6 +471,7 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
+    written_.Add(buffer.data(), static_cast<size_t>(length));
     nextAddress_ += blocks;
     written.sectors += blocks;
     return true;
@@ -557,6 +584,25 @@ bool CDiscWriter::WaitForSessionClose()
         if (abortEvent_.Wait(timings_.sessionClosePollWait))
             return false;
     }
+}
+
+// A disc whose every track and session closed is read back before it
+// leaves the drive, unless the burn was stopped or only a test.
+bool CDiscWriter::StartsVerification(Outcome outcome)
+{
+    std::lock_guard lock(progressMutex_);
+    verifying_ =
+        settings_.verify && !settings_.testWrite && outcome == Outcome::Done && anyTrackWritten_ && !abortRequested_;
+    return verifying_;
+}
+
+void CDiscWriter::VerifyDisc()
+{
+    DiscVerifier verifier(commands_, GetDevice(), written_);
+    const DiscVerification verification =
+        verifier.Verify([this](const std::string& text, int percent) { ReportStep(text, percent); }, abortRequested_);
+    std::lock_guard lock(progressMutex_);
+    verification_ = verification;
 }
 
 bool CDiscWriter::SetWriteParameters()

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,12 +16,14 @@
 #include "recorder/CommandFailure.h"
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
+#include "recorder/DiscVerification.h"
 #include "recorder/MmcCommands.h"
 #include "recorder/RecorderTimings.h"
 #include "recorder/SCSI.h"
 #include "recorder/ScsiTransport.h"
 #include "recorder/SkippedDrive.h"
 #include "recorder/SkippedTrack.h"
+#include "recorder/WrittenAudio.h"
 
 namespace quillstar {
 
@@ -75,6 +78,8 @@ public:
     std::string GetSpeedText() const;
     // Whether the selected drive holds a blank disc the writer can burn.
     bool HasBlankDisc();
+    // The last burn's verification; nothing when it did not verify.
+    std::optional<DiscVerification> GetVerification() const;
 
 private:
     enum class Outcome { Done, Stopped, Failed };
@@ -102,6 +107,8 @@ private:
     bool CloseTrack();
     bool CloseSession();
     bool WaitForSessionClose();
+    bool StartsVerification(Outcome outcome);
+    void VerifyDisc();
     bool SetWriteParameters();
     int32_t GetWriteAddress();
     Outcome Failed(const char* command);
@@ -122,6 +129,10 @@ private:
     std::string failureText_;
     std::string speedText_;
     BurnSettings settings_;
+    std::optional<DiscVerification> verification_;
+    // From the start of the read-back to the next burn: a stop no longer
+    // means an unfinished disc.
+    bool verifying_ = false;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
@@ -151,6 +162,8 @@ private:
     // one after them, whatever the source skipped.
     int tracksWritten_ = 0;
     bool anyTrackWritten_ = false;
+    // What the drive accepted, to verify the disc against.
+    WrittenAudio written_;
     int lastPercent_ = 0;
     std::thread burnThread_;
 };

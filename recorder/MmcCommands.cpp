@@ -4,10 +4,12 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Trace.h"
 #include "platform/aspi/ScsiProtocol.h"
+#include "resources/CdAudio.h"
 #include "resources/RecorderTexts.h"
 
 namespace quillstar {
@@ -25,6 +27,14 @@ constexpr size_t kTrackInformationLength = 16;
 constexpr size_t kModeHeaderLength = 8;
 constexpr size_t kBlockDescriptorLength = 8;
 constexpr size_t kNameLength = 64;
+// The header and 99 tracks and the lead-out of 8 bytes each.
+constexpr size_t kTocLength = 4 + 100 * 8;
+constexpr uint8_t kLeadOutTrack = 0xAA;
+constexpr uint8_t kDataTrackControl = 0x04;
+// Expected sector type CD-DA; user data only.
+constexpr uint8_t kCdDaSectors = 0x04;
+constexpr uint8_t kUserDataOnly = 0x10;
+constexpr uint32_t kReadTimeout = 30000;
 
 using Cdb = std::array<uint8_t, 12>;
 
@@ -53,6 +63,26 @@ int DiscKind(uint8_t discType, bool erasable, int discStatus)
     default:
         return 5;
     }
+}
+
+// The tracks and lead-out of a format 0 reply, or false when it makes no sense.
+bool ParseToc(const uint8_t* reply, TableOfContents& toc)
+{
+    const size_t length = std::min<size_t>(big_endian::Get16(reply) + 2, kTocLength);
+    toc = {};
+    for (size_t at = 4; at + 8 <= length; at += 8) {
+        const uint8_t* descriptor = &reply[at];
+        const auto address = static_cast<int32_t>(big_endian::Get32(&descriptor[4]));
+        const bool ordered = toc.tracks.empty() || address > toc.tracks.back().start;
+        if (!ordered || address < 0)
+            return false;
+        if (descriptor[2] == kLeadOutTrack) {
+            toc.leadOut = address;
+            return !toc.tracks.empty();
+        }
+        toc.tracks.push_back({descriptor[2], address, (descriptor[1] & kDataTrackControl) == 0});
+    }
+    return false;
 }
 
 }  // namespace
@@ -306,6 +336,38 @@ int MmcCommands::Eject(const DeviceInfo& device, bool eject)
     cdb[1] = 0x01;
     cdb[4] = eject ? 0x02 : 0x03;
     return transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
+}
+
+int MmcCommands::ReadToc(const DeviceInfo& device, TableOfContents& toc)
+{
+    Cdb cdb{scsi::kReadToc};
+    big_endian::Put16(&cdb[7], kTocLength);
+    std::array<uint8_t, kTocLength> reply{};
+    const int error =
+        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    if (error != 0)
+        return error;
+    TableOfContents read;
+    if (!ParseToc(reply.data(), read)) {
+        Trace("ReadToc: the table of contents lists no track, no lead-out or addresses out of order\n");
+        return kErrorOther;
+    }
+    toc = std::move(read);
+    return 0;
+}
+
+int MmcCommands::ReadCd(const DeviceInfo& device, int32_t address, int blocks, uint8_t* data)
+{
+    Cdb cdb{scsi::kReadCd, kCdDaSectors};
+    big_endian::Put32(&cdb[2], static_cast<uint32_t>(address));
+    cdb[6] = static_cast<uint8_t>(blocks >> 16);
+    big_endian::Put16(&cdb[7], static_cast<uint32_t>(blocks));
+    cdb[9] = kUserDataOnly;
+    const int error = transport_.ExecuteCommand(device, 12, cdb.data(), kReadTimeout, data,
+                                                static_cast<uint32_t>(blocks) * cd::kSectorSize, kDataIn);
+    if (error != 0)
+        Trace("ReadCd of %d sectors at %d failed: %d\n", blocks, address, error);
+    return error;
 }
 
 int MmcCommands::PreventMediumRemoval(const DeviceInfo& device, bool prevent)

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "recorder/ScsiTransport.h"
+#include "recorder/TableOfContents.h"
 
 namespace quillstar {
 
@@ -50,6 +51,11 @@ public:
     int SynchronizeCache(const DeviceInfo& device);
     int CloseTrackOrSession(const DeviceInfo& device, bool session, int trackNumber);
     int Eject(const DeviceInfo& device, bool eject);
+    // READ TOC format 0 of every track; a reply without tracks, without the
+    // lead-out or with addresses out of order fails with kErrorOther.
+    int ReadToc(const DeviceInfo& device, TableOfContents& toc);
+    // READ CD of CD-DA sectors, user data only: blocks * 2352 bytes into data.
+    int ReadCd(const DeviceInfo& device, int32_t address, int blocks, uint8_t* data);
     // PREVENT ALLOW MEDIUM REMOVAL: locks the tray (prevent) or frees it.
     int PreventMediumRemoval(const DeviceInfo& device, bool prevent);
 

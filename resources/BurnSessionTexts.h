@@ -15,6 +15,8 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr char kBurnNowButton[] = "&Burn Now";
 inline constexpr char kStopBurningButton[] = "&Stop Burning";
 inline constexpr char kCloseButton[] = "&Close";
+// On until the user turns it off: the disc is read back before it is ejected.
+inline constexpr char kVerifyCheckBox[] = "Verify after burning";
 inline constexpr int kProgressRange = 100;
 // Bitmap 179: the window's picture.
 inline constexpr int IDB_BURN = 179;

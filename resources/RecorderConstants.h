@@ -51,9 +51,12 @@ inline constexpr int kResultNothingBurned = 4;
 // The drive refused a write, a close or the session's end past every retry:
 // the disc is not completed.
 inline constexpr int kResultBurnFailed = 5;
+// The disc was burned, but reading it back found it differs from what was
+// written, or could not read it.
+inline constexpr int kResultVerificationFailed = 6;
 // Another program holds the drive or has its disc mounted: nothing was sent
 // to the disc.
-inline constexpr int kResultDriveInUse = 6;
+inline constexpr int kResultDriveInUse = 7;
 
 // Why a track of the list did not reach the disc whole.
 enum class SkipReason : int {

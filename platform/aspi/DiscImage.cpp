@@ -221,8 +221,7 @@ bool DiscImage::Finish(int64_t sectors, const std::vector<Track>& tracks, std::s
     }
     if (const int failure = SyncFolderOf(finishedPath); failure != 0)
         Trace("Image recorder: %s\n", SystemError("cannot flush the folder of " + finishedPath, failure).c_str());
-    close(descriptor_);
-    descriptor_ = -1;
+    finished_ = true;
     temporaryPath_.clear();
     Trace("Image recorder: image written to %s\n", finishedPath.c_str());
     return true;
@@ -283,13 +282,31 @@ bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string
     return false;
 }
 
+bool DiscImage::Read(int64_t offset, uint8_t* data, size_t bytes, std::string& error) const
+{
+    const int64_t written = std::clamp<int64_t>(size_ - offset, 0, static_cast<int64_t>(bytes));
+    std::fill(data + written, data + bytes, 0);
+    for (int64_t done = 0; done < written;) {
+        const ssize_t got = pread(descriptor_, data + done, static_cast<size_t>(written - done), offset + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = SystemError("cannot read the image " + path_, got < 0 ? errno : EIO);
+            return false;
+        }
+        done += got;
+    }
+    return true;
+}
+
 void DiscImage::Discard()
 {
     if (descriptor_ < 0)
         return;
     close(descriptor_);
-    if (!kept_)
+    if (!kept_ && !finished_)
         unlink(temporaryPath_.c_str());
+    finished_ = false;
     descriptor_ = -1;
     temporaryPath_.clear();
     size_ = 0;

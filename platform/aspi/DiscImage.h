@@ -9,9 +9,10 @@ namespace quillstar {
 
 // The image of one disc: raw 2352-byte sectors streamed into a temporary file
 // beside the final name as they are written, then renamed into place with
-// its CUE sheet. A finished image never replaces an existing file: the name
-// gets "-2", "-3", ... before its extension instead. An image that is never
-// finished leaves nothing under a final name.
+// its CUE sheet; it stays open for reading until the disc goes. A finished
+// image never replaces an existing file: the name gets "-2", "-3", ... before
+// its extension instead. An image that is never finished leaves nothing under
+// a final name.
 class DiscImage {
 public:
     // One track of the CUE sheet, in sectors from the start of the image.
@@ -36,7 +37,10 @@ public:
     // finishedPath names the image. On failure the audio written so far stays
     // under its temporary name, which the error names, and is never deleted.
     bool Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
-    // Drops what was written, unless a failed Finish kept it.
+    // Bytes from offset on, before and after Finish; beyond what was written
+    // they read as digital silence.
+    bool Read(int64_t offset, uint8_t* data, size_t bytes, std::string& error) const;
+    // Drops what was written, unless it was finished or a failed Finish kept it.
     void Discard();
 
     // "disc.bin" for 1, "disc-2.bin" for 2, ...
@@ -59,6 +63,7 @@ private:
     int64_t size_ = 0;
     bool failToFinish_ = false;
     bool kept_ = false;
+    bool finished_ = false;
 };
 
 }  // namespace quillstar

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/Trace.h"
 #include "platform/aspi/ScsiProtocol.h"
@@ -39,6 +41,10 @@ constexpr CommandRule kCommandRules[] = {
     {kModeSense10, 10, {0xFF, 0x18, 0xFF, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0}, false},
     {kCloseTrackOrSession, 10, {0xFF, 0x01, 0x07, 0, 0xFF, 0xFF, 0, 0, 0, 0}, true},
     {kSetSpeed, 12, {0xFF, 0x03, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}, false},
+    // Format 0 only, in LBA or MSF form.
+    {kReadToc, 10, {0xFF, 0x02, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
+    // Sector type and DAP; user data without headers, error flags or sub-channels.
+    {kReadCd, 12, {0xFF, 0x1E, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0, 0}, true},
 };
 
 constexpr size_t kInquiryLength = 96;
@@ -47,6 +53,13 @@ constexpr size_t kTrackInformationLength = 36;
 constexpr int kBytesPerKilobyte = 1000;  // drive speeds count kB as 1000 bytes
 constexpr uint16_t kFastestSpeed = 0xFFFF;
 constexpr uint8_t kInvisibleTrack = 0xFF;
+constexpr uint8_t kLeadOutTrack = 0xAA;
+// ADR 1 (the Q sub-channel holds the position), control 0: two-channel audio.
+constexpr uint8_t kAudioAdrControl = 0x10;
+constexpr size_t kTocDescriptorLength = 8;
+constexpr int kAnySectorType = 0;
+constexpr int kCdDaSectorType = 1;
+constexpr uint8_t kUserData = 0x10;
 
 const CommandRule* FindRule(uint8_t opcode)
 {
@@ -220,6 +233,10 @@ ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
         return ModeSense(command);
     case kCloseTrackOrSession:
         return CloseTrackOrSession(command);
+    case kReadToc:
+        return ReadToc(command);
+    case kReadCd:
+        return ReadCd(command);
     default:
         return SetSpeed(command);
     }
@@ -503,6 +520,84 @@ ScsiOutcome ImageRecorder::SetSpeed(const ScsiCommand& command)
     Trace("Image recorder: SET SPEED read %d write %d, now reading at %d and writing at %d kB/s\n",
           big_endian::Get16(&cdb[2]), big_endian::Get16(&cdb[4]), readSpeed, writeSpeed);
     return ScsiOutcome::Good();
+}
+
+ScsiOutcome ImageRecorder::ReadToc(const ScsiCommand& command)
+{
+    const uint8_t* cdb = command.cdb;
+    const bool minutesSecondsFrames = (cdb[1] & 0x02) != 0;
+    const int firstWanted = cdb[6];
+    const std::vector<RecordableDisc::Track>& tracks = disc_->ClosedTracks();
+    // A blank disc has no table of contents, nor one past its last track.
+    if (tracks.empty() || (firstWanted > tracks.back().number && firstWanted != kLeadOutTrack))
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+
+    std::vector<uint8_t> data(4, 0);
+    data[2] = static_cast<uint8_t>(tracks.front().number);
+    data[3] = static_cast<uint8_t>(tracks.back().number);
+    const auto addDescriptor = [&](int number, int64_t address) {
+        uint8_t descriptor[kTocDescriptorLength] = {0, kAudioAdrControl, static_cast<uint8_t>(number)};
+        if (minutesSecondsFrames)
+            PutMinutesSecondsFrames(&descriptor[4], address);
+        else
+            big_endian::Put32(&descriptor[4], static_cast<uint32_t>(address));
+        data.insert(data.end(), descriptor, descriptor + kTocDescriptorLength);
+    };
+    for (const RecordableDisc::Track& track : tracks) {
+        if (track.number >= firstWanted && firstWanted != kLeadOutTrack)
+            addDescriptor(track.number, track.start);
+    }
+    addDescriptor(kLeadOutTrack, disc_->ReadableEnd());
+    big_endian::Put16(&data[0], static_cast<uint32_t>(data.size() - 2));
+    return Reply(command, data, big_endian::Get16(&cdb[7]));
+}
+
+ScsiOutcome ImageRecorder::ReadCd(const ScsiCommand& command)
+{
+    const uint8_t* cdb = command.cdb;
+    const int sectorType = (cdb[1] >> 2) & 0x07;
+    if (sectorType > 5 || (cdb[9] & kUserData) == 0)
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    // Every track is audio: a data sector type does not match it.
+    if (sectorType != kAnySectorType && sectorType != kCdDaSectorType)
+        return ScsiOutcome::CheckCondition(scsi::kIllegalModeForThisTrack);
+    const int64_t address = static_cast<int32_t>(big_endian::Get32(&cdb[2]));
+    const int64_t blocks = int64_t{cdb[6]} << 16 | big_endian::Get16(&cdb[7]);
+    if (blocks == 0)
+        return ScsiOutcome::Good();
+    const size_t bytes = static_cast<size_t>(blocks) * cd::kSectorSize;
+    if (command.direction != DataDirection::kIn || command.data == nullptr)
+        return ScsiOutcome::AdapterFailure(HASTAT_PHASE_ERR);
+    if (bytes > command.dataLength)
+        return ScsiOutcome::AdapterFailure(HASTAT_DO_DU);
+    const ScsiOutcome readable = disc_->CheckRead(address, blocks);
+    if (!readable.IsGood())
+        return readable;
+    if (options_.unreadableSectors.Overlaps(address, blocks))
+        return ScsiOutcome::CheckCondition(scsi::kUncorrectableReadError);
+    // A drive's read offset shifts the audio it returns against the sectors asked for.
+    const int64_t firstByte = address * cd::kSectorSize + int64_t{options_.readOffsetSamples} * cd::kBytesPerFrame;
+    const ScsiOutcome read = disc_->Read(firstByte, command.data, bytes);
+    if (read.IsGood())
+        CorruptSectors(firstByte, command.data, bytes);
+    // The disc turns at the current read speed: the sectors take their time.
+    if (options_.throttle) {
+        const double speed = static_cast<double>(pages_.CurrentReadSpeed()) * kBytesPerKilobyte;
+        std::this_thread::sleep_for(std::chrono::duration<double>(static_cast<double>(bytes) / speed));
+    }
+    return read;
+}
+
+// The bytes of the damaged sectors read back inverted, wherever the read
+// offset moved them in the reply.
+void ImageRecorder::CorruptSectors(int64_t firstByte, uint8_t* data, size_t bytes) const
+{
+    const ImageRecorderOptions::SectorRange& corrupt = options_.corruptSectors;
+    const int64_t from = std::max(firstByte, corrupt.first * cd::kSectorSize);
+    const int64_t to =
+        std::min(firstByte + static_cast<int64_t>(bytes), (corrupt.first + corrupt.count) * cd::kSectorSize);
+    for (int64_t at = from; at < to; ++at)
+        data[at - firstByte] ^= 0xFF;
 }
 
 }  // namespace quillstar

@@ -1,5 +1,7 @@
 #include "platform/aspi/RecordableDisc.h"
 
+#include <algorithm>
+
 #include "platform/Trace.h"
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
@@ -115,6 +117,36 @@ ScsiOutcome RecordableDisc::CloseSession(bool simulate)
         return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
     }
     sessionClosed_ = true;
+    return ScsiOutcome::Good();
+}
+
+int64_t RecordableDisc::ReadableEnd() const
+{
+    return tracks_.empty() ? 0 : tracks_.back().end;
+}
+
+ScsiOutcome RecordableDisc::CheckRead(int64_t address, int64_t blocks) const
+{
+    const int64_t leadOut = sessionClosed_ ? ReadableEnd() : leadOutStart_;
+    if (address < 0 || address + blocks > leadOut)
+        return ScsiOutcome::CheckCondition(scsi::kLbaOutOfRange);
+    // Blank sectors and those of the open track have no mode to read them in.
+    if (address + blocks > ReadableEnd())
+        return ScsiOutcome::CheckCondition(scsi::kIllegalModeForThisTrack);
+    return ScsiOutcome::Good();
+}
+
+ScsiOutcome RecordableDisc::Read(int64_t firstByte, uint8_t* data, size_t bytes) const
+{
+    const int64_t readableBytes = ReadableEnd() * cd::kSectorSize;
+    const int64_t from = std::clamp<int64_t>(firstByte, 0, readableBytes);
+    const int64_t to = std::clamp<int64_t>(firstByte + static_cast<int64_t>(bytes), 0, readableBytes);
+    std::fill(data, data + bytes, 0);
+    std::string error;
+    if (to > from && !image_.Read(from, data + (from - firstByte), static_cast<size_t>(to - from), error)) {
+        Trace("Image recorder: %s\n", error.c_str());
+        return ScsiOutcome::CheckCondition(scsi::kUncorrectableReadError);
+    }
     return ScsiOutcome::Good();
 }
 

@@ -51,6 +51,15 @@ public:
     // test write the disc is left blank as it was and nothing is written.
     ScsiOutcome CloseSession(bool simulate);
 
+    // One past the last sector a drive can read: the end of the last closed
+    // track, the start of the session's lead-out once it is closed.
+    int64_t ReadableEnd() const;
+    // Checks a READ of blocks sectors at address: refused past the lead-out
+    // and in sectors not yet written or in the incomplete track.
+    ScsiOutcome CheckRead(int64_t address, int64_t blocks) const;
+    // The disc's bytes from firstByte on; silence outside the readable sectors.
+    ScsiOutcome Read(int64_t firstByte, uint8_t* data, size_t bytes) const;
+
 private:
     int64_t leadOutStart_;
     bool sessionClosed_ = false;

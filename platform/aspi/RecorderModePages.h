@@ -28,6 +28,8 @@ public:
     ScsiOutcome Select(const uint8_t* list, size_t length);
 
     void SetCurrentSpeeds(int readSpeed, int writeSpeed);
+    // In kB/s (1000 bytes).
+    int CurrentReadSpeed() const { return currentReadSpeed_; }
 
     // Page 0x05 asks for track-at-once writing of raw 2352-byte audio sectors.
     bool SelectsTrackAtOnceAudio() const;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -198,6 +199,54 @@ TEST_F(ImageBurn, AnImageThatCannotBeWrittenIsKeptUnderItsTemporaryName)
         return text.find("the audio written so far is kept in " + kept.string()) != std::string::npos;
     }));
     EXPECT_EQ(std::filesystem::file_size(kept), uintmax_t{kSecond} * 5);
+}
+
+TEST_F(ImageBurn, AVerifiedBurnFindsTheReadOffsetAndEverySecondThatDiffersOrCannotBeRead)
+{
+    // Tracks of 5, 6 and 5 seconds: track 2's audio starts at sector 525.
+    const struct {
+        std::string options;
+        bool silentFirstTrack;
+        std::optional<int> offset;
+        std::string track2;
+    } cases[] = {
+        {"", false, 0, "verified"},
+        {"read-offset=-700", false, -700, "verified"},
+        {"read-offset=+24", false, 24, "verified"},
+        {"read-offset=+2900", false, 2900, "verified"},
+        {"read-offset=-2900", true, -2900, "verified"},
+        {"read-corrupt=760:2 read-offset=30", false, 30, "differs at 00:03 (1 second differs)"},
+        {"read-corrupt=600:151", false, 0, "differs at 00:01 (3 seconds differ)"},
+        {"read-fails=830", false, 0, "could not be read at 00:04"},
+    };
+    BurnSettings verify;
+    verify.verify = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        PrepareWithOptions({}, c.options);
+        writer->SetBurnSettings(verify);
+        FakeTrackSource source{{kSecond * 5, true, c.silentFirstTrack}, {kSecond * 6}, {kSecond * 5}};
+        Run(source);
+        const auto verification = writer->GetVerification();
+        ASSERT_TRUE(verification.has_value());
+        EXPECT_EQ(verification->readOffset, c.offset);
+        EXPECT_EQ(verification->TrackLines(),
+                  (std::vector<std::string>{"Track 01: verified", "Track 02: " + c.track2, "Track 03: verified"}));
+        const bool verified = c.track2 == "verified";
+        ExpectEndedWith(verified ? kResultSuccess : kResultVerificationFailed,
+                        verified ? "Verified: all 3 tracks match the music files."
+                                 : ("Verification failed: track 02 " + c.track2 + ".").c_str());
+        EXPECT_EQ(log->Texts().size(), BurnTexts({1, 2, 3}).size() + 3) << "the success text is replaced";
+        EXPECT_EQ(log->Texts()[log->Texts().size() - 2], "Verifying track 03...");
+    }
+
+    SCOPED_TRACE("a failed burn does not verify");
+    PrepareWithOptions({}, "close-session-fails");
+    writer->SetBurnSettings(verify);
+    FakeTrackSource source{{kSecond * 5}};
+    Run(source);
+    ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
+    EXPECT_FALSE(writer->GetVerification().has_value());
 }
 
 TEST_F(ImageBurn, TheDriveIsHeldAndItsTrayLockedOnlyWhileABurnRuns)
