@@ -8,8 +8,11 @@
 #include "recorder/BurnSettings.h"
 
 class QCheckBox;
+class QFormLayout;
 class QLayout;
 class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -63,6 +66,10 @@ public:
     QComboBox* WriteSpeedBox() const { return speedBox_; }
     QCheckBox* TestWriteBox() const { return testWriteBox_; }
     QSpinBox* CopiesBox() const { return copiesBox_; }
+    QCheckBox* DiscAtOnceBox() const { return atOnceBox_; }
+    QDoubleSpinBox* PauseBox() const { return pauseBox_; }
+    QLineEdit* AlbumTitleEdit() const { return albumTitleEdit_; }
+    QLineEdit* AlbumPerformerEdit() const { return albumPerformerEdit_; }
     // The speed the drive writes at, the copy being burned and, at the end,
     // how many copies were burned.
     QString BurnInfoText() const;
@@ -79,6 +86,7 @@ protected:
 private:
     void BuildControls();
     QLayout* BuildOptions();
+    void BuildAtOnceOptions(QFormLayout* options);
     void FillWriteSpeeds(const DeviceInfo& device);
     BurnSettings ChosenSettings() const;
     void AskForNextDisc();
@@ -105,10 +113,14 @@ private:
     QComboBox* speedBox_ = nullptr;
     QCheckBox* testWriteBox_ = nullptr;
     QSpinBox* copiesBox_ = nullptr;
-    BurnSettings& choices_;
-    bool canTestWrite_ = false;
+    QCheckBox* atOnceBox_ = nullptr;
+    QDoubleSpinBox* pauseBox_ = nullptr;
+    QLineEdit* albumTitleEdit_ = nullptr;
+    QLineEdit* albumPerformerEdit_ = nullptr;
     std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
     bool burning_ = false;
     bool finishPending_ = false;
     // "Burn Now" after a stop, while the stopped burn is still ending: the

@@ -44,6 +44,7 @@
 #include "resources/InfoFileTexts.h"
 #include "resources/MainWindowTexts.h"
 #include "resources/Messages.h"
+#include "resources/PrintTexts.h"
 
 namespace quillstar {
 
@@ -477,6 +478,9 @@ void MainWindow::PrintCover()
     burnList_->SyncTrackList();
     PrintNowDialog printNow(trackList_, this);
     printNow.exec();
+    // The cover's album title is offered for the CD-TEXT of the next burn.
+    if (printNow.AlbumTitle() != QString::fromUtf8(print::kDefaultAlbumTitle))
+        burnChoices_.albumTitle = printNow.AlbumTitle().toStdString();
 }
 
 void MainWindow::OpenHelp()

@@ -5,6 +5,7 @@
 #include "recorder/DiscWriter.h"
 #include "recorder/TrackSourceFeed.h"
 #include "resources/Messages.h"
+#include "tracklist/TrackTags.h"
 
 namespace quillstar {
 
@@ -15,7 +16,29 @@ BurnJob::BurnJob(CDiscWriter& writer)
 
 BurnJob::~BurnJob() = default;
 
-bool BurnJob::Start(const std::vector<std::string>& paths, const BurnSettings& settings)
+namespace {
+
+DiscText DiscTextOf(const std::vector<std::string>& paths, const std::vector<std::string>& titles,
+                    const BurnSettings& settings)
+{
+    std::vector<TrackTags> tags;
+    for (const std::string& path : paths)
+        tags.push_back(TrackTags::Read(path));
+    const TrackTags shared = TrackTags::Shared(tags);
+    DiscText text;
+    text.album.title = settings.albumTitle.empty() ? shared.album : settings.albumTitle;
+    text.album.performer = settings.albumPerformer.empty() ? shared.artist : settings.albumPerformer;
+    for (size_t at = 0; at < tags.size(); ++at) {
+        const bool listed = at < titles.size() && !titles[at].empty();
+        text.tracks.push_back({listed ? titles[at] : tags[at].title, tags[at].artist});
+    }
+    return text;
+}
+
+}  // namespace
+
+bool BurnJob::Start(const std::vector<std::string>& paths, const BurnSettings& settings,
+                    const std::vector<std::string>& titles)
 {
     outcome_ = BurnOutcome{};
     outcome_.copies = settings.copies;
@@ -25,6 +48,7 @@ bool BurnJob::Start(const std::vector<std::string>& paths, const BurnSettings& s
     for (const std::string& path : paths)
         source_->AddTrack(path);
     writer_.SetBurnSettings(settings);
+    writer_.SetDiscText(settings.discAtOnce ? DiscTextOf(paths, titles, settings) : DiscText{});
     running_ = writer_.WriteDisc(feed_.get());
     return running_;
 }
@@ -105,6 +129,7 @@ void BurnJob::Finish()
     outcome_.failure = writer_.GetFailureText();
     outcome_.verification = writer_.GetVerification();
     outcome_.speed = writer_.GetSpeedText();
+    outcome_.warnings = writer_.GetWarnings();
 }
 
 }  // namespace quillstar

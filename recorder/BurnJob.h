@@ -35,6 +35,8 @@ struct BurnOutcome {
     // Discs burned whole, of the copies asked for.
     int copiesBurned = 0;
     int copies = 1;
+    // Written at once: what the CD-TEXT had to leave out or cut.
+    std::vector<std::string> warnings;
 };
 
 // One burn of a list of music files from start to end: fills the track
@@ -55,8 +57,12 @@ public:
     BurnJob& operator=(const BurnJob&) = delete;
 
     // Times every file and starts the burn of the first copy; false when
-    // the writer cannot start one.
-    bool Start(const std::vector<std::string>& paths, const BurnSettings& settings = {});
+    // the writer cannot start one. Written at once, the disc's CD-TEXT gives
+    // each track its title from the list (from its tags where the list has
+    // none) and its performer from its tags, and the album the settings'
+    // title and performer or, where they are empty, those all tags agree on.
+    bool Start(const std::vector<std::string>& paths, const BurnSettings& settings = {},
+               const std::vector<std::string>& titles = {});
     // Asks the burn to stop; a finished event still follows, except while
     // the next copy waits for its disc, where the job ends at once.
     void Stop();

@@ -76,4 +76,14 @@ inline constexpr int kWritePageCode = 0x05;
 inline constexpr int kCapabilitiesPageCode = 0x2A;
 inline constexpr int kWritePageBufferSize = 56;
 
+// Numbers of a disc written at once.
+// The pause before every track but the first: 0 (gapless) to 10 seconds.
+inline constexpr int kMostPauseFrames = 750;
+// CD-TEXT: one block of at most 256 packs, in ISO-8859-1, its language English.
+inline constexpr int kCdTextMostPacks = 256;
+inline constexpr uint8_t kCdTextLatin1 = 0x00;
+inline constexpr uint8_t kCdTextEnglish = 0x09;
+// Lead-in blocks of CD-TEXT sent in one WRITE.
+inline constexpr int kLeadInBlocksPerWrite = 300;
+
 }  // namespace quillstar::recorder

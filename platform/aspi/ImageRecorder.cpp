@@ -41,8 +41,9 @@ constexpr CommandRule kCommandRules[] = {
     {kModeSense10, 10, {0xFF, 0x18, 0xFF, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0}, false},
     {kCloseTrackOrSession, 10, {0xFF, 0x01, 0x07, 0, 0xFF, 0xFF, 0, 0, 0, 0}, true},
     {kSetSpeed, 12, {0xFF, 0x03, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}, false},
-    // Format 0 only, in LBA or MSF form.
-    {kReadToc, 10, {0xFF, 0x02, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
+    {kSendCueSheet, 10, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
+    // LBA or MSF form; the format in byte 2.
+    {kReadToc, 10, {0xFF, 0x02, 0x0F, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
     // Sector type and DAP; user data without headers, error flags or sub-channels.
     {kReadCd, 12, {0xFF, 0x1E, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0, 0}, true},
 };
@@ -54,6 +55,8 @@ constexpr int kBytesPerKilobyte = 1000;  // drive speeds count kB as 1000 bytes
 constexpr uint16_t kFastestSpeed = 0xFFFF;
 constexpr uint8_t kInvisibleTrack = 0xFF;
 constexpr uint8_t kLeadOutTrack = 0xAA;
+constexpr uint8_t kTocFormat = 0;
+constexpr uint8_t kCdTextFormat = 5;
 // ADR 1 (the Q sub-channel holds the position), control 0: two-channel audio.
 constexpr uint8_t kAudioAdrControl = 0x10;
 constexpr size_t kTocDescriptorLength = 8;
@@ -233,6 +236,8 @@ ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
         return ModeSense(command);
     case kCloseTrackOrSession:
         return CloseTrackOrSession(command);
+    case kSendCueSheet:
+        return SendCueSheet(command);
     case kReadToc:
         return ReadToc(command);
     case kReadCd:
@@ -298,16 +303,21 @@ ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
 {
     const int64_t address = static_cast<int32_t>(big_endian::Get32(&command.cdb[2]));
     const int64_t blocks = big_endian::Get16(&command.cdb[7]);
-    if (!pages_.SelectsTrackAtOnceAudio())
+    const bool atOnce = pages_.SelectsSessionAtOnce();
+    if (!atOnce && !pages_.SelectsTrackAtOnceAudio())
         return ScsiOutcome::CheckCondition(scsi::kIllegalModeForThisTrack);
     if (blocks == 0)
         return ScsiOutcome::Good();
-    const uint32_t bytes = static_cast<uint32_t>(blocks) * cd::kSectorSize;
     if (command.direction != DataDirection::kOut || command.data == nullptr)
         return ScsiOutcome::AdapterFailure(HASTAT_PHASE_ERR);
-    if (command.dataLength != bytes)
-        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
-    const ScsiOutcome allowed = disc_->CheckWrite(address, blocks, pages_.PauseSectors());
+    const uint32_t bytes = command.dataLength;
+    ScsiOutcome allowed = ScsiOutcome::Good();
+    if (atOnce)
+        allowed = disc_->CheckWriteAtOnce(address, blocks, bytes);
+    else if (bytes != static_cast<uint32_t>(blocks) * cd::kSectorSize)
+        allowed = ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    else
+        allowed = disc_->CheckWrite(address, blocks, pages_.PauseSectors());
     if (!allowed.IsGood())
         return allowed;
     if (options_.throttle && !buffer_.HasRoomFor(bytes))
@@ -318,7 +328,9 @@ ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
         return ScsiOutcome::AdapterFailure(HASTAT_COMMAND_TIMEOUT);
     if (IsInRun(write, options_.firstFailingWrite, options_.writeFailures))
         return ScsiOutcome::CheckCondition(options_.writeFailureSense);
-    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode(), pages_.TestWrite());
+    const ScsiOutcome written =
+        atOnce ? disc_->WriteAtOnce(address, command.data, blocks, pages_.TestWrite())
+               : disc_->Write(address, command.data, blocks, pages_.TrackMode(), pages_.TestWrite());
     if (written.IsGood() && options_.throttle)
         buffer_.Fill(bytes);
     return written;
@@ -331,7 +343,15 @@ ScsiOutcome ImageRecorder::SynchronizeCache(const ScsiCommand& command)
         buffer_.WaitUntilEmpty();
     if (options_.syncCacheFails)
         return ScsiOutcome::CheckCondition(scsi::kWriteError);
-    return ScsiOutcome::Good();
+    // A session written at once ends when its last sector reaches the disc.
+    if (!disc_->IsWrittenToLeadOut())
+        return ScsiOutcome::Good();
+    if (options_.closeSessionFails)
+        return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
+    const ScsiOutcome finished = disc_->FinishAtOnce(pages_.TestWrite());
+    if (finished.IsGood())
+        notReadyAnswers_ = options_.notReadyPollsAfterClose;
+    return finished;
 }
 
 ScsiOutcome ImageRecorder::ReadDiscInformation(const ScsiCommand& command)
@@ -356,9 +376,10 @@ ScsiOutcome ImageRecorder::ReadDiscInformation(const ScsiCommand& command)
     if (complete || options_.unknownCapacity) {
         std::fill(data.begin() + 16, data.begin() + 24, 0xFF);
     } else {
-        data[17] = 97;  // lead-in start from the disc's pre-groove, 97:26:66
-        data[18] = 26;
-        data[19] = 66;
+        const int leadIn = aspi::kLeadInStartSector + cd::kLeadInTimeWrap;
+        data[17] = static_cast<uint8_t>(leadIn / (60 * cd::kSectorsPerSecond));
+        data[18] = static_cast<uint8_t>(leadIn / cd::kSectorsPerSecond % 60);
+        data[19] = static_cast<uint8_t>(leadIn % cd::kSectorsPerSecond);
         PutMinutesSecondsFrames(&data[20], disc_->LeadOutStart());
     }
     return Reply(command, data, big_endian::Get16(&command.cdb[7]));
@@ -522,7 +543,29 @@ ScsiOutcome ImageRecorder::SetSpeed(const ScsiCommand& command)
     return ScsiOutcome::Good();
 }
 
+ScsiOutcome ImageRecorder::SendCueSheet(const ScsiCommand& command)
+{
+    if (!pages_.SelectsSessionAtOnce())
+        return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    const uint32_t length = uint32_t{command.cdb[6]} << 16 | big_endian::Get16(&command.cdb[7]);
+    const ScsiOutcome transfer = CheckDataOut(command, length);
+    if (!transfer.IsGood())
+        return transfer;
+    return disc_->SendCueSheet(command.data, length);
+}
+
+// Formats 0 (the table of contents) and 5 (the lead-in's CD-TEXT).
 ScsiOutcome ImageRecorder::ReadToc(const ScsiCommand& command)
+{
+    const uint8_t format = command.cdb[2] & 0x0F;
+    if (format == kTocFormat)
+        return TableOfContents(command);
+    if (format == kCdTextFormat)
+        return LeadInCdText(command);
+    return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+}
+
+ScsiOutcome ImageRecorder::TableOfContents(const ScsiCommand& command)
 {
     const uint8_t* cdb = command.cdb;
     const bool minutesSecondsFrames = (cdb[1] & 0x02) != 0;
@@ -550,6 +593,19 @@ ScsiOutcome ImageRecorder::ReadToc(const ScsiCommand& command)
     addDescriptor(kLeadOutTrack, disc_->ReadableEnd());
     big_endian::Put16(&data[0], static_cast<uint32_t>(data.size() - 2));
     return Reply(command, data, big_endian::Get16(&cdb[7]));
+}
+
+// The packs as the lead-in holds them, after a 4-byte header; a disc without
+// CD-TEXT answers the header alone, a blank one nothing.
+ScsiOutcome ImageRecorder::LeadInCdText(const ScsiCommand& command)
+{
+    if (disc_->ClosedTracks().empty())
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    std::vector<uint8_t> data(4, 0);
+    for (const CdTextPack& pack : disc_->CdTextPacks())
+        data.insert(data.end(), pack.bytes.begin(), pack.bytes.end());
+    big_endian::Put16(&data[0], static_cast<uint32_t>(data.size() - 2));
+    return Reply(command, data, big_endian::Get16(&command.cdb[7]));
 }
 
 ScsiOutcome ImageRecorder::ReadCd(const ScsiCommand& command)

@@ -16,10 +16,12 @@ namespace quillstar {
 // A CD-R/RW writer that burns to a disc image. It answers the MMC commands
 // a burner sends as strictly as a real drive: wrong fields, a WRITE at the
 // wrong address or in the wrong mode, closing what cannot be closed all end
-// in CHECK CONDITION with the fitting sense. Closing the session writes the
-// image and its CUE sheet; the tracks it closed read back with READ TOC and
-// READ CD, shifted and damaged as the options ask. Ejecting inserts a fresh
-// disc, unless the tray is locked.
+// in CHECK CONDITION with the fitting sense. It writes track-at-once or, after
+// a cue sheet, the whole session at once with CD-TEXT in its lead-in. Closing
+// the session (or, written at once, reaching its lead-out) writes the image
+// and its CUE sheet; the tracks it closed read back with READ TOC (the table
+// of contents and the CD-TEXT) and READ CD, shifted and damaged as the
+// options ask. Ejecting inserts a fresh disc, unless the tray is locked.
 class ImageRecorder : public ScsiTarget {
 public:
     ImageRecorder(std::string imagePath, const ImageRecorderOptions& options);
@@ -44,7 +46,10 @@ private:
     ScsiOutcome ModeSense(const ScsiCommand& command);
     ScsiOutcome CloseTrackOrSession(const ScsiCommand& command);
     ScsiOutcome SetSpeed(const ScsiCommand& command);
+    ScsiOutcome SendCueSheet(const ScsiCommand& command);
     ScsiOutcome ReadToc(const ScsiCommand& command);
+    ScsiOutcome TableOfContents(const ScsiCommand& command);
+    ScsiOutcome LeadInCdText(const ScsiCommand& command);
     ScsiOutcome ReadCd(const ScsiCommand& command);
 
     std::vector<uint8_t> TrackInformation(int number) const;

@@ -5,7 +5,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -27,6 +30,7 @@
 #include "recorder/DiscWriter.h"
 #include "resources/ImageRecorderTexts.h"
 #include "resources/Messages.h"
+#include "resources/PrintTexts.h"
 
 using namespace quillstar;
 using test::ModalWatcher;
@@ -220,6 +224,38 @@ private slots:
         QFile second(ImageFolder() + "/" + images[1]);
         QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
         QVERIFY(first.readAll() == second.readAll());
+    }
+
+    void ADiscAtOnceTakesTheCoversAlbumTitleAndThePause()
+    {
+        AddTracks({"first.mp3", "second.mp3"});
+        {
+            ModalWatcher cover([](QWidget* modal) {
+                modal->findChild<QLineEdit*>(QString::number(print::IDC_ALBUM_TITLE))->setText("Cover Title");
+                return false;
+            });
+            window_->OnSkinEvent("cdcover");
+        }
+        const QStringList imagesBefore = Images();
+        RunSession([&](BurnNowDialog& burnNow) {
+            QVERIFY(!burnNow.PauseBox()->isEnabled() && !burnNow.AlbumTitleEdit()->isEnabled());
+            burnNow.DiscAtOnceBox()->setChecked(true);
+            QVERIFY(burnNow.PauseBox()->isEnabled() && burnNow.AlbumTitleEdit()->isEnabled());
+            QCOMPARE(burnNow.AlbumTitleEdit()->text(), QString("Cover Title"));
+            burnNow.PauseBox()->setValue(0.0);
+            BurnToTheEnd(burnNow);
+            QCOMPARE(burnNow.StatusText(), QString("Verified: all 2 tracks match the music files."));
+        });
+        QStringList images = Images();
+        for (const QString& before : imagesBefore)
+            images.removeOne(before);
+        QCOMPARE(images.size(), 1);
+        QFile cue(ImageFolder() + "/" + QFileInfo(images[0]).completeBaseName() + ".cue");
+        QVERIFY(cue.open(QIODevice::ReadOnly));
+        const QString sheet = QString::fromUtf8(cue.readAll());
+        QVERIFY2(sheet.startsWith("TITLE \"Cover Title\"\nCDTEXTFILE ") && sheet.contains("TITLE \"second\"") &&
+                     !sheet.contains("INDEX 00"),
+                 qPrintable(sheet));
     }
 
     void StopBurningMidTrack()

@@ -2,7 +2,10 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <fileref.h>
+#include <sndfile.h>
 #include <sys/file.h>
+#include <tag.h>
 
 #include <chrono>
 #include <cmath>
@@ -18,6 +21,7 @@
 #include "DecodeFixtures.h"
 #include "decode/AudioTrackSource.h"
 #include "platform/ProgramPath.h"
+#include "platform/aspi/CdTextPack.h"
 #include "resources/BurnExitCodes.h"
 #include "resources/ImageRecorderTexts.h"
 #include "tests/platform/aspi/SgTestDrive.h"
@@ -449,6 +453,89 @@ TEST_F(QuillstarBurn, AStopDuringTheSecondCopyKeepsTheFirst)
         EXPECT_EQ(entry.path().filename().string().find("disc-2"), std::string::npos) << entry.path();
 }
 
+// One continuous tone cut into three files inside sectors, each tagged with
+// the same artist and album.
+TEST_F(QuillstarBurn, ADiscWrittenAtOnceIsGaplessOrPausedAsAskedWithItsTagsAsCdText)
+{
+    const int rate = 44100;
+    const std::vector<int> cuts = {0, rate * 5 + 111, rate * 10 + 333, rate * 15};
+    std::vector<int16_t> tone(static_cast<size_t>(cuts.back()) * 2);
+    for (size_t at = 0; at < tone.size(); ++at)
+        tone[at] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440.0 * double(at / 2) / rate));
+    std::vector<std::string> files;
+    for (size_t part = 0; part + 1 < cuts.size(); ++part) {
+        files.push_back(folder_.PathOf(std::string(1, static_cast<char>('a' + part)) + ".wav"));
+        SF_INFO info{};
+        info.samplerate = rate;
+        info.channels = 2;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        SNDFILE* file = sf_open(files.back().c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        sf_writef_short(file, &tone[static_cast<size_t>(cuts[part]) * 2], cuts[part + 1] - cuts[part]);
+        sf_close(file);
+        TagLib::FileRef tagged(files.back().c_str());
+        tagged.tag()->setArtist("Band");
+        tagged.tag()->setAlbum("Album");
+        ASSERT_TRUE(tagged.save());
+    }
+    const std::string image = folder_.PathOf("disc.bin");
+    std::vector<std::string> arguments = {"--dao", "--pause", "0", "--verify", "--image-recorder", image};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const Outcome gapless = RunBurn(folder_, arguments);
+    ASSERT_EQ(gapless.exitCode, 0) << gapless.err;
+    EXPECT_NE(gapless.out.find("Verified: all 3 tracks match the music files."), std::string::npos) << gapless.out;
+    // Sample for sample, then silence to the end of the last sector; each
+    // INDEX 01 at the sector its file's first sample is in.
+    std::vector<uint8_t> expected(tone.size() * 2);
+    std::memcpy(expected.data(), tone.data(), expected.size());
+    expected.resize((expected.size() + kSectorSize - 1) / kSectorSize * kSectorSize, 0);
+    EXPECT_TRUE(ReadFileBytes(image) == expected);
+    const BurnedDisc disc = ReadBurnedDisc(image, folder_.PathOf("disc.cue"));
+    ASSERT_EQ(disc.tracks.size(), 3u);
+    for (size_t part = 0; part < 2; ++part)
+        EXPECT_EQ(disc.tracks[part].audio.size(),
+                  size_t(cuts[part + 1] * 4 / kSectorSize - cuts[part] * 4 / kSectorSize) * kSectorSize);
+    const std::vector<uint8_t> cdt = ReadFileBytes(folder_.PathOf("disc.cdt"));
+    std::vector<CdTextPack> packs(cdt.size() / 18);
+    for (size_t at = 0; at < packs.size(); ++at) {
+        std::copy_n(cdt.begin() + 4 + static_cast<ptrdiff_t>(at * 18), 18, packs[at].bytes.begin());
+        EXPECT_TRUE(packs[at].HasValidCrc());
+    }
+    EXPECT_EQ(CdTextPack::Texts(packs, CdTextPack::kTitle), (std::vector<std::string>{"Album", "a", "b", "c"}));
+    EXPECT_EQ(CdTextPack::Texts(packs, CdTextPack::kPerformer), std::vector<std::string>(4, "Band"));
+    EXPECT_TRUE(RunProgram({"sh", "-c", "cd " + folder_.Path() + " && cdrdao toc-size disc.cue"}));
+
+    // A 1.2-second pause is 90 frames of digital silence before each later track.
+    arguments[2] = "1.2";
+    arguments.insert(arguments.begin(), {"--title", "Mine"});
+    const Outcome paused = RunBurn(folder_, arguments);
+    ASSERT_EQ(paused.exitCode, 0) << paused.err;
+    const std::vector<uint8_t> second = ReadFileBytes(folder_.PathOf("disc-2.bin"));
+    const BurnedDisc pausedDisc = ReadBurnedDisc(folder_.PathOf("disc-2.bin"), folder_.PathOf("disc-2.cue"));
+    ASSERT_EQ(pausedDisc.tracks.size(), 3u);
+    size_t start = 0;
+    for (size_t part = 0; part < 3; ++part) {
+        start += size_t(pausedDisc.tracks[part].pauseSectors) * kSectorSize;
+        EXPECT_EQ(pausedDisc.tracks[part].pauseSectors, part == 0 ? 0 : 90);
+        EXPECT_TRUE(std::all_of(second.begin() + ptrdiff_t(start - pausedDisc.tracks[part].pauseSectors * kSectorSize),
+                                second.begin() + ptrdiff_t(start), [](uint8_t byte) { return byte == 0; }));
+        start += pausedDisc.tracks[part].audio.size();
+    }
+    EXPECT_EQ(ReadText(folder_.PathOf("disc-2.cue")).rfind("TITLE \"Mine\"\n", 0), 0u);
+
+    // A test write at once leaves the disc blank.
+    const Outcome test =
+        RunBurn(folder_, {"--simulate", "--dao", "--image-recorder", folder_.PathOf("test.bin"), files[0]});
+    EXPECT_EQ(test.exitCode, 0) << test.err;
+    EXPECT_FALSE(fs::exists(folder_.PathOf("test.bin")));
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"--dao", "--pause", "10.01", files[0]}, {"--pause", "1", files[0]}}) {
+        const Outcome outcome = RunBurn(folder_, refused);
+        EXPECT_EQ(outcome.exitCode, cli::kExitUsage);
+        EXPECT_NE(outcome.err.find("--pause"), std::string::npos) << outcome.err;
+    }
+}
+
 TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
 {
     const std::string first = Wav("a.wav", 44100, 2, 5.0);
@@ -490,6 +577,19 @@ TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
             EXPECT_TRUE(ReadFileBytes(folder + "/disc.bin") == ReadFileBytes(folder_.PathOf("reference/disc.bin")));
             EXPECT_EQ(ReadText(folder + "/disc.cue"), ReadText(folder_.PathOf("reference/disc.cue")));
         }
+    }
+    // A disc written at once (cue sheet, CD-TEXT) comes out the same too.
+    fs::create_directory(folder_.PathOf("reference-dao"));
+    fs::create_directory(folder_.PathOf("dao"));
+    const std::string dao = folder_.PathOf("dao/disc.bin");
+    ASSERT_EQ(RunBurn(folder_, {"--dao", "--image-recorder", folder_.PathOf("reference-dao/disc.bin"), first, second})
+                  .exitCode,
+              0);
+    EXPECT_EQ(RunBurn(folder_, {"--dao", "--verify", first, second}, TestDrive(dao)).exitCode, 0);
+    for (const char* file : {"disc.bin", "disc.cue", "disc.cdt"}) {
+        EXPECT_TRUE(ReadFileBytes(folder_.PathOf(std::string("dao/") + file)) ==
+                    ReadFileBytes(folder_.PathOf(std::string("reference-dao/") + file)))
+            << file;
     }
     // The drive is found again after every burn.
     const Outcome devices = RunBurn(folder_, {"--devices"}, TestDrive(folder_.PathOf("disc.bin")));
