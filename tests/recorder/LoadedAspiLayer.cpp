@@ -17,7 +17,9 @@ LoadedAspiLayer::LoadedAspiLayer(const std::string& imagePath, const std::string
 {
     // The layer reads these when it starts, which the calls below make it do.
 #ifdef QUILLSTAR_THROUGH_TEST_DRIVE
-    // The recorder answers as the preloaded test drive, through SG_IO.
+    // The recorder answers as the preloaded test drive, through SG_IO. The
+    // programs the tests start (a shell, cdrdao) run without it.
+    unsetenv("LD_PRELOAD");
     setenv(aspi::kDrivesVariable, imagePath.empty() ? "" : kTestDrivePath, 1);
     setenv(kTestDriveImageVariable, imagePath.c_str(), 1);
     setenv(kTestDriveOptionsVariable, options.c_str(), 1);
