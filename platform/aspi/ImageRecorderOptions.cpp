@@ -137,6 +137,8 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"current-write-speed", NumberInto(options.forcedWriteSpeed, 1, 0xFFFE)},
         {"write-fails", NumberInto(options.writeFailures, 0, kMaximumCount)},
         {"write-fails-at", NumberInto(options.firstFailingWrite, 1, kMaximumCount)},
+        {"write-times-out", NumberInto(options.writeTimeouts, 0, kMaximumCount)},
+        {"write-times-out-at", NumberInto(options.firstTimedOutWrite, 1, kMaximumCount)},
         {"not-ready-after-close", NumberInto(options.notReadyPollsAfterClose, 0, kMaximumCount)},
         {"buffer-kb", NumberInto(options.bufferKilobytes, 1, 0xFFFF)},
         {"read-offset", NumberInto(options.readOffsetSamples, -kMaximumReadOffset, kMaximumReadOffset)},

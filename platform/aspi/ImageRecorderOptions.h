@@ -38,6 +38,8 @@ struct ImageRecorderOptions {
     int writeFailures = 0;                                  // write-fails=K
     int firstFailingWrite = 1;                              // write-fails-at=N
     scsi::SenseCode writeFailureSense = scsi::kWriteError;  // write-fail-sense=K/ASC/ASCQ
+    int writeTimeouts = 0;                                  // write-times-out=K
+    int firstTimedOutWrite = 1;                             // write-times-out-at=N
     int notReadyPollsAfterClose = 0;                        // not-ready-after-close=N
     bool capabilitiesPage = true;                           // no-capabilities-page
     bool canWrite = true;                                   // reader-only

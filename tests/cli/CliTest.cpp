@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <fileref.h>
 #include <sndfile.h>
+#include <sys/file.h>
 #include <tag.h>
 
 #include <chrono>
@@ -17,8 +20,11 @@
 #include "BurnProcess.h"
 #include "DecodeFixtures.h"
 #include "decode/AudioTrackSource.h"
+#include "platform/ProgramPath.h"
 #include "platform/aspi/CdTextPack.h"
 #include "resources/BurnExitCodes.h"
+#include "resources/ImageRecorderTexts.h"
+#include "tests/platform/aspi/SgTestDrive.h"
 #include "tests/recorder/BurnedDisc.h"
 #include "tracklist/Serializer.h"
 
@@ -90,6 +96,16 @@ Outcome RunBurn(const FixtureFolder& folder, const std::vector<std::string>& arg
 {
     Burn burn(folder, arguments, environment);
     return burn.Wait();
+}
+
+// quillstar-burn's only drive is the test drive, reached through SG_IO and
+// burning into the image with the image recorder's test options.
+std::map<std::string, std::string> TestDrive(const std::string& image, const std::string& options = "")
+{
+    return {{"LD_PRELOAD", ProgramDirectory() + "/libquillstar-test-drive.so"},
+            {aspi::kDrivesVariable, kTestDrivePath},
+            {kTestDriveImageVariable, image},
+            {kTestDriveOptionsVariable, options}};
 }
 
 class QuillstarBurn : public ::testing::Test {
@@ -518,4 +534,93 @@ TEST_F(QuillstarBurn, ADiscWrittenAtOnceIsGaplessOrPausedAsAskedWithItsTagsAsCdT
         EXPECT_EQ(outcome.exitCode, cli::kExitUsage);
         EXPECT_NE(outcome.err.find("--pause"), std::string::npos) << outcome.err;
     }
+}
+
+TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
+{
+    const std::string first = Wav("a.wav", 44100, 2, 5.0);
+    const std::string second = Wav("b.wav", 22050, 1, 4.5);
+    fs::create_directory(folder_.PathOf("reference"));
+    const Outcome reference =
+        RunBurn(folder_, {"--image-recorder", folder_.PathOf("reference/disc.bin"), first, second});
+    ASSERT_EQ(reference.exitCode, 0) << reference.out << reference.err;
+
+    struct Case {
+        const char* options;
+        int exitCode;
+        const char* failure;
+    };
+    // A full drive buffer (NOT READY, long write in progress) is waited for
+    // and a WRITE that timed out once is sent again; WRITEs the drive keeps
+    // refusing or never answers fail the burn.
+    const std::vector<Case> cases = {
+        {"", 0, nullptr},
+        {"write-fail-sense=2/04/08,write-fails=5,write-fails-at=3", 0, nullptr},
+        {"write-times-out=1,write-times-out-at=3", 0, nullptr},
+        {"write-fails=100000,write-fails-at=5", cli::kExitNotCompleted, "WRITE refused by the drive: sense 3/0C/00"},
+        {"write-times-out=100000,write-times-out-at=5", cli::kExitNotCompleted, "WRITE got no answer from the drive"},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].options);
+        const std::string folder = folder_.PathOf("case" + std::to_string(i));
+        fs::create_directory(folder);
+        const Outcome outcome =
+            RunBurn(folder_, {"--verify", first, second}, TestDrive(folder + "/disc.bin", cases[i].options));
+        EXPECT_EQ(outcome.exitCode, cases[i].exitCode) << outcome.out << outcome.err;
+        EXPECT_EQ(fs::exists(folder + "/disc.cue"), cases[i].failure == nullptr);
+        if (cases[i].failure != nullptr) {
+            EXPECT_NE(outcome.out.find("The burning process failed, the audio CD is not completed."),
+                      std::string::npos);
+            EXPECT_NE(outcome.err.find(cases[i].failure), std::string::npos) << outcome.err;
+        } else {
+            EXPECT_NE(outcome.out.find("Verified: all 2 tracks match the music files."), std::string::npos);
+            EXPECT_TRUE(ReadFileBytes(folder + "/disc.bin") == ReadFileBytes(folder_.PathOf("reference/disc.bin")));
+            EXPECT_EQ(ReadText(folder + "/disc.cue"), ReadText(folder_.PathOf("reference/disc.cue")));
+        }
+    }
+    // A disc written at once (cue sheet, CD-TEXT) comes out the same too.
+    fs::create_directory(folder_.PathOf("reference-dao"));
+    fs::create_directory(folder_.PathOf("dao"));
+    const std::string dao = folder_.PathOf("dao/disc.bin");
+    ASSERT_EQ(RunBurn(folder_, {"--dao", "--image-recorder", folder_.PathOf("reference-dao/disc.bin"), first, second})
+                  .exitCode,
+              0);
+    EXPECT_EQ(RunBurn(folder_, {"--dao", "--verify", first, second}, TestDrive(dao)).exitCode, 0);
+    for (const char* file : {"disc.bin", "disc.cue", "disc.cdt"}) {
+        EXPECT_TRUE(ReadFileBytes(folder_.PathOf(std::string("dao/") + file)) ==
+                    ReadFileBytes(folder_.PathOf(std::string("reference-dao/") + file)))
+            << file;
+    }
+    // The drive is found again after every burn.
+    const Outcome devices = RunBurn(folder_, {"--devices"}, TestDrive(folder_.PathOf("disc.bin")));
+    EXPECT_NE(devices.out.find("0  QUILLSTR IMAGE RECORDER"), std::string::npos) << devices.out << devices.err;
+}
+
+TEST_F(QuillstarBurn, ADriveAnotherProgramHoldsIsNotTouched)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 5.0);
+    const std::string image = folder_.PathOf("disc.bin");
+    // This process plays the other program, the test drive loaded into it
+    // for the rest of the run.
+    void* drive = dlopen((ProgramDirectory() + "/libquillstar-test-drive.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(drive, nullptr) << dlerror();
+    const auto openDrive = reinterpret_cast<int (*)(const char*, int, ...)>(dlsym(drive, "open"));
+    const auto closeDrive = reinterpret_cast<int (*)(int)>(dlsym(drive, "close"));
+    setenv(kTestDriveImageVariable, image.c_str(), 1);
+    // Opened exclusively, as a mount does, or only locked with flock(), as
+    // other burners do.
+    for (const bool exclusive : {true, false}) {
+        SCOPED_TRACE(exclusive ? "O_EXCL" : "flock");
+        const int descriptor = openDrive(kTestDrivePath, O_RDWR | O_NONBLOCK | (exclusive ? O_EXCL : 0));
+        ASSERT_GE(descriptor, 0);
+        ASSERT_TRUE(exclusive || flock(descriptor, LOCK_EX | LOCK_NB) == 0);
+        const Outcome outcome = RunBurn(folder_, {wav}, TestDrive(image));
+        EXPECT_EQ(outcome.exitCode, cli::kExitNotCompleted) << outcome.out << outcome.err;
+        EXPECT_NE(outcome.out.find("The CD-R/RW drive is in use by another program."), std::string::npos);
+        EXPECT_EQ(outcome.out.find("Writing"), std::string::npos) << outcome.out;
+        closeDrive(descriptor);
+    }
+    unsetenv(kTestDriveImageVariable);
+    EXPECT_EQ(RunBurn(folder_, {wav}, TestDrive(image)).exitCode, 0);
+    EXPECT_TRUE(fs::exists(image));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "platform/TraceCapture.h"
 #include "platform/aspi/CdTextPack.h"
 #include "recorder/DiscWriter.h"
+#include "recorder/MmcCommands.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
 #include "tests/recorder/BurnTest.h"
@@ -355,4 +357,34 @@ TEST_F(ImageBurn, AVerifiedBurnFindsTheReadOffsetAndEverySecondThatDiffersOrCann
     Run(source);
     ExpectEndedWith(kResultBurnFailed, kTextBurnFailed);
     EXPECT_FALSE(writer->GetVerification().has_value());
+}
+
+TEST_F(ImageBurn, TheDriveIsHeldAndItsTrayLockedOnlyWhileABurnRuns)
+{
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stopped" : "failed");
+        DriveSetup setup;
+        setup.failFromWrite = stop ? 0 : 3;
+        setup.writeFailures = stop ? 0 : 100000;
+        Prepare(setup);
+        // Another user of the drive, in this process.
+        ScsiTransport other(rig->Library());
+        ASSERT_EQ(other.LoadASPI(), 0);
+        MmcCommands commands(other);
+        const DeviceInfo& drive = writer->GetDevice();
+        FakeTrackSource source{{40 * kChunk}};
+        if (stop)
+            source.HoldRead(3);
+        ASSERT_TRUE(writer->WriteDisc(&source));
+        if (stop) {
+            ASSERT_TRUE(source.WaitUntilHeld());
+            EXPECT_EQ(other.HoldDevice(drive, true), EBUSY);
+            EXPECT_EQ(commands.Eject(drive, true), kErrorIllegalRequest) << "the tray is locked";
+            EXPECT_TRUE(writer->AbortWrite());
+        }
+        ASSERT_TRUE(log->WaitFinished());
+        EXPECT_EQ(other.HoldDevice(drive, true), 0);
+        EXPECT_EQ(other.HoldDevice(drive, false), 0);
+        EXPECT_EQ(commands.Eject(drive, true), 0) << "the tray is free";
+    }
 }
