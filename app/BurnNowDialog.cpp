@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -19,11 +18,13 @@
 #include <initializer_list>
 #include <string>
 
+#include "app/BurnTiming.h"
 #include "app/TipDialog.h"
 #include "platform/Trace.h"
 #include "recorder/BurnJob.h"
 #include "recorder/CueSheet.h"
 #include "recorder/DiscWriter.h"
+#include "resources/BurnListControlTexts.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
@@ -39,8 +40,13 @@ constexpr int kTextWidth = 400;
 
 }  // namespace
 
-BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices, QWidget* parent)
-    : QDialog(parent), job_(std::make_unique<BurnJob>(writer)), trackList_(trackList), choices_(choices)
+BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices,
+                             BurnTiming::TimeFile timeFile, QWidget* parent)
+    : QDialog(parent),
+      job_(std::make_unique<BurnJob>(writer)),
+      trackList_(trackList),
+      choices_(choices),
+      timeFile_(std::move(timeFile))
 {
     setObjectName(QStringLiteral("BurnNowDialog"));
     setWindowTitle(QString::fromUtf8(burnsession::kCaption));
@@ -223,32 +229,55 @@ void BurnNowDialog::BurnNow()
     StartBurn();
 }
 
+// Every file is timed again before the burn, beside the window's thread;
+// files unchanged since the burn list timed them take no time.
 void BurnNowDialog::StartBurn()
 {
     std::vector<std::string> paths;
-    std::vector<std::string> titles;
-    for (const TrackInfo& track : trackList_.Tracks()) {
+    for (const TrackInfo& track : trackList_.Tracks())
         paths.push_back(track.path);
-        titles.push_back(track.title);
-    }
     choices_ = ChosenSettings();
     burnInfo_->clear();
-    // Every file is timed again before the burn; long lists take a moment.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    finishPending_ = job_->Start(paths, choices_, titles);
-    QGuiApplication::restoreOverrideCursor();
+    timing_ = new BurnTiming(paths, timeFile_, this, std::chrono::milliseconds(burnlist::kProbeProgressDelayMs));
+    connect(timing_, &BurnTiming::Done, this, &BurnNowDialog::OnTimed);
+    connect(timing_, &BurnTiming::Stopped, this, &BurnNowDialog::OnTimingStopped);
+}
+
+void BurnNowDialog::OnTimed()
+{
+    const std::vector<TimedFile> files = timing_->Files();
+    timing_->deleteLater();
+    timing_ = nullptr;
+    std::vector<std::string> titles;
+    for (const TrackInfo& track : trackList_.Tracks())
+        titles.push_back(track.title);
+    finishPending_ = job_->Start(files, choices_, titles);
     if (!finishPending_)
         SetBurning(false);
 }
 
+// The stopped timing finishes its file and goes by itself.
+void BurnNowDialog::OnTimingStopped()
+{
+    timing_ = nullptr;
+    stopped_ = true;
+    ShowProgress(QString::fromUtf8(burnsession::kStoppedText), 0);
+    SetBurning(false);
+}
+
 void BurnNowDialog::StopBurning()
 {
-    job_->Stop();
+    if (timing_)
+        timing_->Stop();
+    else
+        job_->Stop();
 }
 
 void BurnNowDialog::EndForExit()
 {
     startOnFinish_ = false;
+    if (timing_)
+        timing_->Stop();
     if (finishPending_)
         job_->Stop();
     SetBurning(false);

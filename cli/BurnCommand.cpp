@@ -295,6 +295,8 @@ int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)
 {
     if (outcome.stopped)
         return cli::kExitStopped;
+    if (outcome.result == recorder::kResultDriveInUse)
+        return cli::kExitNotCompleted;
     if (outcome.result != recorder::kResultSuccess)
         return cli::kExitResultBase + outcome.result;
     return outcome.skipped.empty() ? cli::kExitBurned : cli::kExitIncomplete;

@@ -169,6 +169,9 @@ The image recorder acts as a blank 80-minute CD-R. QUILLSTAR_IMAGE_RECORDER_OPTI
 changes it for tests (disc length, CD-RW, a written or missing disc, write
 faults, a write-speed throttle); the README lists them.
 
+While it burns, the drive is held for this program alone and its tray is
+locked; both are let go when the burn ends, however it ends.
+
 Ctrl+C stops the burn; the disc (or image) is left unfinished.
 
 Exit status:
@@ -182,7 +185,8 @@ Exit status:
   13  the disc is not empty
   14  none of the files could be written; the disc is still blank
   15  the burn failed and the disc is not completed (the drive command that
-      failed and its sense are named)
+      failed and its sense are named), or the drive is in use by another
+      program
   16  --verify: the disc differs from the files or could not be read back
   130 stopped with Ctrl+C
 )";

@@ -52,9 +52,13 @@ public:
     double GetSecondsDone();
     double GetTrackBytes(int track);
 
-    // Appends a track and returns its seconds: the file's exact decoded
-    // length, 0.0 when it cannot be read or holds no audio.
+    // Appends a track and returns its seconds, as TrackSeconds gives them.
     double AddTrack(const std::string& path);
+    // Appends a track whose seconds TrackSeconds gave earlier.
+    void AddTimedTrack(const std::string& path, double seconds);
+    // The file's exact decoded length, 0.0 when it cannot be read or holds
+    // no audio.
+    static double TrackSeconds(const std::string& path);
 
 private:
     const TrackEntry* EntryAt(int track) const;

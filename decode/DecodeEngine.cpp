@@ -14,6 +14,7 @@
 #include "decode/PluginDecoder.h"
 #include "decode/SndFileDecoder.h"
 #include "decode/WavOutputEmulator.h"
+#include "platform/RegularFile.h"
 #include "platform/Trace.h"
 #include "resources/DecodeEngineTexts.h"
 
@@ -95,7 +96,7 @@ DecodeEngine::~DecodeEngine()
 
 double DecodeEngine::ProbeDuration(const std::string& path)
 {
-    return DetectAudioSeconds(path);
+    return IsRegularFile(path) ? DetectAudioSeconds(path) : 0.0;
 }
 
 std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(DecoderKind kind)
@@ -175,7 +176,7 @@ void DecodeEngine::StartDecodeThread(const std::string& path)
 void DecodeEngine::DecodeThread()
 {
     decoder_ = CreateDecoder(decoderKind_);
-    if (!decoder_->Open(path_)) {
+    if (IsSpecialFile(path_) || !decoder_->Open(path_)) {
         Trace(kTraceDecoderNotOpened, path_.c_str());
         decoder_.reset();
         feed_.SetEndOfData();
@@ -249,7 +250,7 @@ void DecodeEngine::CloseConverter()
 int32_t DecodeEngine::OpenGraph(const std::string& path)
 {
     std::lock_guard control(controlMutex_);
-    if (blockLength_ <= 0)
+    if (blockLength_ <= 0 || IsSpecialFile(path))
         return kStatusFailed;
     EndProducer();
     path_ = path;

@@ -40,13 +40,25 @@ DiscText DiscTextOf(const std::vector<std::string>& paths, const std::vector<std
 bool BurnJob::Start(const std::vector<std::string>& paths, const BurnSettings& settings,
                     const std::vector<std::string>& titles)
 {
+    std::vector<TimedFile> files;
+    for (const std::string& path : paths)
+        files.push_back({path, AudioTrackSource::TrackSeconds(path)});
+    return Start(files, settings, titles);
+}
+
+bool BurnJob::Start(const std::vector<TimedFile>& files, const BurnSettings& settings,
+                    const std::vector<std::string>& titles)
+{
     outcome_ = BurnOutcome{};
     outcome_.copies = settings.copies;
     stopRequested_ = false;
     waitingForDisc_ = false;
     source_->RemoveAllTracks();
-    for (const std::string& path : paths)
-        source_->AddTrack(path);
+    std::vector<std::string> paths;
+    for (const TimedFile& file : files) {
+        source_->AddTimedTrack(file.path, file.seconds);
+        paths.push_back(file.path);
+    }
     writer_.SetBurnSettings(settings);
     writer_.SetDiscText(settings.discAtOnce ? DiscTextOf(paths, titles, settings) : DiscText{});
     running_ = writer_.WriteDisc(feed_.get());

@@ -16,6 +16,13 @@ class AudioTrackSource;
 class CDiscWriter;
 class TrackSourceFeed;
 
+// A file of the burn with its seconds, as the track source's TrackSeconds
+// gives them.
+struct TimedFile {
+    std::string path;
+    double seconds = 0.0;
+};
+
 // How one burn ended, for the window and the command line alike.
 struct BurnOutcome {
     // One of the writer's results (recorder::kResult...).
@@ -62,6 +69,9 @@ public:
     // none) and its performer from its tags, and the album the settings'
     // title and performer or, where they are empty, those all tags agree on.
     bool Start(const std::vector<std::string>& paths, const BurnSettings& settings = {},
+               const std::vector<std::string>& titles = {});
+    // The same for files timed already (by a window, beside its thread).
+    bool Start(const std::vector<TimedFile>& files, const BurnSettings& settings = {},
                const std::vector<std::string>& titles = {});
     // Asks the burn to stop; a finished event still follows, except while
     // the next copy waits for its disc, where the job ends at once.

@@ -11,6 +11,7 @@
 #include "platform/Trace.h"
 #include "recorder/CdTextBuilder.h"
 #include "recorder/DiscVerifier.h"
+#include "recorder/DriveHold.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -226,12 +227,23 @@ void CDiscWriter::Burn()
     }
     if (!CheckCapacity())
         return;
-    SetWriteSpeed();
-    ReportStep(kTextPowerCalibration, 0);
-    // Drives that calibrate on their own refuse the command; the burn goes on.
-    commands_.PowerCalibration(GetDevice());
-    std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
-    EndBurn(settings_.discAtOnce ? WriteDiscAtOnce(buffer) : WriteTracks(buffer));
+    Outcome outcome = Outcome::Done;
+    {
+        // From the speed and calibration until the session is closed and
+        // read back; let go before the eject.
+        const DriveHold hold(commands_, GetDevice());
+        if (hold.IsInUseElsewhere())
+            return EndWith(kResultDriveInUse, kTextDriveInUse);
+        SetWriteSpeed();
+        ReportStep(kTextPowerCalibration, 0);
+        // Drives that calibrate on their own refuse the command; the burn goes on.
+        commands_.PowerCalibration(GetDevice());
+        std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
+        outcome = settings_.discAtOnce ? WriteDiscAtOnce(buffer) : WriteTracks(buffer);
+        if (StartsVerification(outcome))
+            VerifyDisc();
+    }
+    EndBurn(outcome);
 }
 
 bool CDiscWriter::CheckDisc()
@@ -319,8 +331,6 @@ void CDiscWriter::EndWith(int result, const char* text)
 
 void CDiscWriter::EndBurn(Outcome outcome)
 {
-    if (StartsVerification(outcome))
-        VerifyDisc();
     if (ejectAtEnd_)
         commands_.Eject(GetDevice(), true);
     bytesDone_ = totalBytes_;

@@ -395,4 +395,12 @@ int MmcCommands::ReadCd(const DeviceInfo& device, int32_t address, int blocks, u
     return error;
 }
 
+int MmcCommands::PreventMediumRemoval(const DeviceInfo& device, bool prevent)
+{
+    Trace("PreventMediumRemoval. Value=%lu\n", static_cast<unsigned long>(prevent));
+    Cdb cdb{scsi::kPreventAllowMediumRemoval};
+    cdb[4] = prevent ? 0x01 : 0x00;
+    return transport_.ExecuteCommand(device, 6, cdb.data(), kShortCommandTimeout, nullptr, 0, kNoData);
+}
+
 }  // namespace quillstar

@@ -61,6 +61,8 @@ public:
     int ReadToc(const DeviceInfo& device, TableOfContents& toc);
     // READ CD of CD-DA sectors, user data only: blocks * 2352 bytes into data.
     int ReadCd(const DeviceInfo& device, int32_t address, int blocks, uint8_t* data);
+    // PREVENT ALLOW MEDIUM REMOVAL: locks the tray (prevent) or frees it.
+    int PreventMediumRemoval(const DeviceInfo& device, bool prevent);
 
 private:
     ScsiTransport& transport_;

@@ -54,6 +54,9 @@ inline constexpr int kResultBurnFailed = 5;
 // The disc was burned, but reading it back found it differs from what was
 // written, or could not read it.
 inline constexpr int kResultVerificationFailed = 6;
+// Another program holds the drive or has its disc mounted: nothing was sent
+// to the disc.
+inline constexpr int kResultDriveInUse = 7;
 
 // Why a track of the list did not reach the disc whole.
 enum class SkipReason : int {

@@ -46,6 +46,7 @@ inline constexpr const char* kTextSpeedRefused =
     "The drive refused the chosen speed; writing at its current speed, %dx";
 inline constexpr const char* kTextTestWriteSuccess =
     "Test write finished: the audio CD would have burned successfully.";
+inline constexpr const char* kTextDriveInUse = "The CD-R/RW drive is in use by another program.";
 inline constexpr const char* kTextPowerCalibration = "Doing power calibration...";
 inline constexpr const char* kTextPreparingTrack = "Preparing Audio CD track %02d...";
 inline constexpr const char* kTextWritingTrack = "Writing Audio CD track %02d...";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -30,6 +31,7 @@ constexpr CommandRule kCommandRules[] = {
     {kTestUnitReady, 6, {0xFF, 0, 0, 0, 0, 0}, true},
     {kInquiry, 6, {0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0}, false},
     {kStartStopUnit, 6, {0xFF, 0x01, 0, 0, 0x03, 0}, false},
+    {kPreventAllowMediumRemoval, 6, {0xFF, 0, 0, 0, 0x01, 0}, false},
     {kWrite10, 10, {0xFF, 0x18, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0}, true},
     {kSynchronizeCache, 10, {0xFF, 0x06, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0}, true},
     {kReadDiscInformation, 10, {0xFF, 0x07, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0}, true},
@@ -92,7 +94,16 @@ ScsiOutcome Reply(const ScsiCommand& command, const std::vector<uint8_t>& data, 
     if (length > command.dataLength)
         return ScsiOutcome::AdapterFailure(HASTAT_DO_DU);
     std::memcpy(command.data, data.data(), length);
-    return ScsiOutcome::Good();
+    ScsiOutcome outcome = ScsiOutcome::Good();
+    outcome.transferred = static_cast<uint32_t>(length);
+    return outcome;
+}
+
+// True for the write numbered write when it is one of count writes in a row
+// starting with number first.
+bool IsInRun(int write, int first, int count)
+{
+    return write >= first && write < first + count;
 }
 
 // Checks that the host offers the length bytes a command takes from it.
@@ -167,13 +178,26 @@ void ImageRecorder::InsertDisc()
 ScsiOutcome ImageRecorder::Execute(const ScsiCommand& command)
 {
     std::lock_guard lock(mutex_);
+    // A slow drive: every command takes at least the delay, as a real one
+    // may take tens to hundreds of milliseconds.
+    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.commandDelayMs);
     const ScsiOutcome outcome = Answer(command);
+    std::this_thread::sleep_until(due);
     if (!outcome.IsGood()) {
         const scsi::SenseCode code = outcome.Code();
         Trace("Image recorder: command 0x%02x refused, status 0x%02x, sense %x/%02x/%02x\n",
               command.cdbLength > 0 ? command.cdb[0] : 0, outcome.targetStatus, code.key, code.asc, code.ascq);
     }
     return outcome;
+}
+
+int ImageRecorder::Hold(bool hold)
+{
+    std::lock_guard lock(mutex_);
+    if (hold && held_)
+        return EBUSY;
+    held_ = hold;
+    return 0;
 }
 
 ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
@@ -198,6 +222,8 @@ ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
         return Inquiry(command);
     case kStartStopUnit:
         return StartStopUnit(command);
+    case kPreventAllowMediumRemoval:
+        return PreventAllowMediumRemoval(command);
     case kWrite10:
         return Write(command);
     case kSynchronizeCache:
@@ -261,6 +287,8 @@ ScsiOutcome ImageRecorder::StartStopUnit(const ScsiCommand& command)
     const bool loadOrEject = (command.cdb[4] & 0x02) != 0;
     const bool start = (command.cdb[4] & 0x01) != 0;
     if (loadOrEject && !start) {
+        if (trayLocked_)
+            return ScsiOutcome::CheckCondition(scsi::kMediumRemovalPrevented);
         // An unfinished image goes with the disc; a fresh one takes its place.
         InsertDisc();
         Trace("Image recorder: disc ejected, fresh disc inserted\n");
@@ -268,11 +296,11 @@ ScsiOutcome ImageRecorder::StartStopUnit(const ScsiCommand& command)
     return ScsiOutcome::Good();
 }
 
-bool ImageRecorder::IsFailingWrite()
+ScsiOutcome ImageRecorder::PreventAllowMediumRemoval(const ScsiCommand& command)
 {
-    ++writesOnDisc_;
-    return writesOnDisc_ >= options_.firstFailingWrite &&
-           writesOnDisc_ < options_.firstFailingWrite + options_.writeFailures;
+    trayLocked_ = (command.cdb[4] & 0x01) != 0;
+    Trace("Image recorder: tray %s\n", trayLocked_ ? "locked" : "unlocked");
+    return ScsiOutcome::Good();
 }
 
 ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
@@ -298,7 +326,11 @@ ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
         return allowed;
     if (options_.throttle && !buffer_.HasRoomFor(bytes))
         return ScsiOutcome::CheckCondition(scsi::kLongWriteInProgress);
-    if (IsFailingWrite())
+    // A timed-out WRITE never reached the drive: nothing is written.
+    const int write = ++writesOnDisc_;
+    if (IsInRun(write, options_.firstTimedOutWrite, options_.writeTimeouts))
+        return ScsiOutcome::AdapterFailure(HASTAT_COMMAND_TIMEOUT);
+    if (IsInRun(write, options_.firstFailingWrite, options_.writeFailures))
         return ScsiOutcome::CheckCondition(options_.writeFailureSense);
     const ScsiOutcome written =
         atOnce ? disc_->WriteAtOnce(address, command.data, blocks, pages_.TestWrite())

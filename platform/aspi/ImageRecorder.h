@@ -21,12 +21,14 @@ namespace quillstar {
 // the session (or, written at once, reaching its lead-out) writes the image
 // and its CUE sheet; the tracks it closed read back with READ TOC (the table
 // of contents and the CD-TEXT) and READ CD, shifted and damaged as the
-// options ask. Ejecting inserts a fresh disc.
+// options ask. Ejecting inserts a fresh disc, unless the tray is locked.
 class ImageRecorder : public ScsiTarget {
 public:
     ImageRecorder(std::string imagePath, const ImageRecorderOptions& options);
 
     ScsiOutcome Execute(const ScsiCommand& command) override;
+    // One holder at a time, as for a real drive.
+    int Hold(bool hold) override;
 
 private:
     ScsiOutcome Answer(const ScsiCommand& command);
@@ -34,6 +36,7 @@ private:
 
     ScsiOutcome Inquiry(const ScsiCommand& command);
     ScsiOutcome StartStopUnit(const ScsiCommand& command);
+    ScsiOutcome PreventAllowMediumRemoval(const ScsiCommand& command);
     ScsiOutcome Write(const ScsiCommand& command);
     ScsiOutcome SynchronizeCache(const ScsiCommand& command);
     ScsiOutcome ReadDiscInformation(const ScsiCommand& command);
@@ -54,7 +57,6 @@ private:
     int TrackContaining(int64_t address) const;
     void CorruptSectors(int64_t firstByte, uint8_t* data, size_t bytes) const;
     void InsertDisc();
-    bool IsFailingWrite();
 
     const std::string imagePath_;
     const ImageRecorderOptions options_;
@@ -65,6 +67,8 @@ private:
     int notReadyAnswers_ = 0;
     int writesOnDisc_ = 0;
     int trackClosesOnDisc_ = 0;
+    bool trayLocked_ = false;
+    bool held_ = false;
 };
 
 }  // namespace quillstar

@@ -23,8 +23,10 @@ class BrowsingWindow {
 public:
     // The drive holds the files named (folders end in "/"); a file whose
     // name holds "one" lasts 61 seconds, any other 89. `adjust` changes the
-    // window's setup before the window is made.
-    explicit BrowsingWindow(const QStringList& items, const std::function<void(MainWindowSetup&)>& adjust = {})
+    // window's setup before the window is made; the drives are found before
+    // the constructor returns unless told not to wait for them.
+    explicit BrowsingWindow(const QStringList& items, const std::function<void(MainWindowSetup&)>& adjust = {},
+                            bool waitForDrives = true)
     {
         drive_ = folder_.path() + "/Drive";
         QDir().mkpath(drive_);
@@ -49,6 +51,8 @@ public:
         window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        if (waitForDrives)
+            QTRY_VERIFY_WITH_TIMEOUT(window->DrivesKnown(), 120000);
     }
 
     // The drive's folder without a slash at the end, or a path inside it.

@@ -4,22 +4,28 @@
 // and the program ending during a burn.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <functional>
 
 #include "../browse/ModalWatcher.h"
 #include "AudioFixtures.h"
 #include "BrowsingWindow.h"
 #include "app/BurnNowDialog.h"
+#include "decode/AudioTrackSource.h"
 #include "decode/PluginRegistry.h"
+#include "platform/Event.h"
 #include "resources/ImageRecorderTexts.h"
 #include "resources/PrintTexts.h"
 
@@ -97,7 +103,12 @@ private slots:
         ScanDecoderPlugins(nullptr);
     }
 
-    void init() { MakeWindow(); }
+    void init()
+    {
+        slowTiming_ = false;
+        timingGate_.Reset();
+        MakeWindow();
+    }
     void cleanup() { w_.reset(); }
 
     void TheImageRecorderIsSelectedAndAnEmptyListShowsTip152()
@@ -199,17 +210,31 @@ private slots:
         QCOMPARE(Images().size(), imagesBefore.size() + 2);
     }
 
-    void ClosingTheProgramDuringABurnStopsItAndLeavesNoThread()
+    // The program asks first whether to stop the burn, then about the
+    // unsaved list; "No" to the first keeps both running.
+    void ClosingTheProgramDuringABurnStopsItWhenTheUserSaysSoAndLeavesNoThread()
     {
         w_.reset();
         const int threadsBefore = ThreadCount();
         MakeWindow();
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
-        RunSession([&](BurnNowDialog& burnNow) {
-            BurnUntilTrack1IsWritten(burnNow);
-            w_->window->OnSkinEvent("Exit");
-        });
+        QMessageBox::StandardButton stop = QMessageBox::No;
+        const auto answer = [&stop](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            box->button(box->objectName() == "StopBurnOnClose" ? stop : QMessageBox::Discard)->click();
+            return true;
+        };
+        RunSession(
+            [&](BurnNowDialog& burnNow) {
+                BurnUntilTrack1IsWritten(burnNow);
+                w_->window->OnSkinEvent("Exit");
+                QVERIFY(w_->window->isVisible() && burnNow.IsBurning());
+                stop = QMessageBox::Yes;
+                w_->window->OnSkinEvent("Exit");
+            },
+            answer);
+        QCOMPARE(seen_, (QStringList{"BurnNowDialog", "StopBurnOnClose", "StopBurnOnClose", "SaveChanges"}));
         QVERIFY(!w_->window->isVisible());
         QCOMPARE(w_->window->result(), 1);
         w_.reset();
@@ -308,12 +333,72 @@ private slots:
         QCOMPARE(seen_, (QStringList{"BurnNowDialog", QString("Tip%1").arg(expectedTip)}));
     }
 
-private:
-    void MakeWindow()
+    // A long list of slow files is timed for the burn beside the window:
+    // the counting window shows and its Stop is answered while a file is
+    // still being timed; nothing is burned.
+    void TimingForABurnLeavesTheWindowAnswering()
     {
-        w_ = std::make_unique<BrowsingWindow>(QStringList{}, [this](MainWindowSetup& setup) {
-            setup.drives = [this] { return QStringList{QString::fromStdString(fixtures_.Path())}; };
+        const std::string slow = fixtures_.File("slow.wav");
+        QVERIFY(test::WriteWav(slow, 44100, 2, 16, 44100));
+        // Changed in the future, never settled: timed afresh every time.
+        QFile(QString::fromStdString(slow))
+            .setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+        AddTracks(QStringList(40, "slow.wav"));
+        const QStringList imagesBefore = Images();
+        slowTiming_ = true;
+        RunSession([&](BurnNowDialog& burnNow) {
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QCOMPARE(Buttons(burnNow), kBurning);
+            QProgressDialog* counting = nullptr;
+            QTRY_VERIFY((counting = burnNow.findChild<QProgressDialog*>("ProbeProgress")) && counting->isVisible());
+            QCOMPARE(counting->labelText(), QString("Reading the length of file 1 of 40..."));
+            QTest::mouseClick(counting->findChild<QPushButton*>(), Qt::LeftButton);
+            QCOMPARE(Buttons(burnNow), kReady);
+            QCOMPARE(burnNow.StatusText(), kStopped);
+            QVERIFY(!counting->isVisible());
+            timingGate_.Set();
         });
+        QCOMPARE(Images(), imagesBefore);
+    }
+
+    // Run with the recorder's commands slowed down: finding the drive takes
+    // seconds, and the window answers all the while. "Burn Now" pressed
+    // meanwhile waits for the drives, then goes on.
+    void TheWindowAnswersWhileASlowDriveIsFound()
+    {
+        if (!qEnvironmentVariable("QUILLSTAR_IMAGE_RECORDER_OPTIONS").contains("command-delay-ms"))
+            QSKIP("needs command-delay-ms in the recorder's options");
+        w_.reset();
+        MakeWindow(false);
+        QCOMPARE(w_->window->DriveCombo()->itemText(0), QString("Searching for CD-R/RW drives…"));
+        QComboBox* fileType = w_->window->FileTypeCombo();
+        QCoreApplication::postEvent(fileType, new QKeyEvent(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier));
+        QTRY_COMPARE(w_->window->filterIndex(), 0);
+        ModalWatcher watcher;
+        w_->window->OnSkinEvent("BurnNow");
+        auto* wait = w_->window->findChild<QProgressDialog*>("ProbeProgress");
+        QVERIFY(wait);
+        QTRY_VERIFY(wait->isVisible());
+        QCOMPARE(wait->labelText(), QString("Searching for CD-R/RW drives…"));
+        QVERIFY(!w_->window->DrivesKnown());
+        QVERIFY(watcher.seen.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seen, QStringList{"Tip152"}, kBurnMs);
+        QVERIFY(w_->window->DriveCombo()->itemText(0).startsWith("QUILLSTR IMAGE RECORDER"));
+    }
+
+private:
+    void MakeWindow(bool waitForDrives = true)
+    {
+        const auto adjust = [this](MainWindowSetup& setup) {
+            setup.drives = [this] { return QStringList{QString::fromStdString(fixtures_.Path())}; };
+            // The burn takes its lengths from the list's timings.
+            setup.probe = [this](const std::string& path) {
+                if (slowTiming_)
+                    timingGate_.Wait();
+                return AudioTrackSource::TrackSeconds(path);
+            };
+        };
+        w_ = std::make_unique<BrowsingWindow>(QStringList{}, adjust, waitForDrives);
         PluginRegistry::Process().SetMainWindow(w_->window->Handle());
     }
 
@@ -326,7 +411,7 @@ private:
     // Opens the Burn Now window from the skin and runs the script in it; the
     // window is closed afterwards if the script left it open. Tips are closed
     // as they come; every modal window is named in seen_.
-    void RunSession(const std::function<void(BurnNowDialog&)>& script)
+    void RunSession(const std::function<void(BurnNowDialog&)>& script, const ModalWatcher::Handler& others = nullptr)
     {
         bool ran = false;
         ModalWatcher watcher([&](QWidget* modal) {
@@ -339,7 +424,7 @@ private:
             }
             auto* burnNow = qobject_cast<BurnNowDialog*>(modal);
             if (!burnNow)
-                return false;
+                return others && others(modal);
             ran = true;
             script(*burnNow);
             if (burnNow->isVisible())
@@ -353,6 +438,10 @@ private:
     }
 
     test::TemporaryFolder fixtures_;
+    // Set, every file timed waits for the gate: a slow file, for as long as
+    // the test needs.
+    std::atomic<bool> slowTiming_{false};
+    Event timingGate_;
     std::unique_ptr<BrowsingWindow> w_;
     QStringList seen_;
     QStringList titles_;

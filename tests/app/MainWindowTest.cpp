@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cerrno>
+#include <functional>
 
 #include "../browse/ModalWatcher.h"
 #include "BrowsingWindow.h"
@@ -126,6 +128,28 @@ private slots:
         QCOMPARE(w_->window->TotalsLabel()->text(), QString("07:31 - 2 Tracks"));
     }
 
+    void NamesBeyondAsciiComeBackFromASavedList()
+    {
+        const QStringList names{"Ça ira — Édith.mp3", "Ünïcødé 歌 🎵.mp3"};
+        for (const QString& name : names)
+            QVERIFY(QFile(w_->Drive(name)).open(QIODevice::WriteOnly));
+        w_->window->FolderChosen(w_->Drive() + "/");
+        w_->Select(names);
+        w_->window->OnSkinEvent("Add");
+        const QStringList titles{"Ça ira — Édith", "Ünïcødé 歌 🎵"};
+        QCOMPARE(w_->TrackTitles(), titles);
+        {
+            ModalWatcher dialogs = FileDialogs({w_->Drive("Liste à écouter")});
+            w_->window->OnSkinEvent("Save");
+        }
+        w_->window->OnSkinEvent("New");
+        ModalWatcher dialogs = FileDialogs({w_->Drive("Liste à écouter.tlm")});
+        w_->window->OnSkinEvent("Load");
+        QCOMPARE(w_->TrackTitles(), titles);
+        for (int row = 0; row < 2; ++row)
+            QCOMPARE(w_->Burn().topLevelItem(row)->text(burnlist::kFromColumn), w_->Drive(names[row]));
+    }
+
     void SavingNeverReplacesAFileWithoutAYesNorSavesAnEmptyListOrACancel()
     {
         {
@@ -181,6 +205,44 @@ private slots:
         QVERIFY(dialogs.texts.value(0).contains("damaged"));
         QCOMPARE(w_->TrackTitles(), (QStringList{"one", "two"}));
         QCOMPARE(w_->Burn().topLevelItemCount(), 2);
+    }
+
+    // Each way of closing asks about a changed list, and each answer does
+    // what it says; an empty or unchanged list closes at once.
+    void ClosingAsksToSaveAChangedBurnList()
+    {
+        QSignalSpy finished(w_->window.get(), &QDialog::finished);
+        MainWindow& window = *w_->window;
+        const QString saved = w_->Drive("kept.tlm");
+        const struct {
+            std::function<void()> change;
+            std::function<void()> close;
+            QMessageBox::StandardButton answer;
+            bool asked;
+            bool closes;
+        } cases[] = {
+            {[] {}, [&] { window.close(); }, QMessageBox::Save, false, true},
+            {[this] { AddBoth(); }, [&] { QTest::keyClick(window.Tree(), Qt::Key_Escape); }, QMessageBox::Cancel,
+             true, false},
+            {[] {}, [&] { window.SystemCommand(0xF060); }, QMessageBox::Save, true, true},
+            {[] {}, [&] { window.close(); }, QMessageBox::Save, false, true},
+            {[this] { w_->Burn().ChangeTitle(0, "Renamed"); }, [&] { window.OnSkinEvent("Exit"); },
+             QMessageBox::Discard, true, true},
+            {[&] { window.OnSkinEvent("New"); }, [&] { window.close(); }, QMessageBox::Save, false, true},
+        };
+        for (const auto& test : cases) {
+            window.show();
+            test.change();
+            const int closedBefore = finished.count();
+            ModalWatcher dialogs = FileDialogs({saved}, test.answer);
+            test.close();
+            QCOMPARE(dialogs.seen.contains("SaveChanges"), test.asked);
+            QCOMPARE(finished.count() - closedBefore, test.closes ? 1 : 0);
+            QCOMPARE(window.isVisible(), !test.closes);
+        }
+        CSerializer list;
+        QCOMPARE(list.LoadFile(saved.toStdString()), std::string());
+        QCOMPARE(list.Tracks().front().title, std::string("one"));
     }
 
     void BurnNowWithoutADriveShowsTip151()

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "FakeOwner.h"
+#include "ModalWatcher.h"
 #include "browse/FileList.h"
 #include "browse/FileListModel.h"
 #include "resources/BrowseTexts.h"
@@ -71,6 +72,12 @@ private slots:
             SelectRows(list, rows);
             QVERIFY(!list.SelectionHasMusic());
         }
+        // A folder that cannot be opened lists only ".." and says why.
+        test::ModalWatcher watcher;
+        list.ShowFolder(folder_ + "missing");
+        QCOMPARE(Column(list, browse::kNameColumn), QStringList{".."});
+        QTRY_COMPARE(watcher.texts,
+                     QStringList{"Cannot open the folder \"" + folder_ + "missing/\": No such file or directory."});
     }
 
     // A folder of thousands of files must not freeze the window: every row

@@ -1,8 +1,12 @@
-// quillstar-burn run as the user runs it, burning to the image recorder.
+// quillstar-burn run as the user runs it, burning to the image recorder and,
+// through SG_IO, to the test drive.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <fileref.h>
 #include <sndfile.h>
+#include <sys/file.h>
 #include <tag.h>
 
 #include <chrono>
@@ -15,8 +19,11 @@
 #include "AudioFixtures.h"
 #include "BurnProcess.h"
 #include "decode/AudioTrackSource.h"
+#include "platform/ProgramPath.h"
 #include "platform/aspi/CdTextPack.h"
 #include "resources/BurnExitCodes.h"
+#include "resources/ImageRecorderTexts.h"
+#include "tests/platform/aspi/SgTestDrive.h"
 #include "tests/recorder/ImageRig.h"
 #include "tracklist/Serializer.h"
 
@@ -34,6 +41,16 @@ struct Outcome {
     std::string out;
     std::string err;
 };
+
+// quillstar-burn's only drive is the test drive, reached through SG_IO and
+// burning into the image with the image recorder's test options.
+std::map<std::string, std::string> TestDrive(const std::string& image, const std::string& options = "")
+{
+    return {{"LD_PRELOAD", ProgramDirectory() + "/libquillstar-test-drive.so"},
+            {aspi::kDrivesVariable, kTestDrivePath},
+            {kTestDriveImageVariable, image},
+            {kTestDriveOptionsVariable, options}};
+}
 
 class QuillstarBurn : public ::testing::Test {
 protected:
@@ -471,4 +488,84 @@ TEST_F(QuillstarBurn, ADiscWrittenAtOnceIsGaplessOrPausedAsAskedWithItsTagsAsCdT
         EXPECT_EQ(outcome.exitCode, cli::kExitUsage);
         EXPECT_NE(outcome.err.find("--pause"), std::string::npos) << outcome.err;
     }
+}
+
+TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
+{
+    const std::string first = Wav("a.wav", 44100, 2, 16, 5.0);
+    const std::string second = Wav("b.wav", 22050, 1, 16, 4.5);
+    for (const char* folder : {"reference", "reference-dao", "dao"})
+        fs::create_directory(folder_.File(folder));
+    ASSERT_EQ(Run({"--image-recorder", folder_.File("reference/disc.bin"), first, second}).exitCode, 0);
+
+    struct Case {
+        const char* options;
+        int exitCode;
+        const char* failure;
+    };
+    // A full drive buffer (NOT READY, long write in progress) is waited for
+    // and a WRITE that timed out once is sent again; WRITEs the drive keeps
+    // refusing or never answers fail the burn.
+    const std::vector<Case> cases = {
+        {"", 0, nullptr},
+        {"write-fail-sense=2/04/08,write-fails=5,write-fails-at=3", 0, nullptr},
+        {"write-times-out=1,write-times-out-at=3", 0, nullptr},
+        {"write-fails=100000,write-fails-at=5", cli::kExitNotCompleted, "WRITE refused by the drive: sense 3/0C/00"},
+        {"write-times-out=100000,write-times-out-at=5", cli::kExitNotCompleted, "WRITE got no answer from the drive"},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].options);
+        const std::string folder = folder_.File("case" + std::to_string(i));
+        fs::create_directory(folder);
+        const Outcome outcome = Run({"--verify", first, second}, "", TestDrive(folder + "/disc.bin", cases[i].options));
+        EXPECT_EQ(outcome.exitCode, cases[i].exitCode) << outcome.out << outcome.err;
+        EXPECT_EQ(fs::exists(folder + "/disc.cue"), cases[i].failure == nullptr);
+        if (cases[i].failure != nullptr) {
+            EXPECT_NE(outcome.out.find("The burning process failed, the audio CD is not completed."),
+                      std::string::npos);
+            EXPECT_NE(outcome.err.find(cases[i].failure), std::string::npos) << outcome.err;
+        } else {
+            EXPECT_NE(outcome.out.find("Verified: all 2 tracks match the music files."), std::string::npos);
+            for (const char* file : {"/disc.bin", "/disc.cue"})
+                EXPECT_TRUE(ReadFileBytes(folder + file) == ReadFileBytes(folder_.File("reference") + file)) << file;
+        }
+    }
+    // A disc written at once (cue sheet, CD-TEXT) comes out the same too.
+    ASSERT_EQ(Run({"--dao", "--image-recorder", folder_.File("reference-dao/disc.bin"), first, second}).exitCode, 0);
+    EXPECT_EQ(Run({"--dao", "--verify", first, second}, "", TestDrive(folder_.File("dao/disc.bin"))).exitCode, 0);
+    for (const char* file : {"/disc.bin", "/disc.cue", "/disc.cdt"}) {
+        EXPECT_TRUE(ReadFileBytes(folder_.File("dao") + file) == ReadFileBytes(folder_.File("reference-dao") + file))
+            << file;
+    }
+    // The drive is found again after every burn.
+    const Outcome devices = Run({"--devices"}, "", TestDrive(Image()));
+    EXPECT_NE(devices.out.find("0  QUILLSTR IMAGE RECORDER"), std::string::npos) << devices.out << devices.err;
+}
+
+TEST_F(QuillstarBurn, ADriveAnotherProgramHoldsIsNotTouched)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 16, 5.0);
+    // This process plays the other program, the test drive loaded into it
+    // for the rest of the run.
+    void* drive = dlopen((ProgramDirectory() + "/libquillstar-test-drive.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(drive, nullptr) << dlerror();
+    const auto openDrive = reinterpret_cast<int (*)(const char*, int, ...)>(dlsym(drive, "open"));
+    const auto closeDrive = reinterpret_cast<int (*)(int)>(dlsym(drive, "close"));
+    setenv(kTestDriveImageVariable, Image().c_str(), 1);
+    // Opened exclusively, as a mount does, or only locked with flock(), as
+    // other burners do.
+    for (const bool exclusive : {true, false}) {
+        SCOPED_TRACE(exclusive ? "O_EXCL" : "flock");
+        const int descriptor = openDrive(kTestDrivePath, O_RDWR | O_NONBLOCK | (exclusive ? O_EXCL : 0));
+        ASSERT_GE(descriptor, 0);
+        ASSERT_TRUE(exclusive || flock(descriptor, LOCK_EX | LOCK_NB) == 0);
+        const Outcome outcome = Run({wav}, "", TestDrive(Image()));
+        EXPECT_EQ(outcome.exitCode, cli::kExitNotCompleted) << outcome.out << outcome.err;
+        EXPECT_NE(outcome.out.find("The CD-R/RW drive is in use by another program."), std::string::npos);
+        EXPECT_EQ(outcome.out.find("Writing"), std::string::npos) << outcome.out;
+        closeDrive(descriptor);
+    }
+    unsetenv(kTestDriveImageVariable);
+    EXPECT_EQ(Run({wav}, "", TestDrive(Image())).exitCode, 0);
+    EXPECT_TRUE(fs::exists(Image()));
 }

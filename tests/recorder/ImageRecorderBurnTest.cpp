@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -14,6 +15,7 @@
 
 #include "platform/aspi/CdTextPack.h"
 #include "recorder/DiscWriter.h"
+#include "recorder/MmcCommands.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
 #include "tests/recorder/BurnTest.h"
@@ -497,4 +499,31 @@ TEST_F(Burn, DestroyingTheWriterDuringABurnStopsAndWaitsForIt)
     writer.reset();
     EXPECT_GE(source.FinishCalls(), 1);
     EXPECT_TRUE(rig->Files().empty());
+}
+
+TEST_F(Burn, TheDriveIsHeldAndItsTrayLockedOnlyWhileABurnRuns)
+{
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stopped" : "failed");
+        Prepare(stop ? "" : "write-fails-at=3 write-fails=100000");
+        // Another user of the drive, in this process.
+        ScsiTransport other(ImageRig::Library());
+        ASSERT_EQ(other.LoadASPI(), 0);
+        MmcCommands commands(other);
+        const DeviceInfo& drive = writer->GetDevice();
+        FakeTrackSource source{{40 * kChunk}};
+        if (stop)
+            source.HoldRead(3);
+        ASSERT_TRUE(writer->WriteDisc(&source));
+        if (stop) {
+            ASSERT_TRUE(source.WaitUntilHeld());
+            EXPECT_EQ(other.HoldDevice(drive, true), EBUSY);
+            EXPECT_EQ(commands.Eject(drive, true), kErrorIllegalRequest) << "the tray is locked";
+            EXPECT_TRUE(writer->AbortWrite());
+        }
+        ASSERT_TRUE(log->WaitFinished());
+        EXPECT_EQ(other.HoldDevice(drive, true), 0);
+        EXPECT_EQ(other.HoldDevice(drive, false), 0);
+        EXPECT_EQ(commands.Eject(drive, true), 0) << "the tray is free";
+    }
 }

@@ -12,6 +12,7 @@
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
 #include "resources/RecorderTexts.h"
+#include "tests/platform/aspi/SgTestDrive.h"
 
 namespace quillstar::test {
 
@@ -73,8 +74,19 @@ BurnedDisc ReadBurnedDisc(const std::string& imagePath, const std::string& cuePa
 ImageRig::ImageRig(const std::string& options, bool withRecorder)
 {
     // The layer reads these when it starts, which the calls below make it do.
+#ifdef QUILLSTAR_THROUGH_TEST_DRIVE
+    // The recorder answers as the preloaded test drive, through SG_IO. The
+    // programs the tests start (a shell, cdrdao) run without it.
+    unsetenv("LD_PRELOAD");
+    setenv(aspi::kDrivesVariable, withRecorder ? kTestDrivePath : "", 1);
+    setenv(kTestDriveImageVariable, ImagePath().c_str(), 1);
+    setenv(kTestDriveOptionsVariable, options.c_str(), 1);
+    const std::string recorderPath;
+#else
     setenv(aspi::kDrivesVariable, "", 1);
     setenv(aspi::kImageRecorderOptionsVariable, options.c_str(), 1);
+    const std::string recorderPath = withRecorder ? ImagePath() : "";
+#endif
     if (!library_.Open(ProgramDirectory() + "/" + recorder::kAspiLibraryName)) {
         ADD_FAILURE() << library_.Error();
         return;
@@ -87,7 +99,7 @@ ImageRig::ImageRig(const std::string& options, bool withRecorder)
         return;
     }
     // Refused only when a layer started earlier in this process is still loaded.
-    EXPECT_EQ(setRecorder(withRecorder ? ImagePath().c_str() : ""), 1)
+    EXPECT_EQ(setRecorder(recorderPath.c_str()), 1)
         << "libwnaspi32.so was not unloaded after the last test";
     QUILLSTAR_SKIPPED_DEVICE skipped[4] = {};
     const uint32_t count = skippedDevices(skipped, 4);
@@ -100,6 +112,16 @@ ImageRig::~ImageRig()
     library_.Close();
     unsetenv(aspi::kDrivesVariable);
     unsetenv(aspi::kImageRecorderOptionsVariable);
+    unsetenv(kTestDriveImageVariable);
+    unsetenv(kTestDriveOptionsVariable);
+}
+
+std::vector<std::string> ImageRig::Files() const
+{
+    // The test drive's lock file is the drive's, not the burn's.
+    std::vector<std::string> names = folder_.Names();
+    std::erase_if(names, [](const std::string& name) { return name.ends_with(".lock"); });
+    return names;
 }
 
 BurnedDisc ImageRig::Disc() const

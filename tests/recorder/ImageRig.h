@@ -31,7 +31,8 @@ BurnedDisc ReadBurnedDisc(const std::string& imagePath, const std::string& cuePa
 // burning into a folder of its own, is its only drive (or there is no
 // adapter at all). While the rig lives, bindings from Library() share its
 // copy of the layer; once they are all gone the layer is unloaded, so the
-// next rig starts anew with other options.
+// next rig starts anew with other options. Built for the test drive, the
+// recorder is that drive instead, reached through SG_IO.
 class ImageRig {
 public:
     explicit ImageRig(const std::string& options = "", bool withRecorder = true);
@@ -46,7 +47,7 @@ public:
     // The image of the rig's first burn.
     std::string ImagePath() const { return folder_.File("disc.bin"); }
     // Every file in the folder, hidden ones (unfinished images) included.
-    std::vector<std::string> Files() const { return folder_.Names(); }
+    std::vector<std::string> Files() const;
 
 private:
     TemporaryFolder folder_;

@@ -95,7 +95,7 @@ TEST(CSerializer, DamagedInputFailsAndKeepsTheList)
     }
 }
 
-TEST(CSerializer, AFailedSaveKeepsTheOldFileAReplacedOneItsPermissionsAndLoadErrorsNameTheFile)
+TEST(CSerializer, AFailedSaveKeepsTheOldFileAReplacedOneItsPermissionsAndLinksAndLoadErrorsNameTheFile)
 {
     TemporaryFolder folder;
     CSerializer list;
@@ -106,15 +106,23 @@ TEST(CSerializer, AFailedSaveKeepsTheOldFileAReplacedOneItsPermissionsAndLoadErr
     list.AddTrackInfo("New", 2, "/new.mp3");
     ASSERT_EQ(list.SaveFile(path), "");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // Saved through a link in another folder, the link stays and leads to
+    // the new list.
+    fs::create_directory(folder.File("links"));
+    fs::create_symlink("../keep.tlm", folder.File("links/shown.tlm"));
+    list.AddTrackInfo("Linked", 3, "/linked.mp3");
+    ASSERT_EQ(list.SaveFile(folder.File("links/shown.tlm")), "");
+    EXPECT_TRUE(fs::is_symlink(folder.File("links/shown.tlm")));
+    EXPECT_FALSE(fs::exists(folder.File("links/shown.tlm.saving")));
 
     // A folder where the temporary file should go makes the write fail,
     // even for root.
     fs::create_directory(path + ".saving");
-    list.AddTrackInfo("Newer", 3, "/newer.mp3");
+    list.AddTrackInfo("Newer", 4, "/newer.mp3");
     EXPECT_NE(list.SaveFile(path).find(path), std::string::npos);
     CSerializer loaded;
     EXPECT_EQ(loaded.LoadFile(path), "");
-    EXPECT_EQ(loaded.GetCount(), 2);
+    EXPECT_EQ(loaded.GetCount(), 3);
 
     const std::string missing = folder.File("missing.tlm");
     EXPECT_NE(loaded.LoadFile(missing).find(missing), std::string::npos);
@@ -122,5 +130,9 @@ TEST(CSerializer, AFailedSaveKeepsTheOldFileAReplacedOneItsPermissionsAndLoadErr
     const std::string error = loaded.LoadFile(path);
     EXPECT_NE(error.find(path), std::string::npos);
     EXPECT_NE(error.find("damaged"), std::string::npos);
-    EXPECT_EQ(loaded.GetCount(), 2);
+    EXPECT_EQ(loaded.GetCount(), 3);
+    // 10,001 tracks are refused before one is read.
+    ASSERT_TRUE(test::WriteText(path, Bytes({0x11, 0x27, 0, 0})));
+    EXPECT_NE(loaded.LoadFile(path).find("lists 10001 tracks, more than the 10000 a burn list holds"),
+              std::string::npos);
 }
