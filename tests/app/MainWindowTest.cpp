@@ -222,8 +222,8 @@ private slots:
             bool closes;
         } cases[] = {
             {[] {}, [&] { window.close(); }, QMessageBox::Save, false, true},
-            {[this] { AddBoth(); }, [&] { QTest::keyClick(window.Tree(), Qt::Key_Escape); }, QMessageBox::Cancel,
-             true, false},
+            {[this] { AddBoth(); }, [&] { QTest::keyClick(window.Tree(), Qt::Key_Escape); }, QMessageBox::Cancel, true,
+             false},
             {[] {}, [&] { window.SystemCommand(0xF060); }, QMessageBox::Save, true, true},
             {[] {}, [&] { window.close(); }, QMessageBox::Save, false, true},
             {[this] { w_->Burn().ChangeTitle(0, "Renamed"); }, [&] { window.OnSkinEvent("Exit"); },
