@@ -99,8 +99,7 @@ ImageRig::ImageRig(const std::string& options, bool withRecorder)
         return;
     }
     // Refused only when a layer started earlier in this process is still loaded.
-    EXPECT_EQ(setRecorder(recorderPath.c_str()), 1)
-        << "libwnaspi32.so was not unloaded after the last test";
+    EXPECT_EQ(setRecorder(recorderPath.c_str()), 1) << "libwnaspi32.so was not unloaded after the last test";
     QUILLSTAR_SKIPPED_DEVICE skipped[4] = {};
     const uint32_t count = skippedDevices(skipped, 4);
     for (uint32_t at = 0; at < std::min(count, 4u); ++at)
