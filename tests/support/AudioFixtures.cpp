@@ -219,33 +219,6 @@ DecodedAudio DecodeWithGStreamer(const std::string& path)
     return audio;
 }
 
-std::vector<int16_t> Channel(const std::vector<uint8_t>& stereo, int channel)
-{
-    std::vector<int16_t> samples;
-    for (size_t at = static_cast<size_t>(channel) * 2; at + 1 < stereo.size(); at += 4)
-        samples.push_back(static_cast<int16_t>(stereo[at] | stereo[at + 1] << 8));
-    return samples;
-}
-
-double ToneFrequency(const std::vector<int16_t>& allSamples)
-{
-    // The margin keeps noise from counting as crossings.
-    constexpr int kMargin = 2000;
-    const std::vector<int16_t> samples(allSamples.begin() + allSamples.size() / 4,
-                                       allSamples.begin() + allSamples.size() * 3 / 4);
-    int crossings = 0;
-    bool below = false;
-    for (const int16_t sample : samples) {
-        if (sample < -kMargin) {
-            below = true;
-        } else if (sample > kMargin && below) {
-            below = false;
-            ++crossings;
-        }
-    }
-    return samples.empty() ? 0.0 : crossings * 44100.0 / samples.size();
-}
-
 int CountProgramThreads()
 {
     // ThreadSanitizer starts a thread of its own with the program's first

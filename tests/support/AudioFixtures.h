@@ -38,12 +38,6 @@ struct DecodedAudio {
 };
 DecodedAudio DecodeWithGStreamer(const std::string& path);
 
-// 16-bit samples of one channel of interleaved stereo PCM.
-std::vector<int16_t> Channel(const std::vector<uint8_t>& stereo, int channel);
-// The frequency in Hz of a tone played at 44100 Hz, from the times it rises
-// through zero in the middle half (encoders add silence at the ends).
-double ToneFrequency(const std::vector<int16_t>& samples);
-
 // The threads of this process that carry its own name: the ones it started
 // itself (GStreamer and GLib name theirs).
 int CountProgramThreads();

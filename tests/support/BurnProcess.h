@@ -28,7 +28,6 @@ public:
     BurnProcess(const BurnProcess&) = delete;
     BurnProcess& operator=(const BurnProcess&) = delete;
 
-    bool Started() const { return pid_ > 0; }
     void Interrupt() const;
     Outcome Wait(std::chrono::milliseconds limit);
 

@@ -24,10 +24,8 @@ void EofPump::Run()
         const auto message = queue_.Take();
         if (!message || message->message == kQuit)
             return;
-        if (message->message == msg::WM_PLUGIN_EOF) {
-            ++endsSeen_;
+        if (message->message == msg::WM_PLUGIN_EOF)
             StopAllPlugins();
-        }
     }
 }
 

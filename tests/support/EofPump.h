@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <thread>
 
 #include "platform/MessageQueue.h"
@@ -17,13 +16,11 @@ public:
     EofPump& operator=(const EofPump&) = delete;
 
     WindowHandle Handle() const { return queue_.Handle(); }
-    int EndsSeen() const { return endsSeen_.load(); }
 
 private:
     void Run();
 
     MessageQueue queue_;
-    std::atomic<int> endsSeen_{0};
     std::thread thread_;
 };
 
