@@ -30,7 +30,6 @@
 #include "browse/FileList.h"
 #include "browse/FolderTree.h"
 #include "controls/ColorLabel.h"
-#include "decode/WavOutputEmulator.h"
 #include "print/PrintNowDialog.h"
 #include "print/PrintNowServices.h"
 #include "recorder/DiscWriter.h"
@@ -332,9 +331,6 @@ void MainWindow::Deliver(const WindowMessage& message)
 bool MainWindow::event(QEvent* event)
 {
     switch (static_cast<uint32_t>(event->type())) {
-    case msg::WM_PLUGIN_EOF:
-        StopAllPlugins();
-        return true;
     case msg::WM_BURN_PROGRESS:
     case msg::WM_BURN_STOPPED:
         if (burnNow_)

@@ -11,7 +11,6 @@
 #include "decode/AudioTrackSource.h"
 #include "decode/FileSeconds.h"
 #include "decode/PluginRegistry.h"
-#include "decode/WavOutputEmulator.h"
 #include "recorder/DiscWriter.h"
 #include "resources/BurnExitCodes.h"
 #include "resources/Messages.h"
@@ -55,7 +54,7 @@ int BurnCommand::Run()
 
     if (!options_.imageRecorder.empty())
         setenv("QUILLSTAR_IMAGE_RECORDER", options_.imageRecorder.c_str(), 1);
-    ScanDecoderPlugins(messages_.Handle());
+    ScanDecoderPlugins();
     CDiscWriter writer(messages_.Handle());
     if (!writer.Initialize() || writer.GetDeviceCount() == 0) {
         Fail("no CD recorder found (try --image-recorder PATH)");
@@ -175,9 +174,6 @@ int BurnCommand::WaitForBurn(CDiscWriter& writer, ProgressPrinter& progress)
         std::string text;
         int percent = 0;
         switch (message->message) {
-        case msg::WM_PLUGIN_EOF:
-            StopAllPlugins();
-            break;
         case msg::WM_BURN_PROGRESS:
             writer.GetProgress(text, percent);
             progress.Show(text, percent);

@@ -23,6 +23,8 @@ public:
     int ReadBlockSize() const { return readBlockSize_; }
     int Channels() const { return channels_; }
     int SampleRate() const { return sampleRate_; }
+    // Bits of each sample Read delivers: 8 (unsigned), 16, 24 or 32.
+    int BitsPerSample() const { return bitsPerSample_; }
     // Percentage of the file delivered so far.
     int Progress() const { return progress_; }
     const std::string& Path() const { return path_; }
@@ -32,6 +34,7 @@ protected:
     int readBlockSize_ = 4096;
     int channels_ = 0;
     int sampleRate_ = 0;
+    int bitsPerSample_ = 16;
     int progress_ = 0;
     std::string path_;
     std::string formatName_;

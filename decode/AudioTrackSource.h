@@ -9,13 +9,17 @@
 #include "decode/DecodeEngine.h"
 #include "decode/DiscDataSource.h"
 #include "decode/TrackEntry.h"
+#include "resources/DecodeConstants.h"
 
 namespace quillstar {
 
 // The tracks of an audio CD for the disc writer: one decoded file per track,
 // each delivering exactly its byte count of CD audio (44100 Hz, 16-bit,
 // stereo) in blocks from ReadAudio, cut where a decoder gives more and filled
-// with silence where it gives less.
+// with silence where it gives less. A track whose decoder cannot open is not
+// opened; one whose audio stops short of its length (the decoder ends early,
+// or delivers nothing for the stall limit) is finished with silence and
+// reported damaged.
 //
 // The list is filled and emptied on the user-interface thread between burns;
 // during a burn the burn thread opens and reads the tracks, and FinishBurn
@@ -23,7 +27,8 @@ namespace quillstar {
 // burn thread waits in ReadAudio, which then returns at once.
 class AudioTrackSource : public DiscDataSource {
 public:
-    AudioTrackSource();
+    // Plug-in formats decode through the given plug-ins.
+    explicit AudioTrackSource(const PluginRegistry& plugins = PluginRegistry::Process());
     ~AudioTrackSource() override;
     AudioTrackSource(const AudioTrackSource&) = delete;
     AudioTrackSource& operator=(const AudioTrackSource&) = delete;
@@ -37,7 +42,7 @@ public:
     bool ReadAudio(uint8_t* buffer, int& length) override;
     // Starts the track's decoder: a decode thread for mp3, ogg, ape, vqf and
     // wav, the media graph for wma. False for other extensions and for a
-    // graph that cannot play the file.
+    // file its decoder cannot open.
     bool OpenTrack(int track) override;
     int GetTrackCount() override;
     int GetBlockSize() override;
@@ -52,20 +57,29 @@ public:
     double GetTotalSeconds() override;
     double GetSecondsDone() override;
     double GetTrackBytes(int track) override;
+    // As of the track's last opening; read it once its reading is over.
+    bool GetTrackDamage(int track, double& secondsWhereAudioStopped) override;
 
     // Appends a track and returns its seconds: the file's decoded length for
     // mp3, wma and wav (0.0 when it cannot be read), 0.0 for any other
     // extension without opening the file.
     double AddTrack(const std::string& path);
+    // How long a read waits for a decoder that delivers nothing.
+    void SetStallLimit(uint32_t milliseconds) { stallLimitMs_ = milliseconds; }
 
 private:
     const TrackEntry* EntryAt(int track) const;
+    void ReadDecoded(uint8_t* buffer, int& length);
+    void AudioStopped(int64_t atByte);
     bool FinishTrack(int& length);
 
     int32_t currentTrack_ = 0;
     int32_t bytesInTrack_ = 0;
     int32_t writeMode_ = 0;
     std::vector<std::unique_ptr<TrackEntry>> tracks_;
+    // Set at the open track's first shortfall, which decides its damage.
+    bool audioStopped_ = false;
+    uint32_t stallLimitMs_ = decode::kStallLimitMs;
     std::atomic<int64_t> bytesDone_{0};
     // Cleared by FinishBurn, possibly from another thread than the reader's.
     std::atomic<bool> trackOpen_{false};

@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -23,8 +24,8 @@ using namespace engine;
 
 namespace {
 
-// The decoders hand out 16-bit samples whatever the file holds.
-constexpr uint16_t kDecoderBits = 16;
+// The graph hands out 16-bit samples whatever the file holds.
+constexpr uint16_t kGraphBits = 16;
 
 bool IsCdFormat(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
 {
@@ -73,7 +74,7 @@ struct DecodeEngine::GraphCallbacks {
 };
 
 // Until a track is opened a Read finds the end of data at once.
-DecodeEngine::DecodeEngine()
+DecodeEngine::DecodeEngine(const PluginRegistry& plugins) : plugins_(plugins)
 {
     feed_.SetEndOfData();
 }
@@ -88,11 +89,11 @@ double DecodeEngine::ProbeDuration(const std::string& path)
     return DetectAudioSeconds(path);
 }
 
-std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(const std::string& path)
+std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(const std::string& path, const PluginRegistry& plugins)
 {
     if (LastThreeLower(path) == kExtensionWav)
         return std::make_unique<SndFileDecoder>();
-    return std::make_unique<PluginDecoder>();
+    return std::make_unique<PluginDecoder>(plugins);
 }
 
 void DecodeEngine::SetBlockLength(int length)
@@ -101,9 +102,9 @@ void DecodeEngine::SetBlockLength(int length)
     blockLength_ = std::max(length, 0);
 }
 
-bool DecodeEngine::Read(uint8_t* destination, int& length)
+SyncBuffer::Delivery DecodeEngine::Read(uint8_t* destination, int& length, uint32_t milliseconds)
 {
-    return feed_.ReadData(destination, length);
+    return feed_.ReadData(destination, length, milliseconds);
 }
 
 void DecodeEngine::RequestStop()
@@ -124,6 +125,7 @@ void DecodeEngine::Stop()
 void DecodeEngine::EndProducer()
 {
     stopRequest_ = 1;
+    graphSettled_.Set();
     feed_.Release();
     if (decodeThread_.joinable()) {
         // A plug-in decoder may wait up to a second for the plug-in's next
@@ -141,50 +143,81 @@ bool DecodeEngine::UsesPlugin() const
     return LastThreeLower(path_) != kExtensionWav;
 }
 
-void DecodeEngine::StartDecodeThread(const std::string& path)
+bool DecodeEngine::StartDecodeThread(const std::string& path)
 {
-    std::lock_guard control(controlMutex_);
-    EndProducer();
-    path_ = path;
-    feed_.Open(blockLength_);
-    stopRequest_ = 0;
-    try {
-        decodeThread_ = std::thread(&DecodeEngine::DecodeThread, this);
-    } catch (const std::system_error& error) {
-        Trace(kTraceThreadNotStarted, "decode thread", error.what());
-        feed_.SetEndOfData();
+    {
+        std::lock_guard control(controlMutex_);
+        EndProducer();
+        path_ = path;
+        feed_.Open(blockLength_);
+        stopRequest_ = 0;
+        decoderOpened_ = false;
+        decoderSettled_.Reset();
+        try {
+            decodeThread_ = std::thread(&DecodeEngine::DecodeThread, this);
+        } catch (const std::system_error& error) {
+            Trace(kTraceThreadNotStarted, "decode thread", error.what());
+            feed_.SetEndOfData();
+            return false;
+        }
     }
+    // A Stop meanwhile ends the opening (a plug-in waiting for its output
+    // is released) and joins the thread, which settles before it ends.
+    decoderSettled_.Wait();
+    return decoderOpened_ && !stopRequest_;
 }
 
 void DecodeEngine::DecodeThread()
 {
-    decoder_ = CreateDecoder(path_);
-    if (!decoder_->Open(path_)) {
-        Trace(kTraceDecoderNotOpened, path_.c_str());
-        decoder_.reset();
-        feed_.SetEndOfData();
-        return;
-    }
-    const uint32_t sampleRate = static_cast<uint32_t>(std::max(decoder_->SampleRate(), 0));
-    const uint16_t channels = static_cast<uint16_t>(std::clamp(decoder_->Channels(), 0, 0xFFFF));
-    if (ChooseConversion(sampleRate, kDecoderBits, channels) == kStatusOk) {
-        const int blockSize = std::max(decoder_->ReadBlockSize(), 1);
-        std::vector<uint8_t> block(static_cast<size_t>(blockSize));
-        while (!stopRequest_) {
-            const int bytes = decoder_->Read(block.data(), blockSize);
-            if (bytes <= 0)
-                break;
-            AddAudio(block.data(), std::min(bytes, blockSize));
-        }
+    decoderOpened_ = OpenDecoder();
+    decoderSettled_.Set();
+    if (decoderOpened_) {
+        PumpDecoder();
         if (!stopRequest_)
             AddConverterTail();
         CloseConverter();
-    } else {
-        Trace(kTraceCannotConvert, path_.c_str());
     }
     feed_.SetEndOfData();
     decoder_->Close();
     decoder_.reset();
+}
+
+bool DecodeEngine::OpenDecoder()
+{
+    decoder_ = CreateDecoder(path_, plugins_);
+    if (!decoder_->Open(path_)) {
+        Trace(kTraceDecoderNotOpened, path_.c_str());
+        return false;
+    }
+    const uint32_t sampleRate = static_cast<uint32_t>(std::max(decoder_->SampleRate(), 0));
+    const uint16_t bits = static_cast<uint16_t>(std::clamp(decoder_->BitsPerSample(), 0, 0xFFFF));
+    const uint16_t channels = static_cast<uint16_t>(std::clamp(decoder_->Channels(), 0, 0xFFFF));
+    if (ChooseConversion(sampleRate, bits, channels) != kStatusOk) {
+        Trace(kTraceCannotConvert, path_.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A decoder's reads need not end on a whole frame (a plug-in's output ring
+// splits what it is given into slots of its own size): the part of a frame
+// a read ends with waits in the block for the rest.
+void DecodeEngine::PumpDecoder()
+{
+    const int frameBytes = std::max(decoder_->Channels() * decoder_->BitsPerSample() / 8, 1);
+    const int blockSize = std::max(decoder_->ReadBlockSize(), 1);
+    std::vector<uint8_t> block(static_cast<size_t>(blockSize + frameBytes));
+    int carried = 0;
+    while (!stopRequest_) {
+        const int bytes = decoder_->Read(block.data() + carried, blockSize);
+        if (bytes <= 0)
+            break;
+        const int held = carried + std::min(bytes, blockSize);
+        const int whole = held - held % frameBytes;
+        AddAudio(block.data(), whole);
+        carried = held - whole;
+        std::memmove(block.data(), block.data() + whole, static_cast<size_t>(carried));
+    }
 }
 
 int32_t DecodeEngine::ChooseConversion(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
@@ -234,9 +267,35 @@ void DecodeEngine::CloseConverter()
 
 int32_t DecodeEngine::OpenGraph(const std::string& path)
 {
-    std::lock_guard control(controlMutex_);
-    if (blockLength_ <= 0)
+    int32_t started = kStatusFailed;
+    {
+        std::lock_guard control(controlMutex_);
+        if (blockLength_ <= 0)
+            return kStatusFailed;
+        started = StartGraph(path);
+        if (started < 0) {
+            EndProducer();
+            return started;
+        }
+    }
+    // The wait runs without the control lock: a Stop meanwhile ends it at
+    // once and tears the graph down itself.
+    const int32_t status = WaitUntilConnected();
+    if (stopRequest_)
         return kStatusFailed;
+    std::lock_guard control(controlMutex_);
+    if (stopRequest_)
+        return kStatusFailed;
+    if (status != kStatusOk) {
+        EndProducer();
+        return status;
+    }
+    Trace(kTraceOpenFileExited);
+    return started;
+}
+
+int32_t DecodeEngine::StartGraph(const std::string& path)
+{
     EndProducer();
     path_ = path;
     stopRequest_ = 0;
@@ -253,17 +312,16 @@ int32_t DecodeEngine::OpenGraph(const std::string& path)
     }
     if (status == kStatusOk)
         status = StartGraphWatcher();
-    GstStateChangeReturn started = GST_STATE_CHANGE_FAILURE;
-    if (status == kStatusOk) {
-        started = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-        status = started == GST_STATE_CHANGE_FAILURE ? kStatusFailed : WaitUntilConnected();
-    }
-    if (status != kStatusOk) {
-        EndProducer();
+    if (status != kStatusOk)
         return status;
+    switch (gst_element_set_state(pipeline_, GST_STATE_PLAYING)) {
+    case GST_STATE_CHANGE_FAILURE:
+        return kStatusFailed;
+    case GST_STATE_CHANGE_ASYNC:
+        return kStatusStarting;
+    default:
+        return kStatusOk;
     }
-    Trace(kTraceOpenFileExited);
-    return started == GST_STATE_CHANGE_ASYNC ? kStatusStarting : kStatusOk;
 }
 
 int32_t DecodeEngine::BuildGraph(const std::string& path)
@@ -360,6 +418,8 @@ int32_t DecodeEngine::WaitUntilConnected()
         Trace(kTraceGraphNotConnected, "timed out");
         return kStatusFailed;
     }
+    if (stopRequest_)
+        return kStatusFailed;
     if (!graphConnected_) {
         Trace(kTraceGraphNotConnected, path_.c_str());
         return kStatusFailed;
@@ -393,7 +453,7 @@ int32_t DecodeEngine::CheckMediaType(GstCaps* connected)
         return kStatusInvalidMediaType;
     const uint32_t sampleRate = static_cast<uint32_t>(std::max(GST_AUDIO_INFO_RATE(&info), 0));
     const uint16_t channels = static_cast<uint16_t>(std::clamp(GST_AUDIO_INFO_CHANNELS(&info), 0, 0xFFFF));
-    return ChooseConversion(sampleRate, kDecoderBits, channels);
+    return ChooseConversion(sampleRate, kGraphBits, channels);
 }
 
 int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)

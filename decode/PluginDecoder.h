@@ -44,7 +44,6 @@ private:
     const PluginRegistry& registry_;
     PluginRecord record_;
     int64_t bytesAsked_ = 0;
-    int bitsPerSample_ = 16;
     bool playing_ = false;
 };
 

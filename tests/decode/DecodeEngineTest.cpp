@@ -1,16 +1,21 @@
 // The decode engine's producers, its media graph and its duration probe, on
 // files made for each test.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "AudioFixtures.h"
 #include "DecodeFixtures.h"
+#include "TestPluginProtocol.h"
 #include "TrackReader.h"
 #include "decode/AudioTrackSource.h"
 #include "decode/DecodeEngine.h"
@@ -33,7 +38,7 @@ std::vector<uint8_t> ReadToEnd(DecodeEngine& engine)
 {
     std::vector<uint8_t> pcm;
     std::vector<uint8_t> block(kBlock);
-    for (int length = 0; engine.Read(block.data(), length);)
+    for (int length = 0; engine.Read(block.data(), length) == SyncBuffer::Delivery::Block;)
         pcm.insert(pcm.end(), block.begin(), block.begin() + length);
     return pcm;
 }
@@ -74,6 +79,50 @@ TEST(DecodeEngineDecoders, AreChosenByTheLastThreeCharacters)
     EXPECT_NE(dynamic_cast<SndFileDecoder*>(DecodeEngine::CreateDecoder("/music/TAKE.WAV").get()), nullptr);
 }
 
+// The plug-in writes pieces that end inside a 24-bit frame; the rest of the
+// frame comes with the next.
+TEST(DecodeEngineDecoders, APluginsEightAndTwentyFourBitOutputIsConverted)
+{
+    for (const int bits : {8, 24}) {
+        DecodeEngine engine(TestPlugins());
+        engine.SetBlockLength(kBlock);
+        ASSERT_TRUE(engine.StartDecodeThread("/music/stream" + std::to_string(bits) + "bit.tst"));
+        const std::vector<int16_t> left = Channel(ReadToEnd(engine), 0);
+        const size_t width = static_cast<size_t>(bits / 8);
+        ASSERT_EQ(left.size(), testplugin::kStreamBytes / width / 2) << bits;
+        for (size_t frame = 0; frame < left.size(); frame += 97) {
+            const auto byte = [&](size_t offset) { return testplugin::PatternByte(frame * 2 * width + offset); };
+            const int32_t sample =
+                bits == 8 ? (byte(0) - 128) << 16 : byte(0) | byte(1) << 8 | static_cast<int8_t>(byte(2)) << 16;
+            ASSERT_NEAR(left[frame], sample / 256.0, 1.0) << bits << " bits, frame " << frame;
+        }
+    }
+}
+
+// The graph's source waits for data that never comes, so opening would wait
+// its whole bound; a Stop ends the opening at once instead of waiting for it.
+TEST_F(Engine, StopEndsAGraphThatIsStillOpening)
+{
+    const std::string fifo = folder_.PathOf("silent.wma");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    TraceCapture trace;
+    DecodeEngine engine;
+    engine.SetBlockLength(kBlock);
+    auto opening = std::async(std::launch::async, [&] { return engine.OpenGraph(fifo); });
+    // Opens once the graph's source opened the other end.
+    const int writer = open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    auto stopping = std::async(std::launch::async, [&] { engine.Stop(); });
+    // The stop's tear-down waits on the source's read, which only the
+    // writer's end ends; so the opening returns first or not at all.
+    if (opening.wait_for(60s) != std::future_status::ready)
+        ADD_FAILURE() << "the opening waited for its bound under the stop";
+    close(writer);
+    EXPECT_LT(opening.get(), 0);
+    stopping.get();
+    EXPECT_FALSE(trace.Contains("The graph delivered no audio: timed out\n"));
+}
+
 TEST_F(Engine, ProbeDurationMeasuresTheAudioStreamOrGivesNothing)
 {
     const std::string videoFirst = folder_.PathOf("video-first.wma");
@@ -112,6 +161,8 @@ TEST_F(Engine, ProbeDurationOfATruncatedMp3IsWhatDecodes)
     EXPECT_LE(read.pcm.size() - decoded.size(), 1152u * 4);
     ASSERT_LE(decoded.size(), read.pcm.size());
     EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), read.pcm.begin()));
+    double stoppedAt = 0;
+    EXPECT_FALSE(source.GetTrackDamage(0, stoppedAt)) << "one frame short is whole";
 }
 
 TEST_F(Engine, AGraphThatCannotPlayTheFileDoesNotOpen)
@@ -126,7 +177,7 @@ TEST_F(Engine, AGraphThatCannotPlayTheFileDoesNotOpen)
         EXPECT_LT(engine.OpenGraph(path), 0) << path;
         std::vector<uint8_t> block(kBlock);
         int length = -1;
-        EXPECT_FALSE(engine.Read(block.data(), length));
+        EXPECT_EQ(engine.Read(block.data(), length), SyncBuffer::Delivery::EndOfData);
         EXPECT_EQ(length, 0);
     }
     EXPECT_EQ(CountProgramThreads(), threads);
@@ -163,7 +214,7 @@ TEST_F(Engine, TheFirstAudioStreamAfterAVideoStreamIsTheOneBurned)
     EXPECT_NEAR(ToneFrequency(Channel(read.pcm, 0)), 440.0, 10.0);
 }
 
-TEST_F(Engine, AWmaCutInHalfBurnsWhatDecodesThenSilence)
+TEST_F(Engine, AWmaCutInHalfBurnsWhatDecodesThenSilenceAndIsDamaged)
 {
     const std::string whole = Wma("whole.wma");
     SKIP_WITHOUT_WMA_ENCODER();
@@ -177,6 +228,9 @@ TEST_F(Engine, AWmaCutInHalfBurnsWhatDecodesThenSilence)
     const TrackRead read = ReadTrack(source, 0);
     EXPECT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
     EXPECT_LT(source.GetBytesDone(), 0.75 * 50 * 1024 * 4);
+    double stoppedAt = 0;
+    ASSERT_TRUE(source.GetTrackDamage(0, stoppedAt));
+    EXPECT_DOUBLE_EQ(stoppedAt, source.GetBytesDone() / 176400);
 }
 
 TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)
@@ -189,13 +243,13 @@ TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)
 
     DecodeEngine engine;
     engine.SetBlockLength(kBlock);
-    engine.StartDecodeThread(first);
+    ASSERT_TRUE(engine.StartDecodeThread(first));
     std::vector<uint8_t> block(kBlock);
     int length = 0;
-    ASSERT_TRUE(engine.Read(block.data(), length));
+    ASSERT_EQ(engine.Read(block.data(), length), SyncBuffer::Delivery::Block);
     // The producer has filled the next block and waits for it to be read.
     std::this_thread::sleep_for(20ms);
-    engine.StartDecodeThread(second);
+    ASSERT_TRUE(engine.StartDecodeThread(second));
 
     // Only the second file comes out, converted to stereo.
     const std::vector<uint8_t> pcm = ReadToEnd(engine);

@@ -36,7 +36,7 @@ std::vector<uint8_t> ReadBlock(SyncBuffer& buffer, bool* more = nullptr)
 {
     std::vector<uint8_t> block(kBlock);
     int length = -1;
-    const bool delivered = buffer.ReadData(block.data(), length);
+    const bool delivered = buffer.ReadData(block.data(), length) == SyncBuffer::Delivery::Block;
     if (more != nullptr)
         *more = delivered;
     block.resize(length);
