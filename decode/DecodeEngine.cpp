@@ -128,8 +128,8 @@ void DecodeEngine::EndProducer()
     graphSettled_.Set();
     feed_.Release();
     if (decodeThread_.joinable()) {
-        // A plug-in decoder may wait up to a second for the plug-in's next
-        // piece; the stop ends that wait.
+        // A plug-in decoder may be waiting for the plug-in to open its
+        // output or for its next piece; the stop ends either wait.
         if (UsesPlugin())
             StopAllPlugins();
         decodeThread_.join();
