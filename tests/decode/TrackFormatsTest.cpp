@@ -147,6 +147,8 @@ TEST_P(EveryFormat, ProbesItsDecodedLengthAndBurnsAsCdAudioOfExactlyItsByteCount
     const TrackRead read = ReadTrack(source, 0);
     ASSERT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
     EXPECT_EQ(read.lastLength, 0);
+    double stoppedAt = 0;
+    EXPECT_FALSE(source.GetTrackDamage(0, stoppedAt)) << "whole, yet reported damaged at " << stoppedAt;
 
     // What the decoders produced, in CD format, before the track was cut or
     // filled: the probed length to the sample, give or take the resampler's
