@@ -17,7 +17,7 @@
 #include "browse/BurnList.h"
 #include "browse/FileList.h"
 #include "browse/FolderTree.h"
-#include "resources/BrowseTexts.h"
+#include "decode/MusicFile.h"
 #include "resources/BurnListDropTexts.h"
 
 namespace quillstar {
@@ -138,7 +138,7 @@ bool BurnListDragDrop::eventFilter(QObject* watched, QEvent* event)
 
 void BurnListDragDrop::DragEntered(QDragMoveEvent* event)
 {
-    incomingFiles_ = IsOwnDrag(event->mimeData()) ? QStringList() : Mp3Files(event->mimeData());
+    incomingFiles_ = IsOwnDrag(event->mimeData()) ? QStringList() : MusicFiles(event->mimeData());
     DragMoved(event);
 }
 
@@ -167,7 +167,7 @@ void BurnListDragDrop::Dropped(QDropEvent* event)
     HideMarker();
     const QPoint at = event->position().toPoint();
     const bool own = IsOwnDrag(event->mimeData());
-    const QStringList incoming = own ? QStringList() : Mp3Files(event->mimeData());
+    const QStringList incoming = own ? QStringList() : MusicFiles(event->mimeData());
     incomingFiles_.clear();
     if (PlaceAt(at) != Place::BurnListRows || (!own && incoming.isEmpty())) {
         event->ignore();
@@ -182,7 +182,7 @@ void BurnListDragDrop::Dropped(QDropEvent* event)
             burn_.MoveToIndex(index, BurnListModel::DragSource::FileList);
         };
     } else if (dragSource_ == BurnListModel::DragSource::FileList) {
-        drop = [this, paths = files_.SelectedPaths(), index] {
+        drop = [this, paths = files_.SelectedMusicPaths(), index] {
             burn_.AddPaths(paths);
             burn_.MoveToIndex(index, BurnListModel::DragSource::FileList);
         };
@@ -202,9 +202,9 @@ bool BurnListDragDrop::IsOwnDrag(const QMimeData* data) const
     return dragList_ && data && data->hasFormat(QString::fromLatin1(burnlistdrop::kDragMimeType));
 }
 
-// The local files among the dropped addresses whose names end in "mp3", in
-// their order; folders and other files are left out.
-QStringList BurnListDragDrop::Mp3Files(const QMimeData* data)
+// The local music files among the dropped addresses, in their order;
+// folders and other files are left out.
+QStringList BurnListDragDrop::MusicFiles(const QMimeData* data)
 {
     QStringList files;
     if (!data || !data->hasUrls())
@@ -213,7 +213,7 @@ QStringList BurnListDragDrop::Mp3Files(const QMimeData* data)
         if (!url.isLocalFile())
             continue;
         const QFileInfo info(url.toLocalFile());
-        if (info.isFile() && info.fileName().toLower().endsWith(QLatin1String(browse::kMp3Suffix)))
+        if (info.isFile() && MusicFile::IsMusicFile(info.fileName().toStdString()))
             files.append(info.absoluteFilePath());
     }
     return files;

@@ -22,9 +22,9 @@ class BurnList;
 class FileList;
 class FolderTree;
 
-// The main window's drags: MP3 rows of the file list into the burn list,
-// rows of the burn list to another place in it, and MP3 files dragged in from
-// other programs. A marker between the burn list's rows shows where the rows
+// The main window's drags: music files of the file list into the burn list,
+// rows of the burn list to another place in it, and music files dragged in
+// from other programs. A marker between the burn list's rows shows where the rows
 // will go; the folder tree (and, for rows of the burn list, the file list)
 // refuses them, and a drop anywhere but on the burn list's rows does nothing.
 // The drop is carried out once the drag has ended.
@@ -71,7 +71,7 @@ private:
     void DragMoved(QDragMoveEvent* event);
     void Dropped(QDropEvent* event);
     bool IsOwnDrag(const QMimeData* data) const;
-    static QStringList Mp3Files(const QMimeData* data);
+    static QStringList MusicFiles(const QMimeData* data);
     Place PlaceAt(const QPoint& windowPoint) const;
     bool Refuses(Place place) const;
     RowGeometry Rows() const;
@@ -89,7 +89,7 @@ private:
     BurnListModel::DragSource dragSource_ = BurnListModel::DragSource::FileList;
     // The list a drag runs from; null while none runs.
     QAbstractItemView* dragList_ = nullptr;
-    // The MP3 files of a drag from another program, read when it enters.
+    // The music files of a drag from another program, read when it enters.
     QStringList incomingFiles_;
     int dropIndex_ = 0;
 };

@@ -1,19 +1,24 @@
 #include "app/BurnNowDialog.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <string>
 
 #include "app/TipDialog.h"
-#include "decode/AudioTrackSource.h"
 #include "platform/Trace.h"
+#include "recorder/BurnJob.h"
 #include "recorder/DiscWriter.h"
 #include "resources/BurnSessionTexts.h"
 #include "resources/Messages.h"
@@ -29,19 +34,19 @@ constexpr int kTextWidth = 400;
 
 }  // namespace
 
-BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent)
-    : QDialog(parent), writer_(writer), trackList_(trackList)
+BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices, QWidget* parent)
+    : QDialog(parent), job_(std::make_unique<BurnJob>(writer)), trackList_(trackList), choices_(choices)
 {
     setObjectName(QStringLiteral("BurnNowDialog"));
     setWindowTitle(QString::fromUtf8(burnsession::kCaption));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     BuildControls();
-    source_ = std::make_unique<AudioTrackSource>();
+    FillWriteSpeeds(writer.GetDevice());
     SetBurning(false);
 }
 
 // The main window deletes the window only once the writer is done with
-// its source, or after the writer itself is gone.
+// the job's source, or after the writer itself is gone.
 BurnNowDialog::~BurnNowDialog() = default;
 
 void BurnNowDialog::BuildControls()
@@ -73,6 +78,9 @@ void BurnNowDialog::BuildControls()
     skipped_->setFixedWidth(kTextWidth);
     skipped_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     skipped_->hide();
+    burnInfo_ = new QLabel(this);
+    burnInfo_->setObjectName(QStringLiteral("BurnInfo"));
+    burnInfo_->setTextFormat(Qt::PlainText);
 
     burnNowButton_ = new QPushButton(QString::fromUtf8(burnsession::kBurnNowButton), this);
     burnNowButton_->setObjectName(QStringLiteral("BurnNow"));
@@ -89,6 +97,8 @@ void BurnNowDialog::BuildControls()
     column->addWidget(status_);
     column->addWidget(progress_);
     column->addWidget(percent_);
+    column->addWidget(burnInfo_);
+    column->addLayout(BuildOptions());
     column->addWidget(skipped_);
     column->addStretch(1);
     auto* body = new QHBoxLayout;
@@ -107,12 +117,58 @@ void BurnNowDialog::BuildControls()
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+QLayout* BurnNowDialog::BuildOptions()
+{
+    speedBox_ = new QComboBox(this);
+    speedBox_->setObjectName(QStringLiteral("WriteSpeed"));
+    testWriteBox_ = new QCheckBox(QString::fromUtf8(burnsession::kTestWriteBox), this);
+    testWriteBox_->setObjectName(QStringLiteral("TestWrite"));
+    verify_ = new QCheckBox(QString::fromUtf8(burnsession::kVerifyCheckBox), this);
+    verify_->setObjectName(QStringLiteral("VerifyAfterBurning"));
+    verify_->setChecked(choices_.verify);
+    copiesBox_ = new QSpinBox(this);
+    copiesBox_->setObjectName(QStringLiteral("Copies"));
+    copiesBox_->setRange(1, burnsession::kMostCopies);
+    copiesBox_->setValue(choices_.copies);
+    auto* options = new QFormLayout;
+    options->addRow(QString::fromUtf8(burnsession::kWriteSpeedLabel), speedBox_);
+    options->addRow(QString::fromUtf8(burnsession::kCopiesLabel), copiesBox_);
+    options->addRow(verify_);
+    options->addRow(testWriteBox_);
+    return options;
+}
+
+// "Maximum", then every speed the drive accepted, fastest first.
+void BurnNowDialog::FillWriteSpeeds(const DeviceInfo& device)
+{
+    speedBox_->addItem(QString::fromUtf8(burnsession::kMaximumSpeed), 0);
+    for (auto speed = device.writeSpeeds.rbegin(); speed != device.writeSpeeds.rend(); ++speed)
+        speedBox_->addItem(QString::fromUtf8(burnsession::kSpeedItem).arg(*speed), *speed);
+    speedBox_->setCurrentIndex(std::max(0, speedBox_->findData(choices_.writeSpeed)));
+    canTestWrite_ = device.canTestWrite != 0;
+    testWriteBox_->setChecked(choices_.testWrite && canTestWrite_);
+}
+
+BurnSettings BurnNowDialog::ChosenSettings() const
+{
+    BurnSettings settings;
+    settings.writeSpeed = speedBox_->currentData().toInt();
+    settings.testWrite = canTestWrite_ && testWriteBox_->isChecked();
+    settings.copies = copiesBox_->value();
+    settings.verify = verify_->isChecked();
+    return settings;
+}
+
 void BurnNowDialog::SetBurning(bool burning)
 {
     burning_ = burning;
     burnNowButton_->setEnabled(!burning);
     stopButton_->setEnabled(burning);
     closeButton_->setEnabled(!burning);
+    speedBox_->setEnabled(!burning);
+    copiesBox_->setEnabled(!burning);
+    testWriteBox_->setEnabled(!burning && canTestWrite_);
+    verify_->setEnabled(!burning);
 }
 
 void BurnNowDialog::BurnNow()
@@ -133,31 +189,29 @@ void BurnNowDialog::BurnNow()
 
 void BurnNowDialog::StartBurn()
 {
+    std::vector<std::string> paths;
+    for (const TrackInfo& track : trackList_.Tracks())
+        paths.push_back(track.path);
+    choices_ = ChosenSettings();
+    burnInfo_->clear();
     // Every file is timed again before the burn; long lists take a moment.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    source_->RemoveAllTracks();
-    for (int i = 0; i < trackList_.GetCount(); ++i) {
-        std::string title, path;
-        int seconds = 0;
-        trackList_.GetTrackInfo(i, title, seconds, path);
-        source_->AddTrack(path);
-    }
+    finishPending_ = job_->Start(paths, choices_);
     QGuiApplication::restoreOverrideCursor();
-    finishPending_ = writer_.WriteDisc(source_.get());
     if (!finishPending_)
         SetBurning(false);
 }
 
 void BurnNowDialog::StopBurning()
 {
-    writer_.AbortWrite();
+    job_->Stop();
 }
 
 void BurnNowDialog::EndForExit()
 {
     startOnFinish_ = false;
     if (finishPending_)
-        writer_.AbortWrite();
+        job_->Stop();
     SetBurning(false);
     if (isVisible())
         QDialog::done(QDialog::Rejected);
@@ -165,18 +219,36 @@ void BurnNowDialog::EndForExit()
 
 bool BurnNowDialog::event(QEvent* event)
 {
-    switch (static_cast<uint32_t>(event->type())) {
+    const auto type = static_cast<uint32_t>(event->type());
+    switch (type) {
     case msg::WM_BURN_PROGRESS:
-        OnProgress();
-        return true;
     case msg::WM_BURN_STOPPED:
-        OnStopped();
-        return true;
     case msg::WM_BURN_FINISHED:
-        OnFinished();
+        HandleBurnMessage(type);
         return true;
     default:
         return QDialog::event(event);
+    }
+}
+
+void BurnNowDialog::HandleBurnMessage(uint32_t message)
+{
+    switch (job_->Handle(message)) {
+    case BurnJob::Event::Progress:
+        OnProgress();
+        ShowBurnInfo();
+        break;
+    case BurnJob::Event::NeedDisc:
+        AskForNextDisc();
+        break;
+    case BurnJob::Event::Stopped:
+        OnStopped();
+        break;
+    case BurnJob::Event::Finished:
+        OnFinished();
+        break;
+    case BurnJob::Event::None:
+        break;
     }
 }
 
@@ -191,15 +263,50 @@ void BurnNowDialog::OnProgress()
 {
     std::string text;
     int percent = 0;
-    writer_.GetProgress(text, percent);
+    job_->GetProgress(text, percent);
     ShowProgress(QString::fromStdString(text), percent);
+}
+
+// The speed the drive took and, for several copies, which one is burning.
+void BurnNowDialog::ShowBurnInfo()
+{
+    QStringList parts;
+    if (job_->Copies() > 1)
+        parts << QString::fromUtf8(burnsession::kCopyOf).arg(job_->Copy()).arg(job_->Copies());
+    if (!job_->SpeedText().empty())
+        parts << QString::fromStdString(job_->SpeedText());
+    burnInfo_->setText(parts.join(QStringLiteral(" \u2014 ")));
+}
+
+// Each copy after the first waits for a blank disc; Continue looks for it
+// again until it is there, Stop ends the burn with the copies made so far.
+void BurnNowDialog::AskForNextDisc()
+{
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(burnsession::kCaption),
+                    QString::fromUtf8(burnsession::kInsertNextDisc).arg(job_->Copy()).arg(job_->Copies()),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("NextDisc"));
+    QPushButton* continueButton =
+        box.addButton(QString::fromUtf8(burnsession::kContinueButton), QMessageBox::AcceptRole);
+    box.addButton(QString::fromUtf8(burnsession::kStopButton), QMessageBox::RejectRole);
+    box.setDefaultButton(continueButton);
+    while (job_->IsWaitingForDisc()) {
+        box.exec();
+        if (box.clickedButton() != continueButton) {
+            job_->Stop();
+            OnFinished();
+            return;
+        }
+        if (job_->ContinueWithNextDisc())
+            ShowBurnInfo();
+    }
 }
 
 void BurnNowDialog::OnStopped()
 {
     std::string unused;
     int percent = 0;
-    writer_.GetProgress(unused, percent);
+    job_->GetProgress(unused, percent);
     stopped_ = true;
     startOnFinish_ = false;
     ShowProgress(QString::fromUtf8(burnsession::kStoppedText), percent);
@@ -225,11 +332,15 @@ void BurnNowDialog::OnFinished()
         StartBurn();
         return;
     }
-    const int result = writer_.GetResult();
-    ShowResultTip(result);
+    const BurnOutcome& outcome = job_->Outcome();
+    if (outcome.copies > 1)
+        burnInfo_->setText(QString::fromUtf8(burnsession::kCopiesBurned).arg(outcome.copiesBurned).arg(outcome.copies));
+    ShowResultTip(outcome.result);
     if (!stopped_) {
-        if (result == recorder::kResultNothingBurned)
-            status_->setText(QString::fromUtf8(recorder::kTextNothingBurned));
+        // The verdict stays, whatever progress came before it.
+        if (outcome.result == recorder::kResultNothingBurned || outcome.result == recorder::kResultBurnFailed ||
+            outcome.verification)
+            status_->setText(QString::fromStdString(outcome.text));
         ShowSkippedTracks();
     }
     SetBurning(false);
@@ -260,7 +371,7 @@ void BurnNowDialog::ShowResultTip(int result)
 void BurnNowDialog::ShowSkippedTracks()
 {
     QStringList lines;
-    for (const SkippedTrack& track : writer_.GetSkippedTracks()) {
+    for (const SkippedTrack& track : job_->Outcome().skipped) {
         std::string title, path;
         int seconds = 0;
         trackList_.GetTrackInfo(track.trackIndex, title, seconds, path);
@@ -269,9 +380,20 @@ void BurnNowDialog::ShowSkippedTracks()
                 .arg(track.trackIndex + 1, 2, 10, QLatin1Char('0'))
                 .arg(QString::fromStdString(title), QString::fromUtf8(recorder::SkipReasonText(track.reason))));
     }
+    const std::string& failure = job_->Outcome().failure;
+    if (!lines.isEmpty())
+        lines.prepend(QString::fromUtf8(burnsession::kSkippedHeading));
+    if (!failure.empty())
+        lines.append(QString::fromStdString(failure));
+    if (const auto& verification = job_->Outcome().verification) {
+        const std::vector<std::string> trackLines = verification->TrackLines();
+        for (size_t track = 0; track < trackLines.size(); ++track) {
+            if (verification->tracks[track].state != DiscVerification::Track::State::kVerified)
+                lines.append(QString::fromStdString(trackLines[track]));
+        }
+    }
     if (lines.isEmpty())
         return;
-    lines.prepend(QString::fromUtf8(burnsession::kSkippedHeading));
     skipped_->setText(lines.join(QLatin1Char('\n')));
     skipped_->show();
 }
@@ -304,6 +426,11 @@ QString BurnNowDialog::PercentText() const
 int BurnNowDialog::ProgressPosition() const
 {
     return progress_->value();
+}
+
+QString BurnNowDialog::BurnInfoText() const
+{
+    return burnInfo_->text();
 }
 
 QString BurnNowDialog::SkippedTracksText() const

@@ -5,24 +5,34 @@
 
 #include <memory>
 
+#include "recorder/BurnSettings.h"
+
+class QCheckBox;
+class QLayout;
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace quillstar {
 
-class AudioTrackSource;
+class BurnJob;
 class CDiscWriter;
+struct DeviceInfo;
 class CSerializer;
 
-// The Burn Now window (dialog 133): burns the track list with the disc
-// writer, follows the burn in a status line and a progress bar, stops it on
-// request, and ends with the writer's last text or a tip window. The writer
-// reaches it only through the messages the main window passes on.
+// The Burn Now window (dialog 133): burns the track list with a burn job,
+// reads the disc back after it when asked, follows both in a status line and
+// a progress bar, stops them on request, and ends with the last text or a
+// tip window. The burn reaches it
+// only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
 public:
-    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, QWidget* parent = nullptr);
+    // choices: the burn options last used while the program runs; the window
+    // starts with them and keeps what the user picks there.
+    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices, QWidget* parent = nullptr);
     ~BurnNowDialog() override;
 
     bool IsBurning() const { return burning_; }
@@ -50,6 +60,13 @@ public:
     QPushButton* BurnNowButton() const { return burnNowButton_; }
     QPushButton* StopBurningButton() const { return stopButton_; }
     QPushButton* CloseButton() const { return closeButton_; }
+    QComboBox* WriteSpeedBox() const { return speedBox_; }
+    QCheckBox* TestWriteBox() const { return testWriteBox_; }
+    QSpinBox* CopiesBox() const { return copiesBox_; }
+    // The speed the drive writes at, the copy being burned and, at the end,
+    // how many copies were burned.
+    QString BurnInfoText() const;
+    QCheckBox* VerifyCheckBox() const { return verify_; }
 
 public slots:
     // Refused while a burn runs, as the greyed "&Close" button is.
@@ -61,22 +78,36 @@ protected:
 
 private:
     void BuildControls();
+    QLayout* BuildOptions();
+    void FillWriteSpeeds(const DeviceInfo& device);
+    BurnSettings ChosenSettings() const;
+    void AskForNextDisc();
+    void ShowBurnInfo();
     void StartBurn();
     void OnProgress();
     void OnStopped();
     void OnFinished();
+    void HandleBurnMessage(uint32_t message);
+    // The tracks that are not on the disc, the failed drive command and the
+    // tracks that did not read back as written.
     void ShowSkippedTracks();
     void SetBurning(bool burning);
 
     QPushButton* closeButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* burnNowButton_ = nullptr;
+    QCheckBox* verify_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* percent_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* skipped_ = nullptr;
-    CDiscWriter& writer_;
-    std::unique_ptr<AudioTrackSource> source_;
+    QLabel* burnInfo_ = nullptr;
+    QComboBox* speedBox_ = nullptr;
+    QCheckBox* testWriteBox_ = nullptr;
+    QSpinBox* copiesBox_ = nullptr;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
+    std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
     bool burning_ = false;
     bool finishPending_ = false;

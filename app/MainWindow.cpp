@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "app/AboutDialog.h"
 #include "app/BurnNowDialog.h"
@@ -30,6 +32,7 @@
 #include "browse/FileList.h"
 #include "browse/FolderTree.h"
 #include "controls/ColorLabel.h"
+#include "decode/MusicFile.h"
 #include "print/PrintNowDialog.h"
 #include "print/PrintNowServices.h"
 #include "recorder/DiscWriter.h"
@@ -124,8 +127,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         label->SetLabelTextColor(Rgb(mainwindow::kLabelTextColor));
         label->SetLabelBackColor(Rgb(mainwindow::kLabelBackColor));
     }
-    if (setup_.skippedDrives)
-        skippedNotice_ = NoticeFor(setup_.skippedDrives());
+    skippedNotice_ = NoticeFor(setup_.skippedDrives ? setup_.skippedDrives() : writer_->GetSkippedDrives());
     folderTree_->setFocus();
 }
 
@@ -163,6 +165,12 @@ void MainWindow::BuildControls()
     fileTypeCombo_->setObjectName(QStringLiteral("FileType"));
     for (const char* item : mainwindow::kFileTypeItems)
         fileTypeCombo_->addItem(QString::fromUtf8(item));
+    fileTypeCombo_->addItem(QString::fromStdString(MusicFile::FilterText()));
+    // The list of every music extension is long: the box keeps the width of
+    // the first item and its list opens as wide as the texts.
+    fileTypeCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    fileTypeCombo_->setMinimumContentsLength(static_cast<int>(std::strlen(mainwindow::kFileTypeItems[0])));
+    fileTypeCombo_->view()->setMinimumWidth(fileTypeCombo_->view()->sizeHintForColumn(0));
     driveCombo_ = new QComboBox(area);
     driveCombo_->setObjectName(QStringLiteral("Drive"));
     driveCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -381,7 +389,7 @@ void MainWindow::OnSkinEvent(const QString& name)
 
 void MainWindow::AddToList()
 {
-    if (fileList_->SelectionIsMp3())
+    if (fileList_->SelectionHasMusic())
         burnList_->AddSelectionToBurnList(*fileList_);
 }
 
@@ -549,7 +557,7 @@ void MainWindow::StartBurnSession()
         return;
     }
     burnList_->SyncTrackList();
-    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, this);
+    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, burnChoices_, this);
     burnNow_->exec();
 }
 

@@ -14,6 +14,7 @@
 #include "browse/BurnListOwner.h"
 #include "platform/MessageTarget.h"
 #include "platform/PostMessage.h"
+#include "recorder/BurnSettings.h"
 #include "tracklist/Serializer.h"
 
 class QComboBox;
@@ -137,6 +138,8 @@ private:
     // Gone before the window's base deletes the controls it works on.
     std::unique_ptr<BurnListDragDrop> dragDrop_;
     std::unique_ptr<CDiscWriter> writer_;
+    // The burn options the user chose last, kept while the program runs.
+    BurnSettings burnChoices_{.verify = true};
     int filterIndex_;
     std::unique_ptr<BurnNowDialog> burnNow_;
     // Earlier Burn Now windows whose stopped burns are still ending, oldest

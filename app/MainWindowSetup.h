@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-#include "app/SkippedDrive.h"
 #include "browse/BurnList.h"
 #include "browse/DriveList.h"
+#include "recorder/SkippedDrive.h"
 #include "tracklist/DurationCache.h"
 
 namespace quillstar {
@@ -23,7 +23,8 @@ struct MainWindowSetup {
     BurnList::FileOpener openFile = ShellLauncher::Open;
     // Opens a web address or a program through the desktop.
     std::function<bool(const QUrl&)> openUrl;
-    std::function<std::vector<SkippedDrive>()> skippedDrives = SkippedDrivesOfAspiLayer;
+    // Unset: what the disc writer's ASPI layer left out.
+    std::function<std::vector<SkippedDrive>()> skippedDrives;
 };
 
 }  // namespace quillstar

@@ -13,54 +13,21 @@
 #include <string>
 #include <vector>
 
-#include "AudioFixtures.h"
+#include "BenchTracks.h"
 #include "BurnProcess.h"
 #include "decode/MpegFile.h"
 #include "resources/Plugins.h"
 
 using namespace quillstar;
 using namespace quillstar::test;
+using namespace quillstar::bench;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kTracks = 20;
-constexpr double kTrackSeconds = 222.0;  // 20 x 222 s = 74 minutes
 constexpr double kRatioGoal = 1.15;
 constexpr double kMemoryGoalMiB = 64.0;
-
-fs::path CacheFolder()
-{
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    const fs::path base = cache && *cache ? fs::path(cache) : fs::path(home ? home : "/tmp") / ".cache";
-    return base / "quillstar-bench" / "burn";
-}
-
-// The MP3 set, made once and kept in the cache folder.
-std::vector<std::string> MakeTracks()
-{
-    const fs::path folder = CacheFolder();
-    fs::create_directories(folder);
-    std::vector<std::string> tracks;
-    for (int i = 0; i < kTracks; ++i) {
-        const std::string mp3 = (folder / ("track" + std::to_string(i + 1) + ".mp3")).string();
-        if (!fs::exists(mp3)) {
-            std::printf("making %s\n", mp3.c_str());
-            std::fflush(stdout);
-            const std::string wav = (folder / "source.wav").string();
-            const std::vector<std::string> options =
-                i % 2 ? std::vector<std::string>{"-V", "4"} : std::vector<std::string>{"-b", "192"};
-            if (WriteTestWav(wav, 44100, 2, kTrackSeconds) == 0 || !EncodeMp3(wav, mp3 + ".part", options))
-                return {};
-            fs::rename(mp3 + ".part", mp3);
-            fs::remove(wav);
-        }
-        tracks.push_back(mp3);
-    }
-    return tracks;
-}
 
 // The baseline: each file decoded with libmpg123 in a plain read loop, with
 // the program's decoder settings, the PCM dropped.
@@ -125,7 +92,7 @@ int CountTimeOuts(const std::string& trace)
 
 int main()
 {
-    const std::vector<std::string> tracks = MakeTracks();
+    const std::vector<std::string> tracks = MakeBenchTracks();
     if (tracks.empty()) {
         std::fprintf(stderr, "bench-burn: cannot make the MP3 set (is lame installed?)\n");
         return 2;

@@ -12,6 +12,7 @@
 #include "AudioFixtures.h"
 #include "DecodeFixtures.h"
 #include "decode/AudioTrackSource.h"
+#include "decode/LibavDecoder.h"
 #include "resources/CdAudio.h"
 
 using namespace quillstar;
@@ -72,8 +73,19 @@ int main()
     else
         std::printf("MP3: lame is not installed, skipped\n");
     if (MakeWma(wma, 44100, 2, 44100 * kSeconds / 1024))
-        Report("WMA 128 kbit/s (graph)", wma, [&] { DecodeWithGStreamer(wma); });
+        Report("WMA 128 kbit/s (FFmpeg)", wma, [&] { LibavDecoder::DecodedSeconds(wma); });
     else
         std::printf("WMA: GStreamer's WMA encoder is not installed, skipped\n");
+    // libsndfile alone reads the whole file, as 16-bit samples in its own
+    // rate; the track source reads Opus as floats and resamples it.
+    const std::string flac = folder.PathOf("minute.flac");
+    const std::string opus = folder.PathOf("minute.opus");
+    if (RunProgram({"ffmpeg", "-v", "error", "-i", wav, flac}) &&
+        RunProgram({"ffmpeg", "-v", "error", "-i", wav, "-b:a", "160k", opus})) {
+        Report("FLAC 44100 Hz stereo", flac, [&] { ReadWavSamples(flac); });
+        Report("Opus 160 kbit/s 48000 Hz", opus, [&] { ReadWavSamples(opus); });
+    } else {
+        std::printf("FLAC, Opus: ffmpeg is not installed, skipped\n");
+    }
     return 0;
 }

@@ -11,7 +11,7 @@ namespace quillstar {
 // What the folder tree and the file list need of the window that holds them.
 // They never talk to each other directly: the tree reports a chosen folder, the
 // owner shows it in the list, and the list asks the owner to reveal a folder in
-// the tree, to build the tree again, or to take its MP3 files into the burn list.
+// the tree, to build the tree again, or to take its music files into the burn list.
 class BrowserOwner {
 public:
     virtual ~BrowserOwner() = default;

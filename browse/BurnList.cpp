@@ -161,7 +161,7 @@ void BurnList::AfterChange()
 void BurnList::AddSelectionToBurnList(const FileList& fileList)
 {
     QStringList names;
-    for (const FileEntry& entry : fileList.SelectedEntries())
+    for (const FileEntry& entry : fileList.SelectedMusicFiles())
         names.append(entry.displayName);
     AddFiles(fileList.CurrentFolder(), names);
 }

@@ -9,7 +9,7 @@ namespace quillstar {
 struct FileEntry {
     // The name as found; a drive's full path; "..".
     QString displayName;
-    // The key of sorting, of the type names and of the MP3 test.
+    // The key of sorting, of the type names and of the file-type filter.
     QString lowerName;
     bool isFolder = false;
     // Bytes; -1 for folders, drives and "..".

@@ -18,12 +18,18 @@
 #include "browse/FileListModel.h"
 #include "browse/LabelEditDelegate.h"
 #include "browse/ShellFileOperation.h"
+#include "decode/MusicFile.h"
 #include "resources/BrowseTexts.h"
 #include "resources/FileListCommandTexts.h"
 
 namespace quillstar {
 
 namespace {
+
+bool IsMusic(const FileEntry& entry)
+{
+    return !entry.isFolder && MusicFile::IsMusicFile(entry.displayName.toStdString());
+}
 
 QString WithoutTrailingSlashes(QString path)
 {
@@ -143,6 +149,8 @@ bool FileList::FilterAdmits(const QString& lowerName) const
         return lowerName.endsWith(QLatin1String(browse::kMp3Suffix));
     case browse::kFilterAll:
         return true;
+    case browse::kFilterMusic:
+        return MusicFile::IsMusicFile(lowerName.toStdString());
     default:
         return false;
     }
@@ -213,36 +221,25 @@ std::vector<int> FileList::SelectedRows() const
     return rows;
 }
 
-bool FileList::SelectionIsMp3() const
+bool FileList::SelectionHasMusic() const
 {
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty())
-        return false;
-    for (const int row : rows) {
-        const int entry = model_->EntryAt(row);
-        if (entry < 0)
-            return false;
-        const FileEntry& file = model_->Entries()[entry];
-        if (file.isFolder || !file.lowerName.endsWith(QLatin1String(browse::kMp3Suffix)))
-            return false;
-    }
-    return true;
+    return !SelectedMusicFiles().isEmpty();
 }
 
-QList<FileEntry> FileList::SelectedEntries() const
+QList<FileEntry> FileList::SelectedMusicFiles() const
 {
-    QList<FileEntry> entries;
+    QList<FileEntry> files;
     for (const int row : SelectedRows()) {
-        if (const int entry = model_->EntryAt(row); entry >= 0)
-            entries.append(model_->Entries()[entry]);
+        if (const FileEntry* entry = EntryOfRow(row); entry && IsMusic(*entry))
+            files.append(*entry);
     }
-    return entries;
+    return files;
 }
 
-QStringList FileList::SelectedPaths() const
+QStringList FileList::SelectedMusicPaths() const
 {
     QStringList paths;
-    for (const FileEntry& entry : SelectedEntries())
+    for (const FileEntry& entry : SelectedMusicFiles())
         paths.append(CurrentFolder() + entry.displayName);
     return paths;
 }
@@ -295,7 +292,7 @@ void FileList::NavigateTo(QString folder)
 
 void FileList::AddToList()
 {
-    if (SelectionIsMp3())
+    if (SelectionHasMusic())
         owner_.AddSelectionToBurnList();
 }
 
@@ -406,7 +403,7 @@ void FileList::contextMenuEvent(QContextMenuEvent* event)
     const bool nameRow = any && rows.front() != 0 && !IsDriveList();
     // Row 0 of the drive list is a drive like any other: it has properties.
     const bool parentRow = any && rows.front() == 0 && !IsDriveList();
-    addAction_->setEnabled(any && SelectionIsMp3());
+    addAction_->setEnabled(SelectionHasMusic());
     openAction_->setEnabled(any);
     renameAction_->setEnabled(nameRow);
     deleteAction_->setEnabled(nameRow);
@@ -460,10 +457,10 @@ void FileList::mousePressEvent(QMouseEvent* event)
     QTreeView::mousePressEvent(event);
 }
 
-// Only MP3 files go to the burn list.
+// Only music files go to the burn list.
 void FileList::startDrag(Qt::DropActions)
 {
-    if (!SelectionIsMp3())
+    if (!SelectionHasMusic())
         return;
     const QModelIndex dragged = indexAt(pressPoint_);
     if (dragged.isValid())

@@ -25,7 +25,7 @@ class FileListModel;
 // The list of the drives or of one folder's contents: "..", the sub-folders,
 // and the files the owner's filter lets through, in four columns (name, size,
 // type, last change), sorted by the column whose header was clicked last.
-// Its commands open, rename and delete what it lists and hand MP3 files to
+// Its commands open, rename and delete what it lists and hand music files to
 // the burn list, by the context menu, keys, double clicks and dragging.
 class FileList : public QTreeView {
     Q_OBJECT
@@ -53,11 +53,12 @@ public:
     int sortColumn() const { return sortColumn_; }
     int sortOrder() const { return sortOrder_; }
 
-    // True when rows are selected and all of them are files ending in "mp3".
-    bool SelectionIsMp3() const;
-    // The selected rows' entries and full paths, in row order.
-    QList<FileEntry> SelectedEntries() const;
-    QStringList SelectedPaths() const;
+    // True when a selected row is a music file the engine burns.
+    bool SelectionHasMusic() const;
+    // The music files among the selected rows, as entries and full paths, in
+    // row order: folders and other files stay out of the burn list.
+    QList<FileEntry> SelectedMusicFiles() const;
+    QStringList SelectedMusicPaths() const;
 
     // The commands, each on the selection. Open and properties act on the
     // first selected row; a folder opens in the list and the tree.

@@ -4,6 +4,8 @@
 #include <QMimeDatabase>
 #include <QStorageInfo>
 
+#include "decode/MusicFile.h"
+
 namespace quillstar {
 
 QString ShellTypeName::Lookup(const QString& path, bool isFolder)
@@ -16,6 +18,8 @@ QString ShellTypeName::Lookup(const QString& path, bool isFolder)
             .mimeTypeForName(isMountPoint ? QStringLiteral("inode/mount-point") : QStringLiteral("inode/directory"))
             .comment();
     }
+    if (const MusicFile::Type* music = MusicFile::TypeOf(path.toStdString()))
+        return QString::fromUtf8(music->typeText);
     const QMimeType type = database.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
     return type.isValid() && !type.isDefault() ? type.comment() : QString();
 }

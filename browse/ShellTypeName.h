@@ -10,7 +10,8 @@ namespace quillstar {
 // it is a folder; an empty text when the type has no name.
 using TypeNameSource = std::function<QString(const QString& path, bool isFolder)>;
 
-// The desktop's name for the type of a file or folder ("MP3 audio", "folder").
+// The name of the type of a file or folder: the program's own for the music
+// files it burns ("FLAC audio"), the desktop's for the rest ("folder").
 class ShellTypeName {
 public:
     // Files are typed by their name alone, as the desktop does, so that typing

@@ -2,6 +2,15 @@
 
 #include <QDir>
 
+#include "decode/MusicFile.h"
+#include "resources/BurnListControlTexts.h"
+
+// The note lives in a static library; nothing else would pull it in.
+static void LoadBurnListResources()
+{
+    Q_INIT_RESOURCE(burnlist);
+}
+
 namespace quillstar {
 
 SystemImageList& SystemImageList::Shared()
@@ -12,6 +21,12 @@ SystemImageList& SystemImageList::Shared()
 
 int SystemImageList::FileIndex(const QString& path)
 {
+    if (MusicFile::IsMusicFile(path.toStdString())) {
+        return Find(QStringLiteral("music"), [] {
+            LoadBurnListResources();
+            return QIcon(QString::fromLatin1(burnlist::kTrackImage));
+        });
+    }
     const QMimeType type = mimeDatabase_.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
     return Find(type.name(), [this, &type] {
         return QIcon::fromTheme(type.iconName(),

@@ -18,7 +18,8 @@ class SystemImageList {
 public:
     static SystemImageList& Shared();
 
-    // -1 when the desktop has no icon for it.
+    // The burn list's note for the music files the program burns, the
+    // desktop's icon for other files; -1 when the desktop has none.
     int FileIndex(const QString& path);
     int FolderIndex();
     int OpenFolderIndex();

@@ -1,5 +1,6 @@
 #include "cli/BurnCommand.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -8,13 +9,14 @@
 #include <unistd.h>
 
 #include "cli/ProgressPrinter.h"
-#include "decode/AudioTrackSource.h"
 #include "decode/FileSeconds.h"
 #include "decode/PluginRegistry.h"
+#include "recorder/BurnJob.h"
 #include "recorder/DiscWriter.h"
 #include "resources/BurnExitCodes.h"
-#include "resources/Messages.h"
+#include "resources/BurnSessionTexts.h"
 #include "resources/RecorderTexts.h"
+#include "resources/VerificationTexts.h"
 #include "tracklist/BurnListModel.h"
 
 namespace quillstar {
@@ -28,6 +30,7 @@ void RequestStop(int)
 }
 
 constexpr uint32_t kPollMilliseconds = 100;
+constexpr uint32_t kDiscPollMilliseconds = 1000;
 
 }  // namespace
 
@@ -49,6 +52,10 @@ int BurnCommand::Run()
         return cli::kExitUsage;
     if (options_.show)
         return ShowTrackList();
+    if (!options_.listDevices && trackList_.GetCount() == 0) {
+        Fail("the list \"" + options_.listFile + "\" holds no tracks");
+        return cli::kExitUsage;
+    }
     if (!options_.listDevices && (!CheckFilesExist() || !CheckImageFolder()))
         return cli::kExitUsage;
 
@@ -58,6 +65,7 @@ int BurnCommand::Run()
     CDiscWriter writer(messages_.Handle());
     if (!writer.Initialize() || writer.GetDeviceCount() == 0) {
         Fail("no CD recorder found (try --image-recorder PATH)");
+        ReportSkippedDrives(writer, stderr);
         return cli::kExitNoRecorder;
     }
     if (options_.listDevices)
@@ -84,8 +92,6 @@ bool BurnCommand::BuildTrackList()
         const int seconds = options_.show ? FileSeconds(file) : 0;
         trackList_.AddTrackInfo(BurnListModel::TitleFromName(name), seconds, file);
     }
-    if (trackList_.GetCount() == 0)
-        return Fail("the list \"" + options_.listFile + "\" holds no tracks");
     return true;
 }
 
@@ -137,15 +143,52 @@ int BurnCommand::ListDevices(const CDiscWriter& writer) const
         std::printf("%d  %s  (write speeds: %s)\n", i, writer.GetDeviceName(i).c_str(),
                     speeds.empty() ? "none reported" : speeds.c_str());
     }
+    ReportSkippedDrives(writer, stdout);
     return cli::kExitBurned;
+}
+
+// A drive the user may not open is the usual reason for an empty list; the
+// user learns which drives were left out and what to do about them.
+void BurnCommand::ReportSkippedDrives(const CDiscWriter& writer, FILE* out)
+{
+    for (const SkippedDrive& drive : writer.GetSkippedDrives()) {
+        const bool notAllowed = drive.error == EACCES || drive.error == EPERM;
+        std::fprintf(out, "%s %s: %s%s\n", recorder::kTextDriveLeftOut, drive.device.c_str(), drive.reason.c_str(),
+                     notAllowed ? recorder::kTextNoPermissionAdvice : "");
+    }
+}
+
+// The nearest speed the recorder accepted that is not above the one asked
+// for, or its slowest; a test write only where the recorder offers it.
+bool BurnCommand::ChooseSettings(const CDiscWriter& writer, BurnSettings& settings) const
+{
+    const DeviceInfo& device = writer.GetDevice();
+    if (options_.simulate && !device.canTestWrite)
+        return Fail("recorder " + std::to_string(options_.device) + " (" + device.name +
+                    ") cannot do a test write; burn without --simulate");
+    settings.testWrite = options_.simulate;
+    settings.copies = options_.copies;
+    settings.verify = options_.verify;
+    settings.writeSpeed = options_.speed;
+    const std::vector<int>& speeds = device.writeSpeeds;
+    if (options_.speed > 0 && !speeds.empty()) {
+        settings.writeSpeed = speeds.front();
+        for (int speed : speeds) {
+            if (speed <= options_.speed)
+                settings.writeSpeed = speed;
+        }
+    }
+    return true;
 }
 
 int BurnCommand::Burn(CDiscWriter& writer)
 {
-    AudioTrackSource source;
-    source.RemoveAllTracks();
+    BurnSettings settings;
+    if (!ChooseSettings(writer, settings))
+        return cli::kExitUsage;
+    std::vector<std::string> paths;
     for (const TrackInfo& track : trackList_.Tracks())
-        source.AddTrack(track.path);
+        paths.push_back(track.path);
 
     ProgressPrinter progress(stdout, isatty(fileno(stdout)) == 1);
     stopRequested = 0;
@@ -154,62 +197,98 @@ int BurnCommand::Burn(CDiscWriter& writer)
     sigemptyset(&action.sa_mask);
     struct sigaction previous {};
     sigaction(SIGINT, &action, &previous);
-    const bool started = writer.WriteDisc(&source);
-    const int exitCode = started ? WaitForBurn(writer, progress) : cli::kExitNoRecorder;
+    BurnJob job(writer);
+    const int exitCode = job.Start(paths, settings) ? WaitForBurn(job, progress) : cli::kExitNoRecorder;
     sigaction(SIGINT, &previous, nullptr);
     return exitCode;
 }
 
-int BurnCommand::WaitForBurn(CDiscWriter& writer, ProgressPrinter& progress)
+int BurnCommand::WaitForBurn(BurnJob& job, ProgressPrinter& progress)
 {
-    bool stopping = false;
+    bool speedShown = false;
     for (;;) {
-        if (stopRequested && !stopping) {
-            stopping = true;
-            writer.AbortWrite();
-        }
+        if (stopRequested && !job.Outcome().stopped)
+            job.Stop();
+        if (!job.IsRunning())
+            break;
         const auto message = messages_.Take(kPollMilliseconds);
         if (!message)
             continue;
         std::string text;
         int percent = 0;
-        switch (message->message) {
-        case msg::WM_BURN_PROGRESS:
-            writer.GetProgress(text, percent);
+        switch (job.Handle(message->message)) {
+        case BurnJob::Event::Progress:
+            if (!speedShown && !job.SpeedText().empty()) {
+                speedShown = true;
+                progress.Finish();
+                std::fprintf(stderr, "quillstar-burn: %s\n", job.SpeedText().c_str());
+            }
+            job.GetProgress(text, percent);
             progress.Show(text, percent);
             break;
-        case msg::WM_BURN_STOPPED:
-            writer.GetProgress(text, percent);
-            progress.Show("The burning process is stopped, the audio CD is not completed.", percent);
-            break;
-        case msg::WM_BURN_FINISHED:
+        case BurnJob::Event::NeedDisc:
             progress.Finish();
-            if (stopping)
-                return cli::kExitStopped;
-            ReportSkippedTracks(writer);
-            return ExitCodeFor(writer.GetResult());
-        default:
+            WaitForNextDisc(job);
+            speedShown = false;
+            break;
+        case BurnJob::Event::Stopped:
+            job.GetProgress(text, percent);
+            progress.Show(burnsession::kStoppedText, percent);
+            break;
+        case BurnJob::Event::Finished:
+        case BurnJob::Event::None:
             break;
         }
     }
+    progress.Finish();
+    ReportOutcome(job.Outcome());
+    return ExitCodeFor(job.Outcome());
 }
 
-void BurnCommand::ReportSkippedTracks(const CDiscWriter& writer) const
+// The drive is asked for a blank disc until it holds one or the user stops.
+void BurnCommand::WaitForNextDisc(BurnJob& job)
 {
-    for (const SkippedTrack& skipped : writer.GetSkippedTracks()) {
+    std::fprintf(stderr, burnsession::kCliInsertNextDisc, job.Copy(), job.Copies());
+    while (!stopRequested && !job.ContinueWithNextDisc() && job.IsWaitingForDisc())
+        messages_.Take(kDiscPollMilliseconds);
+}
+
+void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
+{
+    if (outcome.stopped)
+        return;
+    for (const SkippedTrack& skipped : outcome.skipped) {
         std::string title, path;
         int seconds = 0;
         trackList_.GetTrackInfo(skipped.trackIndex, title, seconds, path);
         std::fprintf(stderr, "quillstar-burn: skipped track %02d \"%s\": %s\n", skipped.trackIndex + 1, path.c_str(),
                      recorder::SkipReasonText(skipped.reason));
     }
+    if (!outcome.failure.empty())
+        std::fprintf(stderr, "quillstar-burn: %s\n", outcome.failure.c_str());
+    if (outcome.copies > 1)
+        std::fprintf(stderr, burnsession::kCliCopiesBurned, outcome.copiesBurned, outcome.copies);
+    if (outcome.verification)
+        ReportVerification(*outcome.verification);
 }
 
-int BurnCommand::ExitCodeFor(int result) const
+void BurnCommand::ReportVerification(const DiscVerification& verification)
 {
-    if (result == recorder::kResultSuccess)
-        return cli::kExitBurned;
-    return cli::kExitResultBase + result;
+    if (verification.readOffset) {
+        std::printf(verification::kTextReadOffset, *verification.readOffset);
+        std::printf("\n");
+    }
+    for (const std::string& line : verification.TrackLines())
+        std::printf("%s\n", line.c_str());
+}
+
+int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)
+{
+    if (outcome.stopped)
+        return cli::kExitStopped;
+    if (outcome.result != recorder::kResultSuccess)
+        return cli::kExitResultBase + outcome.result;
+    return outcome.skipped.empty() ? cli::kExitBurned : cli::kExitIncomplete;
 }
 
 }  // namespace quillstar

@@ -3,19 +3,30 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "decode/MusicFile.h"
+
 namespace quillstar {
 namespace {
 
-bool ParseDeviceNumber(const std::string& text, int& device)
+// The extensions of the music files the window lists, lower-cased.
+std::string MusicExtensions()
+{
+    std::string extensions;
+    for (const MusicFile::Type& type : MusicFile::Types())
+        extensions += (extensions.empty() ? "" : " ") + std::string(type.extension);
+    return extensions;
+}
+
+bool ParseNumber(const std::string& text, long low, long high, int& number)
 {
     if (text.empty())
         return false;
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || value < 0 || value > 1000)
+    if (errno != 0 || *end != '\0' || value < low || value > high)
         return false;
-    device = static_cast<int>(value);
+    number = static_cast<int>(value);
     return true;
 }
 
@@ -37,18 +48,33 @@ bool BurnOptions::Parse(int argc, char** argv, std::string& error)
             listDevices = true;
         } else if (argument == "--show") {
             show = true;
+        } else if (argument == "--verify" || argument == "--no-verify") {
+            verify = argument == "--verify";
         } else if (argument == "--image-recorder" && hasValue) {
             imageRecorder = argv[++i];
         } else if (argument == "--list" && hasValue) {
             listFile = argv[++i];
         } else if (argument == "--device" && hasValue) {
             deviceGiven = true;
-            if (!ParseDeviceNumber(argv[++i], device)) {
+            if (!ParseNumber(argv[++i], 0, 1000, device)) {
                 error = "--device wants the number of a recorder as --devices lists them, not \"" +
                         std::string(argv[i]) + "\"";
                 return false;
             }
-        } else if (argument == "--image-recorder" || argument == "--list" || argument == "--device") {
+        } else if (argument == "--speed" && hasValue) {
+            if (!ParseNumber(argv[++i], 1, 99, speed)) {
+                error = "--speed wants a write speed as an x-factor from 1 to 99, not \"" + std::string(argv[i]) + "\"";
+                return false;
+            }
+        } else if (argument == "--copies" && hasValue) {
+            if (!ParseNumber(argv[++i], 1, 99, copies)) {
+                error = "--copies wants a number of discs from 1 to 99, not \"" + std::string(argv[i]) + "\"";
+                return false;
+            }
+        } else if (argument == "--simulate") {
+            simulate = true;
+        } else if (argument == "--image-recorder" || argument == "--list" || argument == "--device" ||
+                   argument == "--speed" || argument == "--copies") {
             error = argument + " needs a value";
             return false;
         } else {
@@ -70,10 +96,26 @@ Burns an audio CD from the files, one track per file in the order given,
 track-at-once with 2-second pauses, and closes the session so the disc plays
 in any CD player.
 
+Each file is read by what it holds, whatever its name; these are the
+extensions of the music files the window lists:
+  )" + MusicExtensions() +
+           R"(
+
   --list FILE.tlm        burn the tracks of a saved CD info file (before FILEs)
   --device N             burn on recorder N as --devices numbers them (default 0)
-  --devices              list the recorders with their write speeds
+  --speed N              write at N x (the nearest speed the recorder accepts
+                         that is not above N); default: its fastest
+  --simulate             test write: the recorder goes through the whole burn
+                         with its laser off and nothing is burned
+  --copies N             burn N discs (1-99) from the list, asking for a blank
+                         disc after each one
+  --devices              list the recorders with their write speeds and the
+                         drives that were left out, with the reason
   --show                 print the track list and its total time; burn nothing
+  --verify               after the burn, read the disc back and compare every
+                         second of every track with what was written; prints
+                         one line per track and the drive's read offset
+  --no-verify            do not read the disc back (the default)
   --image-recorder PATH  burn to a disc image instead of a drive: PATH gets the
                          raw audio sectors and PATH with .cue the CUE sheet; a
                          later burn writes PATH-2, PATH-3, ... (the environment
@@ -87,13 +129,18 @@ faults, a write-speed throttle); the README lists them.
 Ctrl+C stops the burn; the disc (or image) is left unfinished.
 
 Exit status:
-  0   the disc was burned (files that could not be written are named)
-  2   bad usage, a missing file or an unreadable list
-  3   no recorder found
+  0   the disc was burned whole (every copy of it)
+  2   bad usage, a missing file, an unreadable or empty list, or --simulate on
+      a recorder that cannot do a test write
+  3   no recorder found (the drives that were left out are named)
+  10  the disc was burned, but tracks were skipped or damaged (they are named)
   11  the tracks do not fit on the disc
   12  the disc is not a blank CD-R/RW
   13  the disc is not empty
   14  none of the files could be written; the disc is still blank
+  15  the burn failed and the disc is not completed (the drive command that
+      failed and its sense are named)
+  16  --verify: the disc differs from the files or could not be read back
   130 stopped with Ctrl+C
 )";
 }

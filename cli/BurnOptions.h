@@ -13,7 +13,13 @@ struct BurnOptions {
     bool listDevices = false;
     bool show = false;
     bool help = false;
+    // Read the disc back after the burn and compare it with the files.
+    bool verify = false;
     std::string listFile;
+    // x-factor; 0 = the fastest the recorder accepts.
+    int speed = 0;
+    bool simulate = false;
+    int copies = 1;
     std::vector<std::string> files;
 
     // Fills the options from argv; false with a one-line reason on bad usage.

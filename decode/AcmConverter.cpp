@@ -54,22 +54,33 @@ float SampleAt<4>(const uint8_t* p)
     return static_cast<int32_t>(value) * (1.0f / 2147483648.0f);
 }
 
+// 32-bit floats come in already scaled to [-1, 1].
+template <>
+float SampleAt<0>(const uint8_t* p)
+{
+    float value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+// Bytes is the sample width, 0 for floats (which are four bytes wide).
 template <int Bytes>
 void MixToStereo(const uint8_t* in, size_t frames, int channels, const float* weights, float* stereo)
 {
+    constexpr int kWidth = Bytes == 0 ? 4 : Bytes;
     if (channels == 1) {
-        for (size_t i = 0; i < frames; ++i, in += Bytes) {
+        for (size_t i = 0; i < frames; ++i, in += kWidth) {
             const float s = SampleAt<Bytes>(in);
             *stereo++ = s;
             *stereo++ = s;
         }
     } else if (channels == 2) {
-        for (size_t i = 0; i < frames * 2; ++i, in += Bytes)
+        for (size_t i = 0; i < frames * 2; ++i, in += kWidth)
             *stereo++ = SampleAt<Bytes>(in);
     } else {
         for (size_t i = 0; i < frames; ++i) {
             float left = 0, right = 0;
-            for (int c = 0; c < channels; ++c, in += Bytes) {
+            for (int c = 0; c < channels; ++c, in += kWidth) {
                 const float s = SampleAt<Bytes>(in);
                 left += weights[2 * c] * s;
                 right += weights[2 * c + 1] * s;
@@ -83,13 +94,15 @@ void MixToStereo(const uint8_t* in, size_t frames, int channels, const float* we
 // Left and right share of each channel of a multi-channel source, taken in
 // the wave channel order: front left, front right, front centre, low
 // frequency, back left, back right, front left and right of centre, back
-// centre, side left, side right. Channels beyond those go to both sides.
+// centre, side left, side right. As in the ITU's stereo down-mix, the centre
+// and the surrounds come in at -3 dB and the low-frequency channel is left
+// out. Channels beyond those go to both sides.
 struct ChannelShare {
     float left, right;
 };
 constexpr float kHalfPower = 0.7071f;
 constexpr ChannelShare kChannelShares[] = {
-    {1, 0}, {0, 1},       {kHalfPower, kHalfPower}, {0.5f, 0.5f},    {kHalfPower, 0}, {0, kHalfPower}, {1, 0},
+    {1, 0}, {0, 1},       {kHalfPower, kHalfPower}, {0, 0},          {kHalfPower, 0}, {0, kHalfPower}, {1, 0},
     {0, 1}, {0.5f, 0.5f}, {kHalfPower, 0},          {0, kHalfPower},
 };
 constexpr ChannelShare kOtherChannelShare{0.5f, 0.5f};
@@ -138,10 +151,11 @@ AcmConverter::~AcmConverter()
 bool AcmConverter::CanConvert(const WaveFormat& source, const WaveFormat& destination)
 {
     const int bits = source.bitsPerSample;
-    return IsCdFormat(destination) && source.formatTag == kWaveFormatPcm &&
-           (bits == 8 || bits == 16 || bits == 24 || bits == 32) && source.channels >= 1 &&
-           source.channels <= kMaxChannels && source.blockAlign == source.channels * bits / 8 &&
-           source.samplesPerSec >= kMinSampleRate && source.samplesPerSec <= kMaxSampleRate;
+    const bool pcm = source.formatTag == kWaveFormatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    const bool floats = source.formatTag == kWaveFormatFloat && bits == 32;
+    return IsCdFormat(destination) && (pcm || floats) && source.channels >= 1 && source.channels <= kMaxChannels &&
+           source.blockAlign == source.channels * bits / 8 && source.samplesPerSec >= kMinSampleRate &&
+           source.samplesPerSec <= kMaxSampleRate;
 }
 
 int32_t AcmConverter::Open(const WaveFormat& source, const WaveFormat& destination)
@@ -177,6 +191,11 @@ bool AcmConverter::OpenResampler()
 
 void AcmConverter::ChooseMixer()
 {
+    weights_ = DownMixWeights(sourceFormat_.channels);
+    if (sourceFormat_.formatTag == kWaveFormatFloat) {
+        mixer_ = MixToStereo<0>;
+        return;
+    }
     switch (sourceFormat_.bitsPerSample) {
     case 8:
         mixer_ = MixToStereo<1>;
@@ -191,7 +210,6 @@ void AcmConverter::ChooseMixer()
         mixer_ = MixToStereo<4>;
         break;
     }
-    weights_ = DownMixWeights(sourceFormat_.channels);
 }
 
 int32_t AcmConverter::Convert(const uint8_t* data, int length, const uint8_t*& out, int& outLength)

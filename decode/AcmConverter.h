@@ -10,12 +10,13 @@ struct soxr;
 
 namespace quillstar {
 
-// Converts integer PCM of any rate, 8/16/24/32 bits and any channel count to
-// CD format (44100 Hz, 16-bit, stereo) as a stream: the resampler's state
-// carries from one Convert to the next, and Flush hands out its tail at the
-// end of a track. Width and channels are converted here (8-bit samples are
-// unsigned as in WAV files, more than two channels are mixed down to stereo);
-// the rate by libsoxr, skipped when the source is already at 44100 Hz.
+// Converts integer PCM of 8/16/24/32 bits or 32-bit floats, of any rate and
+// any channel count, to CD format (44100 Hz, 16-bit, stereo) as a stream:
+// the resampler's state carries from one Convert to the next, and Flush
+// hands out its tail at the end of a track. Width and channels are converted
+// here (8-bit samples are unsigned as in WAV files, more than two channels
+// are mixed down to stereo); the rate by libsoxr, skipped when the source is
+// already at 44100 Hz.
 class AcmConverter {
 public:
     AcmConverter() = default;

@@ -8,9 +8,8 @@
 namespace quillstar {
 
 // A file decoder: opened on one file, read block by block into the caller's
-// buffer as interleaved little-endian PCM in the file's own rate, channel
-// count and sample width (16 bits unless the decoder says otherwise), then
-// closed. Every operation has a harmless default.
+// buffer as interleaved PCM in the decoder's sample format and the file's
+// own rate and channel count, then closed. Every operation has a harmless default.
 class AudioDecoder : public AudioStream {
 public:
     // Bytes delivered into the buffer; 0 at the end or on an error.

@@ -9,6 +9,25 @@ namespace quillstar {
 inline constexpr int kSeekPercent = 101;
 inline constexpr int kSeekMilliseconds = 102;
 
+// How a decoder delivers its samples: interleaved, little-endian, either
+// integers (8-bit unsigned as in WAV files, 16, 24 or 32-bit signed) or
+// 32-bit floats in [-1, 1].
+enum class SampleFormat { UInt8, Int16, Int24, Int32, Float32 };
+
+inline constexpr int SampleBytes(SampleFormat format)
+{
+    switch (format) {
+    case SampleFormat::UInt8:
+        return 1;
+    case SampleFormat::Int16:
+        return 2;
+    case SampleFormat::Int24:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
 // Root of every file decoder: what the decode thread needs to know about an
 // open file. The order of the virtual operations is part of the interface.
 class AudioStream {
@@ -23,8 +42,7 @@ public:
     int ReadBlockSize() const { return readBlockSize_; }
     int Channels() const { return channels_; }
     int SampleRate() const { return sampleRate_; }
-    // Bits of each sample Read delivers: 8 (unsigned), 16, 24 or 32.
-    int BitsPerSample() const { return bitsPerSample_; }
+    SampleFormat Format() const { return sampleFormat_; }
     // Percentage of the file delivered so far.
     int Progress() const { return progress_; }
     const std::string& Path() const { return path_; }
@@ -34,7 +52,7 @@ protected:
     int readBlockSize_ = 4096;
     int channels_ = 0;
     int sampleRate_ = 0;
-    int bitsPerSample_ = 16;
+    SampleFormat sampleFormat_ = SampleFormat::Int16;
     int progress_ = 0;
     std::string path_;
     std::string formatName_;

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <initializer_list>
 
-#include "decode/FileExtension.h"
+#include "decode/DecoderChoice.h"
 #include "platform/Trace.h"
 #include "resources/CdAudio.h"
 #include "resources/DecodeEngineTexts.h"
@@ -31,11 +30,6 @@ int32_t ByteCountOf(double seconds)
     return bytes >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
 }
 
-bool IsOneOf(const std::string& extension, std::initializer_list<const char*> extensions)
-{
-    return std::any_of(extensions.begin(), extensions.end(), [&](const char* e) { return extension == e; });
-}
-
 }  // namespace
 
 AudioTrackSource::AudioTrackSource(const PluginRegistry& plugins) : engine_(plugins)
@@ -57,9 +51,7 @@ int AudioTrackSource::IsAudioTrack(int)
 
 double AudioTrackSource::AddTrack(const std::string& path)
 {
-    double seconds = 0.0;
-    if (IsOneOf(LastThreeLower(path), {kExtensionMp3, kExtensionWma, kExtensionWav}))
-        seconds = std::max(DecodeEngine::ProbeDuration(path), 0.0);
+    const double seconds = std::max(DecodeEngine::ProbeDuration(path), 0.0);
     tracks_.push_back(std::make_unique<TrackEntry>(TrackEntry{ByteCountOf(seconds), seconds, path}));
     return seconds;
 }
@@ -81,12 +73,11 @@ bool AudioTrackSource::OpenTrack(int track)
         return false;
     TrackEntry& entry = *tracks_[static_cast<size_t>(track)];
     entry.damagedAt = -1.0;
-    const std::string extension = LastThreeLower(entry.path);
-    if (IsOneOf(extension, {kExtensionMp3, kExtensionOgg, kExtensionApe, kExtensionVqf, kExtensionWav}))
+    if (DecoderChoice::For(entry.path) != DecoderKind::MediaGraph)
         trackOpen_ = engine_.StartDecodeThread(entry.path);
     // A graph that started counts as open whether it is already running or
     // still on its way there.
-    else if (extension == kExtensionWma)
+    else
         trackOpen_ = engine_.OpenGraph(entry.path) >= 0;
     return trackOpen_;
 }
@@ -204,7 +195,7 @@ double AudioTrackSource::GetTrackBytes(int track)
     return entry != nullptr ? entry->byteCount : 0.0;
 }
 
-bool AudioTrackSource::GetTrackDamage(int track, double& secondsWhereAudioStopped)
+bool AudioTrackSource::GetTrackDamage(int track, double& secondsWhereAudioStopped) const
 {
     const TrackEntry* entry = EntryAt(track);
     if (entry == nullptr || entry->damagedAt < 0.0)

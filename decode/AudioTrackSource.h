@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "decode/DecodeEngine.h"
-#include "decode/DiscDataSource.h"
 #include "decode/TrackEntry.h"
 #include "resources/DecodeConstants.h"
 
@@ -25,44 +24,46 @@ namespace quillstar {
 // during a burn the burn thread opens and reads the tracks, and FinishBurn
 // may also come from the user-interface thread to stop it, even while the
 // burn thread waits in ReadAudio, which then returns at once.
-class AudioTrackSource : public DiscDataSource {
+class AudioTrackSource {
 public:
     // Plug-in formats decode through the given plug-ins.
     explicit AudioTrackSource(const PluginRegistry& plugins = PluginRegistry::Process());
-    ~AudioTrackSource() override;
+    ~AudioTrackSource();
     AudioTrackSource(const AudioTrackSource&) = delete;
     AudioTrackSource& operator=(const AudioTrackSource&) = delete;
 
     // Raw 2352-byte audio sectors.
-    uint8_t GetDataBlockType() override;
-    int IsAudioTrack(int track) override;
+    uint8_t GetDataBlockType();
+    int IsAudioTrack(int track);
     // On entry length is the number of bytes wanted (the buffer holds at
     // least one hand-off block), on return the number delivered. False with
     // length 0 once the track is complete, or when no track is open.
-    bool ReadAudio(uint8_t* buffer, int& length) override;
-    // Starts the track's decoder: a decode thread for mp3, ogg, ape, vqf and
-    // wav, the media graph for wma. False for other extensions and for a
-    // file its decoder cannot open.
-    bool OpenTrack(int track) override;
-    int GetTrackCount() override;
-    int GetBlockSize() override;
+    bool ReadAudio(uint8_t* buffer, int& length);
+    // Starts the track's decoder, as DecoderChoice picks it: a decode thread
+    // for the plug-in, libsndfile and FFmpeg, the media graph for other
+    // audio. False for a file its decoder cannot open.
+    bool OpenTrack(int track);
+    int GetTrackCount();
+    int GetBlockSize();
     // Stops the decoder and clears the progress; the list stays.
-    void FinishBurn() override;
-    void RemoveAllTracks() override;
-    void SetWriteMode(int mode) override;
+    void FinishBurn();
+    void RemoveAllTracks();
+    void SetWriteMode(int mode);
     // Bytes the decoders produced in this burn, before tracks were cut or
     // filled.
-    double GetBytesDone() override;
-    double GetTotalBytes() override;
-    double GetTotalSeconds() override;
-    double GetSecondsDone() override;
-    double GetTrackBytes(int track) override;
-    // As of the track's last opening; read it once its reading is over.
-    bool GetTrackDamage(int track, double& secondsWhereAudioStopped) override;
+    double GetBytesDone();
+    double GetTotalBytes();
+    double GetTotalSeconds();
+    double GetSecondsDone();
+    double GetTrackBytes(int track);
+    // True when the track's audio stopped short and silence finished it,
+    // with the time into the track where it stopped; false for a track that
+    // came out whole. As of the track's last opening: read it once its
+    // reading is over.
+    bool GetTrackDamage(int track, double& secondsWhereAudioStopped) const;
 
-    // Appends a track and returns its seconds: the file's decoded length for
-    // mp3, wma and wav (0.0 when it cannot be read), 0.0 for any other
-    // extension without opening the file.
+    // Appends a track and returns its seconds: the file's exact decoded
+    // length, 0.0 when it cannot be read or holds no audio.
     double AddTrack(const std::string& path);
     // How long a read waits for a decoder that delivers nothing.
     void SetStallLimit(uint32_t milliseconds) { stallLimitMs_ = milliseconds; }

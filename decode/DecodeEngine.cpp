@@ -8,13 +8,13 @@
 #include <system_error>
 #include <vector>
 
-#include "decode/FileExtension.h"
+#include "decode/DecoderChoice.h"
 #include "decode/GStreamerSupport.h"
+#include "decode/LibavDecoder.h"
 #include "decode/MediaDetector.h"
 #include "decode/PluginDecoder.h"
 #include "decode/SndFileDecoder.h"
 #include "decode/WavOutputEmulator.h"
-#include "decode/WaveFormat.h"
 #include "platform/Trace.h"
 #include "resources/DecodeEngineTexts.h"
 
@@ -24,13 +24,23 @@ using namespace engine;
 
 namespace {
 
-// The graph hands out 16-bit samples whatever the file holds.
-constexpr uint16_t kGraphBits = 16;
+// The graph hands out 16-bit integer samples whatever the file holds.
+constexpr uint16_t kGraphSampleBits = 16;
 
-bool IsCdFormat(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
+bool IsCdFormat(const WaveFormat& format)
 {
-    return sampleRate == static_cast<uint32_t>(cd::kSampleRate) && bitsPerSample == cd::kBitsPerSample &&
-           channels == cd::kChannels;
+    const WaveFormat cdFormat = WaveFormat::Cd();
+    return format.formatTag == cdFormat.formatTag && format.samplesPerSec == cdFormat.samplesPerSec &&
+           format.bitsPerSample == cdFormat.bitsPerSample && format.channels == cdFormat.channels;
+}
+
+WaveFormat SourceFormat(const AudioDecoder& decoder)
+{
+    const auto sampleRate = static_cast<uint32_t>(std::max(decoder.SampleRate(), 0));
+    const auto channels = static_cast<uint16_t>(std::clamp(decoder.Channels(), 0, 0xFFFF));
+    if (decoder.Format() == SampleFormat::Float32)
+        return WaveFormat::Float(sampleRate, channels);
+    return WaveFormat::Pcm(sampleRate, channels, static_cast<uint16_t>(SampleBytes(decoder.Format()) * 8));
 }
 
 bool IsAudio(GstCaps* caps)
@@ -89,11 +99,16 @@ double DecodeEngine::ProbeDuration(const std::string& path)
     return DetectAudioSeconds(path);
 }
 
-std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(const std::string& path, const PluginRegistry& plugins)
+std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(DecoderKind kind, const PluginRegistry& plugins)
 {
-    if (LastThreeLower(path) == kExtensionWav)
+    switch (kind) {
+    case DecoderKind::SndFile:
         return std::make_unique<SndFileDecoder>();
-    return std::make_unique<PluginDecoder>(plugins);
+    case DecoderKind::Libav:
+        return std::make_unique<LibavDecoder>();
+    default:
+        return std::make_unique<PluginDecoder>(plugins);
+    }
 }
 
 void DecodeEngine::SetBlockLength(int length)
@@ -140,7 +155,7 @@ void DecodeEngine::EndProducer()
 
 bool DecodeEngine::UsesPlugin() const
 {
-    return LastThreeLower(path_) != kExtensionWav;
+    return decoderKind_ == DecoderKind::Plugin;
 }
 
 bool DecodeEngine::StartDecodeThread(const std::string& path)
@@ -149,6 +164,7 @@ bool DecodeEngine::StartDecodeThread(const std::string& path)
         std::lock_guard control(controlMutex_);
         EndProducer();
         path_ = path;
+        decoderKind_ = DecoderChoice::For(path);
         feed_.Open(blockLength_);
         stopRequest_ = 0;
         decoderOpened_ = false;
@@ -184,15 +200,12 @@ void DecodeEngine::DecodeThread()
 
 bool DecodeEngine::OpenDecoder()
 {
-    decoder_ = CreateDecoder(path_, plugins_);
+    decoder_ = CreateDecoder(decoderKind_, plugins_);
     if (!decoder_->Open(path_)) {
         Trace(kTraceDecoderNotOpened, path_.c_str());
         return false;
     }
-    const uint32_t sampleRate = static_cast<uint32_t>(std::max(decoder_->SampleRate(), 0));
-    const uint16_t bits = static_cast<uint16_t>(std::clamp(decoder_->BitsPerSample(), 0, 0xFFFF));
-    const uint16_t channels = static_cast<uint16_t>(std::clamp(decoder_->Channels(), 0, 0xFFFF));
-    if (ChooseConversion(sampleRate, bits, channels) != kStatusOk) {
+    if (ChooseConversion(SourceFormat(*decoder_)) != kStatusOk) {
         Trace(kTraceCannotConvert, path_.c_str());
         return false;
     }
@@ -204,7 +217,7 @@ bool DecodeEngine::OpenDecoder()
 // a read ends with waits in the block for the rest.
 void DecodeEngine::PumpDecoder()
 {
-    const int frameBytes = std::max(decoder_->Channels() * decoder_->BitsPerSample() / 8, 1);
+    const int frameBytes = std::max(decoder_->Channels() * SampleBytes(decoder_->Format()), 1);
     const int blockSize = std::max(decoder_->ReadBlockSize(), 1);
     std::vector<uint8_t> block(static_cast<size_t>(blockSize + frameBytes));
     int carried = 0;
@@ -220,16 +233,16 @@ void DecodeEngine::PumpDecoder()
     }
 }
 
-int32_t DecodeEngine::ChooseConversion(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels)
+int32_t DecodeEngine::ChooseConversion(const WaveFormat& source)
 {
     convert_ = false;
-    if (IsCdFormat(sampleRate, bitsPerSample, channels)) {
+    if (IsCdFormat(source)) {
         Trace(kTraceNoResample);
         return kStatusOk;
     }
-    Trace(kTraceResample, static_cast<unsigned long>(sampleRate), static_cast<unsigned long>(bitsPerSample),
-          static_cast<unsigned long>(channels));
-    if (converter_.Open(WaveFormat::Pcm(sampleRate, channels, bitsPerSample), WaveFormat::Cd()) != decode::kStatusOk)
+    Trace(kTraceResample, static_cast<unsigned long>(source.samplesPerSec),
+          static_cast<unsigned long>(source.bitsPerSample), static_cast<unsigned long>(source.channels));
+    if (converter_.Open(source, WaveFormat::Cd()) != decode::kStatusOk)
         return kStatusInvalidMediaType;
     convert_ = true;
     return kStatusOk;
@@ -453,7 +466,7 @@ int32_t DecodeEngine::CheckMediaType(GstCaps* connected)
         return kStatusInvalidMediaType;
     const uint32_t sampleRate = static_cast<uint32_t>(std::max(GST_AUDIO_INFO_RATE(&info), 0));
     const uint16_t channels = static_cast<uint16_t>(std::clamp(GST_AUDIO_INFO_CHANNELS(&info), 0, 0xFFFF));
-    return ChooseConversion(sampleRate, kGraphBits, channels);
+    return ChooseConversion(WaveFormat::Pcm(sampleRate, channels, kGraphSampleBits));
 }
 
 int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)

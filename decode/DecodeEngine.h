@@ -9,8 +9,10 @@
 
 #include "decode/AcmConverter.h"
 #include "decode/AudioDecoder.h"
+#include "decode/MusicFile.h"
 #include "decode/PluginRegistry.h"
 #include "decode/SyncBuffer.h"
+#include "decode/WaveFormat.h"
 #include "platform/Event.h"
 
 typedef struct _GstBus GstBus;
@@ -23,7 +25,8 @@ namespace quillstar {
 
 // Decodes one track at a time into the feed buffer, in CD format, for the
 // burn thread to Read. Two producers: a decode thread running a file decoder
-// (MP3 and other plug-in formats, WAV), or a GStreamer pipeline (WMA):
+// (the MP3 plug-in, libsndfile or FFmpeg, as DecoderChoice picks it), or a
+// GStreamer pipeline for any other audio:
 //
 //   filesrc "Source Filter" -> decodebin -> audioconvert to interleaved S16LE
 //   -> identity "Audio Grabber" -> fakesink "NullRenderer" (sync=false)
@@ -53,9 +56,10 @@ public:
     // The decoded length of the file's audio in seconds; 0.0 when it cannot
     // be read or has no audio.
     static double ProbeDuration(const std::string& path);
-    // The decoder the decode thread uses for a path: the WAV reader for
-    // "wav", the input plug-in decoder for everything else.
-    static std::unique_ptr<AudioDecoder> CreateDecoder(const std::string& path,
+    // The decoder the decode thread runs for a kind of file: libsndfile's or
+    // FFmpeg's reader, the input plug-in decoder for the plug-in and any
+    // other kind.
+    static std::unique_ptr<AudioDecoder> CreateDecoder(DecoderKind kind,
                                                        const PluginRegistry& plugins = PluginRegistry::Process());
 
     void SetBlockLength(int length);
@@ -85,7 +89,7 @@ private:
     bool UsesPlugin() const;
     // Decides whether the source format needs converting and opens the
     // converter for it. 0, or the invalid media type status.
-    int32_t ChooseConversion(uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channels);
+    int32_t ChooseConversion(const WaveFormat& source);
     void AddAudio(const uint8_t* data, int length);
     void AddConverterTail();
     void CloseConverter();
@@ -119,6 +123,7 @@ private:
     // opened or failed to.
     std::unique_ptr<AudioDecoder> decoder_;
     std::string path_;
+    DecoderKind decoderKind_ = DecoderKind::None;
     std::thread decodeThread_;
     std::atomic<int32_t> stopRequest_{0};
     Event decoderSettled_;

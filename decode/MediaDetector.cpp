@@ -1,16 +1,18 @@
 #include "decode/MediaDetector.h"
 
-#include <gst/pbutils/pbutils.h>
 #include <sndfile.h>
 
-#include "decode/FileExtension.h"
-#include "decode/GStreamerSupport.h"
+#include <algorithm>
+#include <vector>
+
+#include "decode/DecodeEngine.h"
+#include "decode/DecodedLengthCache.h"
+#include "decode/DecoderChoice.h"
+#include "decode/LibavDecoder.h"
 #include "decode/MpegLength.h"
-#include "resources/DecodeEngineTexts.h"
+#include "resources/CdAudio.h"
 
 namespace quillstar {
-
-using namespace engine;
 
 namespace {
 
@@ -20,7 +22,7 @@ double MpegSeconds(const std::string& path)
     return length ? length->Seconds() : 0.0;
 }
 
-double WavSeconds(const std::string& path)
+double SndFileSeconds(const std::string& path)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
@@ -32,36 +34,40 @@ double WavSeconds(const std::string& path)
     return static_cast<double>(info.frames) / info.samplerate;
 }
 
-double DiscoveredSeconds(const std::string& path)
+// What the graph delivers, in CD audio: the file is played through it whole.
+double GraphSeconds(const std::string& path)
 {
-    if (!InitGStreamer())
+    DecodeEngine engine;
+    engine.SetBlockLength(cd::kBlockSize);
+    if (engine.OpenGraph(path) < 0)
         return 0.0;
-    GObjectPtr<GstDiscoverer> discoverer(gst_discoverer_new(kProbeTimeoutSeconds * GST_SECOND, nullptr));
-    const GCharPtr uri(gst_filename_to_uri(path.c_str(), nullptr));
-    if (!discoverer || !uri)
-        return 0.0;
-    const GObjectPtr<GstDiscovererInfo> info(gst_discoverer_discover_uri(discoverer.get(), uri.get(), nullptr));
-    if (!info || gst_discoverer_info_get_result(info.get()) != GST_DISCOVERER_OK)
-        return 0.0;
-    GList* audioStreams = gst_discoverer_info_get_audio_streams(info.get());
-    const bool hasAudio = audioStreams != nullptr;
-    gst_discoverer_stream_info_list_free(audioStreams);
-    const GstClockTime duration = gst_discoverer_info_get_duration(info.get());
-    if (!hasAudio || !GST_CLOCK_TIME_IS_VALID(duration))
-        return 0.0;
-    return static_cast<double>(duration) / GST_SECOND;
+    std::vector<uint8_t> block(cd::kBlockSize);
+    int64_t bytes = 0;
+    for (bool more = true; more;) {
+        int length = cd::kBlockSize;
+        more = engine.Read(block.data(), length) == SyncBuffer::Delivery::Block;
+        bytes += std::max(length, 0);
+    }
+    engine.Stop();
+    return static_cast<double>(bytes) / cd::kBytesPerSecond;
 }
 
 }  // namespace
 
 double DetectAudioSeconds(const std::string& path)
 {
-    const std::string extension = LastThreeLower(path);
-    if (extension == kExtensionMp3 || extension == kExtensionMp2)
+    switch (DecoderChoice::For(path)) {
+    case DecoderKind::Plugin:
         return MpegSeconds(path);
-    if (extension == kExtensionWav)
-        return WavSeconds(path);
-    return DiscoveredSeconds(path);
+    case DecoderKind::SndFile:
+        return SndFileSeconds(path);
+    case DecoderKind::Libav:
+        return DecodedLengthCache::Seconds(path, LibavDecoder::DecodedSeconds);
+    case DecoderKind::MediaGraph:
+        return DecodedLengthCache::Seconds(path, GraphSeconds);
+    default:
+        return 0.0;
+    }
 }
 
 }  // namespace quillstar

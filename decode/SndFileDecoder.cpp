@@ -22,10 +22,22 @@ int SourceBits(int format)
     case SF_FORMAT_PCM_24:
         return 24;
     case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
         return 32;
+    case SF_FORMAT_DOUBLE:
+        return 64;
     default:
         return 16;
     }
+}
+
+// Sources of more than 16 bits, and the lossy codecs, whose decoders work
+// in floats, are read as floats; the converter makes CD samples of them.
+SampleFormat FormatFor(int format)
+{
+    const int codec = format & SF_FORMAT_SUBMASK;
+    return SourceBits(format) > 16 || codec == SF_FORMAT_VORBIS || codec == SF_FORMAT_OPUS ? SampleFormat::Float32
+                                                                                           : SampleFormat::Int16;
 }
 
 }  // namespace
@@ -51,10 +63,10 @@ bool SndFileDecoder::Open(const std::string& path)
         return false;
     channels_ = info.channels;
     sampleRate_ = info.samplerate;
-    const int bits = SourceBits(info.format);
-    SetBitrate(bits * sampleRate_ * channels_);
+    sampleFormat_ = FormatFor(info.format);
+    SetBitrate(SourceBits(info.format) * sampleRate_ * channels_);
     frameCount_ = info.frames;
-    totalBytes_ = sf_seek(soundFile_, 0, SEEK_END) * (bits / 8) * channels_;
+    totalBytes_ = sf_seek(soundFile_, 0, SEEK_END) * SampleBytes() * channels_;
     sf_seek(soundFile_, 0, SEEK_SET);
     bytesDelivered_ = 0;
     progress_ = 0;
@@ -69,10 +81,18 @@ int SndFileDecoder::Read(uint8_t* buffer, int length)
     progress_ = totalBytes_ > 0 ? static_cast<int>(bytesDelivered_ * 100 / totalBytes_) : 0;
     // libsndfile reads whole frames only; a request for a part frame would
     // read nothing at all.
-    sf_count_t samples = static_cast<unsigned>(length) / 2;
+    const int sampleBytes = SampleBytes();
+    sf_count_t samples = static_cast<unsigned>(length) / sampleBytes;
     samples -= samples % channels_;
-    const sf_count_t read = sf_read_short(soundFile_, reinterpret_cast<short*>(buffer), samples);
-    return static_cast<int>(read * 2);
+    const sf_count_t read = sampleFormat_ == SampleFormat::Float32
+                                ? sf_read_float(soundFile_, reinterpret_cast<float*>(buffer), samples)
+                                : sf_read_short(soundFile_, reinterpret_cast<short*>(buffer), samples);
+    return static_cast<int>(read * sampleBytes);
+}
+
+int SndFileDecoder::SampleBytes() const
+{
+    return sampleFormat_ == SampleFormat::Float32 ? 4 : 2;
 }
 
 int SndFileDecoder::Close()

@@ -8,8 +8,10 @@ struct sf_private_tag;
 
 namespace quillstar {
 
-// Reads WAV files (and whatever else libsndfile opens) as 16-bit samples in
-// the file's own rate and channel count.
+// Reads what libsndfile opens (WAV, AIFF, FLAC, Ogg Vorbis, Opus, Sun audio)
+// in the file's own rate and channel count: sources of up to 16 bits as
+// 16-bit samples, deeper and lossy ones as floats. The header gives the
+// exact length.
 class SndFileDecoder : public AudioDecoder {
 public:
     SndFileDecoder();
@@ -27,9 +29,11 @@ public:
     int GetPosition() override;
 
 private:
+    int SampleBytes() const;
+
     sf_private_tag* soundFile_ = nullptr;
     int64_t frameCount_ = 0;
-    // Sum of the lengths asked for, against the file's size in its own
+    // Sum of the lengths asked for, against the file's size in the delivered
     // sample width; 64-bit so that long files do not overflow the percentage.
     int64_t bytesDelivered_ = 0;
     int64_t totalBytes_ = 0;

@@ -22,9 +22,19 @@ struct WaveFormat {
 
     static constexpr WaveFormat Pcm(uint32_t samplesPerSec, uint16_t channels, uint16_t bitsPerSample)
     {
+        return Of(decode::kWaveFormatPcm, samplesPerSec, channels, bitsPerSample);
+    }
+
+    // 32-bit float samples.
+    static constexpr WaveFormat Float(uint32_t samplesPerSec, uint16_t channels)
+    {
+        return Of(decode::kWaveFormatFloat, samplesPerSec, channels, 32);
+    }
+
+    static constexpr WaveFormat Of(uint16_t tag, uint32_t samplesPerSec, uint16_t channels, uint16_t bitsPerSample)
+    {
         const uint16_t blockAlign = static_cast<uint16_t>(channels * (bitsPerSample / 8));
-        return {decode::kWaveFormatPcm, channels, samplesPerSec, samplesPerSec * blockAlign, blockAlign,
-                bitsPerSample,          0};
+        return {tag, channels, samplesPerSec, samplesPerSec * blockAlign, blockAlign, bitsPerSample, 0};
     }
 
     static constexpr WaveFormat Cd() { return Pcm(cd::kSampleRate, cd::kChannels, cd::kBitsPerSample); }

@@ -13,6 +13,8 @@ struct AspiEntryPoints {
     FreeASPI32BufferFunction freeBuffer = nullptr;
     TranslateASPI32AddressFunction translateAddress = nullptr;
     GetASPI32DLLVersionFunction getVersion = nullptr;
+    // Our layer's own extension: the drives it left out, and why.
+    QuillstarASPIGetSkippedDevicesFunction getSkippedDevices = nullptr;
 };
 
 }  // namespace quillstar

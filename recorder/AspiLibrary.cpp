@@ -40,6 +40,8 @@ int AspiLibrary::Load()
         entryPoints_.freeBuffer = library_.Resolve<FreeASPI32BufferFunction>("FreeASPI32Buffer");
         entryPoints_.translateAddress = library_.Resolve<TranslateASPI32AddressFunction>("TranslateASPI32Address");
         entryPoints_.getVersion = library_.Resolve<GetASPI32DLLVersionFunction>("GetASPI32DLLVersion");
+        entryPoints_.getSkippedDevices =
+            library_.Resolve<QuillstarASPIGetSkippedDevicesFunction>("QuillstarASPIGetSkippedDevices");
     }
     return CheckEntryPoints();
 }
@@ -62,6 +64,19 @@ uint32_t AspiLibrary::GetSupportInfo() const
 uint32_t AspiLibrary::SendCommand(void* requestBlock) const
 {
     return entryPoints_.sendCommand(requestBlock);
+}
+
+std::vector<SkippedDrive> AspiLibrary::GetSkippedDrives() const
+{
+    const auto getSkipped = entryPoints_.getSkippedDevices;
+    if (!loaded_ || getSkipped == nullptr)
+        return {};
+    std::vector<QUILLSTAR_SKIPPED_DEVICE> found(getSkipped(nullptr, 0));
+    found.resize(getSkipped(found.data(), static_cast<uint32_t>(found.size())));
+    std::vector<SkippedDrive> skipped;
+    for (const QUILLSTAR_SKIPPED_DEVICE& device : found)
+        skipped.push_back({device.Device, device.Error, device.Reason});
+    return skipped;
 }
 
 }  // namespace quillstar

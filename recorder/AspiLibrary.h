@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/DynamicLibrary.h"
 #include "recorder/AspiEntryPoints.h"
+#include "recorder/SkippedDrive.h"
 
 namespace quillstar {
 
@@ -27,6 +29,9 @@ public:
 
     uint32_t GetSupportInfo() const;
     uint32_t SendCommand(void* requestBlock) const;
+    // What the layer left out once it started; nothing from a layer without
+    // the extension.
+    std::vector<SkippedDrive> GetSkippedDrives() const;
 
 private:
     AspiLibrary(std::string path, const AspiEntryPoints& entryPoints, bool injected);

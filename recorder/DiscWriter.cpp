@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "recorder/DiscVerifier.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -25,6 +26,16 @@ constexpr size_t kModeHeaderLength = 8;
 constexpr uint8_t kTrackAtOnce = 0x01;
 constexpr uint8_t kAudioTrackMode = 0x42;
 constexpr uint8_t kDataTrackMode = 0x46;
+// SET SPEED's "as fast as the drive can".
+constexpr int kFastestSpeed = 0xFFFF;
+
+// A drive's speeds are multiples of 176.4 kB/s that it reports rounded; the
+// request is rounded up so the drive takes the speed asked for, not the
+// one below it.
+int KilobytesPerSecond(int factor)
+{
+    return (factor * cd::kSingleSpeedTenthsKBps + 9) / 10;
+}
 
 std::string TrackText(const char* format, int trackNumber)
 {
@@ -36,7 +47,7 @@ std::string TrackText(const char* format, int trackNumber)
 }  // namespace
 
 CDiscWriter::CDiscWriter(WindowHandle mainWindow, AspiLibrary library)
-    : scsi_(std::move(library)), mainWindow_(mainWindow)
+    : transport_(std::move(library)), commands_(transport_), discovery_(commands_), mainWindow_(mainWindow)
 {
 }
 
@@ -53,7 +64,7 @@ CDiscWriter::~CDiscWriter()
 void CDiscWriter::SetTimings(const RecorderTimings& timings)
 {
     timings_ = timings;
-    scsi_.SetTimings(timings);
+    discovery_.SetTimings(timings);
 }
 
 bool CDiscWriter::Initialize()
@@ -62,7 +73,7 @@ bool CDiscWriter::Initialize()
     if (initialized_)
         return true;
     Trace("CDiscWriter::Initialize. Window created. Bout to query InitComm on scsi\n");
-    if (scsi_.InitCommunication(devices_) != 0)
+    if (discovery_.InitCommunication(devices_) != 0)
         return false;
     initialized_ = true;
     return true;
@@ -91,6 +102,11 @@ const DeviceInfo& CDiscWriter::GetDevice() const
     return initialized_ ? GetDeviceAt(selectedDevice_) : nullDevice_;
 }
 
+std::vector<SkippedDrive> CDiscWriter::GetSkippedDrives() const
+{
+    return transport_.GetSkippedDrives();
+}
+
 bool CDiscWriter::WriteDisc(DiscDataSource* source)
 {
     if (!initialized_ || source == nullptr)
@@ -107,7 +123,12 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
     {
         std::lock_guard lock(progressMutex_);
         skipped_.clear();
+        failureText_.clear();
+        speedText_.clear();
+        verification_.reset();
+        verifying_ = false;
     }
+    written_.Clear();
     abortRequested_ = false;
     abortEvent_.Reset();
     try {
@@ -125,10 +146,18 @@ bool CDiscWriter::AbortWrite()
 {
     if (!initialized_)
         return false;
-    abortRequested_ = true;
+    bool verifying = false;
+    {
+        std::lock_guard lock(progressMutex_);
+        abortRequested_ = true;
+        verifying = verifying_;
+    }
     abortEvent_.Set();
     Trace("Aborting write..\n");
-    Post(msg::WM_BURN_STOPPED);
+    // A stop while the disc is read back leaves it complete: the burn ends
+    // with the verification's own text instead.
+    if (!verifying)
+        Post(msg::WM_BURN_STOPPED);
     FinishSource();
     return true;
 }
@@ -146,6 +175,32 @@ std::vector<SkippedTrack> CDiscWriter::GetSkippedTracks() const
     return skipped_;
 }
 
+std::string CDiscWriter::GetFailureText() const
+{
+    std::lock_guard lock(progressMutex_);
+    return failureText_;
+}
+
+std::string CDiscWriter::GetSpeedText() const
+{
+    std::lock_guard lock(progressMutex_);
+    return speedText_;
+}
+
+bool CDiscWriter::HasBlankDisc()
+{
+    int kind = 0;
+    int status = 0;
+    return initialized_ && commands_.ReadDiscInformation(GetDevice(), kind, status) == 0 &&
+           kind == kDiscKindWriteOnce && status == kDiscEmpty;
+}
+
+std::optional<DiscVerification> CDiscWriter::GetVerification() const
+{
+    std::lock_guard lock(progressMutex_);
+    return verification_;
+}
+
 void CDiscWriter::Burn()
 {
     result_ = kResultSuccess;
@@ -157,23 +212,24 @@ void CDiscWriter::Burn()
         return;
     if (abortRequested_) {
         // A stop before anything was written ends like a stop during a track.
-        EndBurn();
+        EndBurn(Outcome::Stopped);
         return;
     }
     if (!CheckCapacity())
         return;
+    SetWriteSpeed();
     ReportStep(kTextPowerCalibration, 0);
-    scsi_.PowerCalibration(GetDevice());
+    // Drives that calibrate on their own refuse the command; the burn goes on.
+    commands_.PowerCalibration(GetDevice());
     std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
-    WriteTracks(buffer);
-    EndBurn();
+    EndBurn(WriteTracks(buffer));
 }
 
 bool CDiscWriter::CheckDisc()
 {
     int kind = kDiscKindWriteOnce;
     int status = kDiscEmpty;
-    if (scsi_.ReadDiscInformation(GetDevice(), kind, status) != 0 || kind != kDiscKindWriteOnce) {
+    if (commands_.ReadDiscInformation(GetDevice(), kind, status) != 0 || kind != kDiscKindWriteOnce) {
         EndWith(kResultWrongDisc, kTextWrongDisc);
         return false;
     }
@@ -189,7 +245,7 @@ bool CDiscWriter::CheckCapacity()
     int64_t capacity = 0;
     int minutes = 0;
     int seconds = 0;
-    scsi_.ReadDiscCapacity(GetDevice(), capacity, minutes, seconds);
+    commands_.ReadDiscCapacity(GetDevice(), capacity, minutes, seconds);
     // The capacity counts the frames up to the lead-out at 2048 bytes each;
     // the audio sectors a disc holds are those frames less the 2 seconds
     // before track 1.
@@ -204,6 +260,22 @@ bool CDiscWriter::CheckCapacity()
     return true;
 }
 
+// The drive takes the chosen speed or the nearest it can do, and says which
+// in its capabilities page; a drive that refuses the choice keeps its own.
+void CDiscWriter::SetWriteSpeed()
+{
+    const DeviceInfo& device = GetDevice();
+    const int request = settings_.writeSpeed > 0 ? KilobytesPerSecond(settings_.writeSpeed) : kFastestSpeed;
+    const bool taken = commands_.SetSpeed(device, kCurrentSpeed, request) == 0;
+    DeviceInfo current = device;
+    discovery_.UpdateDeviceInfo(current, false, false);
+    const int factor = (current.CurWrite + cd::kSingleSpeedKBps / 2) / cd::kSingleSpeedKBps;
+    const std::string text = TrackText(taken ? kTextWritingAtSpeed : kTextSpeedRefused, factor);
+    Trace("%s\n", text.c_str());
+    std::lock_guard lock(progressMutex_);
+    speedText_ = text;
+}
+
 int64_t CDiscWriter::SectorsNeeded()
 {
     const double sectorBytes = source_->GetBlockSize();
@@ -214,7 +286,7 @@ int64_t CDiscWriter::SectorsNeeded()
         const double bytes = source_->GetTrackBytes(track);
         if (bytes <= 0.0)
             continue;
-        sectors += std::max<int64_t>(kMinimumTrackSectors, static_cast<int64_t>(std::ceil(bytes / sectorBytes)));
+        sectors += std::max<int64_t>(cd::kMinimumTrackSectors, static_cast<int64_t>(std::ceil(bytes / sectorBytes)));
         ++tracks;
     }
     // A source that cannot tell its tracks' lengths is measured by its total.
@@ -234,17 +306,27 @@ void CDiscWriter::EndWith(int result, const char* text)
     Post(msg::WM_BURN_FINISHED);
 }
 
-void CDiscWriter::EndBurn()
+void CDiscWriter::EndBurn(Outcome outcome)
 {
+    if (StartsVerification(outcome))
+        VerifyDisc();
     if (ejectAtEnd_)
-        scsi_.Eject(GetDevice(), true);
+        commands_.Eject(GetDevice(), true);
     bytesDone_ = totalBytes_;
     const bool aborted = abortRequested_.exchange(false);
     abortEvent_.Reset();
     ReleaseSource(true);
-    if (!aborted) {
-        if (anyTrackWritten_) {
-            Report(kTextSuccess, 100);
+    const std::optional<DiscVerification> verification = GetVerification();
+    if (verification) {
+        const bool failed = verification->outcome == DiscVerification::Outcome::kFailed;
+        result_ = failed ? kResultVerificationFailed : kResultSuccess;
+        Report(verification->text, 100);
+    } else if (!aborted) {
+        if (outcome == Outcome::Failed) {
+            result_ = kResultBurnFailed;
+            Report(kTextBurnFailed, lastPercent_);
+        } else if (anyTrackWritten_) {
+            Report(settings_.testWrite ? kTextTestWriteSuccess : kTextSuccess, 100);
         } else {
             result_ = kResultNothingBurned;
             Report(kTextNothingBurned, 0);
@@ -254,7 +336,7 @@ void CDiscWriter::EndBurn()
     Trace("Goodbye\n");
 }
 
-void CDiscWriter::WriteTracks(std::vector<uint8_t>& buffer)
+CDiscWriter::Outcome CDiscWriter::WriteTracks(std::vector<uint8_t>& buffer)
 {
     lastPercent_ = 0;
     for (int session = 0; session < source_->GetSessionCount(); ++session) {
@@ -265,61 +347,74 @@ void CDiscWriter::WriteTracks(std::vector<uint8_t>& buffer)
         nextAddress_ = 0;
         trackIndex_ = 0;
         tracksWritten_ = 0;
-        if (!WriteSessionTracks(buffer) || abortRequested_)
-            return;
+        const Outcome outcome = WriteSessionTracks(buffer);
+        if (outcome != Outcome::Done)
+            return outcome;
+        if (abortRequested_)
+            return Outcome::Stopped;
         if (tracksWritten_ == 0) {
             // Drives cannot close a session without a track; the disc stays blank.
             Trace("No track was written, the session is left as it is\n");
             continue;
         }
-        CloseSession();
+        if (!CloseSession())
+            return abortRequested_ ? Outcome::Stopped : Outcome::Failed;
     }
+    return Outcome::Done;
 }
 
-// False when the burn was stopped: neither the session nor anything after the
-// current track is closed then.
-bool CDiscWriter::WriteSessionTracks(std::vector<uint8_t>& buffer)
+// Neither the session nor anything after the current track is closed after
+// a stop or a failure: a drive that refused one step takes no later one.
+CDiscWriter::Outcome CDiscWriter::WriteSessionTracks(std::vector<uint8_t>& buffer)
 {
-    while (trackIndex_ < source_->GetTrackCount()) {
-        ReportStep(TrackText(kTextPreparingTrack, trackIndex_ + 1), lastPercent_);
-        if (!source_->OpenTrack(trackIndex_)) {
-            SkipTrack(SkipReason::NoDecoder);
-            ++trackIndex_;
-            continue;
-        }
-        if (!SetWriteParameters()) {
-            SkipRemainingTracks(SkipReason::NoWriteParameters);
-            return true;
-        }
-        Trace("Getting write address\n");
+    for (; trackIndex_ < source_->GetTrackCount(); ++trackIndex_) {
+        const Outcome outcome = WriteOneTrack(buffer);
+        if (outcome != Outcome::Done)
+            return outcome;
         if (abortRequested_)
-            return false;
-        const int32_t address = GetWriteAddress();
-        if (address == -1) {
-            if (abortRequested_)
-                return false;
-            SkipRemainingTracks(SkipReason::NoWriteAddress);
-            return true;
-        }
-        nextAddress_ = address;
-        const TrackWritten written = WriteTrack(buffer);
-        if (abortRequested_ && written.sectors == 0)
-            return false;
-        if (written.failed && !abortRequested_)
-            RecordSkip(trackIndex_, SkipReason::WriteFailed);
-        if (written.sectors == 0) {
-            // Opening a track and closing it empty ruins the disc: a track
-            // without audio is left out.
-            if (!written.failed)
-                SkipTrack(SkipReason::NoAudio);
-        } else {
-            CloseTrack();
-        }
-        ++trackIndex_;
-        if (abortRequested_)
-            return false;
+            return Outcome::Stopped;
     }
-    return true;
+    return Outcome::Done;
+}
+
+CDiscWriter::Outcome CDiscWriter::WriteOneTrack(std::vector<uint8_t>& buffer)
+{
+    ReportStep(TrackText(kTextPreparingTrack, trackIndex_ + 1), lastPercent_);
+    if (!source_->OpenTrack(trackIndex_)) {
+        SkipTrack(SkipReason::NoDecoder);
+        return Outcome::Done;
+    }
+    if (!SetWriteParameters())
+        return Failed("MODE SELECT");
+    Trace("Getting write address\n");
+    if (abortRequested_)
+        return Outcome::Stopped;
+    const int32_t address = GetWriteAddress();
+    if (address < 0)
+        return abortRequested_ ? Outcome::Stopped : Failed("READ TRACK INFORMATION");
+    nextAddress_ = address;
+    const TrackWritten written = WriteTrack(buffer);
+    if (written.outcome != Outcome::Done)
+        return written.outcome;
+    if (written.sectors == 0) {
+        // Opening a track and closing it empty ruins the disc: a track
+        // without audio is left out.
+        SkipTrack(SkipReason::NoAudio);
+        return Outcome::Done;
+    }
+    return CloseTrack() ? Outcome::Done : Outcome::Failed;
+}
+
+// The drive's answer names the command, its sense and the burn's end.
+CDiscWriter::Outcome CDiscWriter::Failed(const char* command)
+{
+    if (abortRequested_)
+        return Outcome::Stopped;
+    const std::string text = transport_.LastFailure().Describe(command);
+    Trace("The burn failed: %s\n", text.c_str());
+    std::lock_guard lock(progressMutex_);
+    failureText_ = text;
+    return Outcome::Failed;
 }
 
 CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
@@ -328,6 +423,7 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
     int blocks = kBlocksPerChunk;
     int length = blockSize * kBlocksPerChunk;
     TrackWritten written;
+    written_.BeginTrack();
     for (;;) {
         const int wanted = length;
         if (!source_->ReadAudio(buffer.data(), length))
@@ -335,8 +431,10 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
         bytesDone_ = source_->GetBytesDone();
         lastPercent_ = CurrentPercent();
         ReportStep(TrackText(kTextWritingTrack, trackIndex_ + 1), lastPercent_);
-        if (abortRequested_)
+        if (abortRequested_) {
+            written.outcome = Outcome::Stopped;
             return written;
+        }
         if (length < 0)
             break;
         if (length == 0) {
@@ -346,12 +444,8 @@ CDiscWriter::TrackWritten CDiscWriter::WriteTrack(std::vector<uint8_t>& buffer)
         length = std::min(length, wanted);
         if (length < blockSize * blocks)
             PadChunk(buffer, blocks, length);
-        if (!WriteChunk(buffer, blocks, length, written)) {
-            // A track broken off short must still be closed, or no later
-            // track can be written and the session cannot be closed.
-            PadToMinimumLength(buffer, written);
+        if (!WriteChunk(buffer, blocks, length, written))
             return written;
-        }
     }
     PadToMinimumLength(buffer, written);
     return written;
@@ -363,26 +457,34 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
 {
     if (WriteWithRetries(buffer, blocks, length) != 0) {
         Trace("\n\nThe write really could not succeed!\n\n");
-        written.failed = true;
+        written.outcome = Failed("WRITE");
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
+    written_.Add(buffer.data(), static_cast<size_t>(length));
     nextAddress_ += blocks;
     written.sectors += blocks;
     return true;
 }
 
+// Only a drive busy writing its buffer is waited for; any other refusal is
+// tried again a few times, and NOT READY for another reason (no disc) ends
+// the burn at once.
 int CDiscWriter::WriteWithRetries(const std::vector<uint8_t>& buffer, int blocks, int length)
 {
     int retriesLeft = kWriteRetries;
     bool waiting = false;
     std::chrono::steady_clock::time_point busySince;
     for (;;) {
-        const int error = scsi_.WriteBlock(GetDevice(), buffer.data(), blocks, length, nextAddress_);
-        if (error == 0)
-            return 0;
-        if (error == kErrorNotReady && !abortRequested_ && WaitWhileDriveBusy(waiting, busySince))
-            continue;
+        const int error = commands_.WriteBlock(GetDevice(), buffer.data(), blocks, length, nextAddress_);
+        if (error == 0 || abortRequested_)
+            return error;
+        if (error == kErrorNotReady) {
+            if (!transport_.LastFailure().IsDriveBusy())
+                return error;
+            if (WaitWhileDriveBusy(waiting, busySince))
+                continue;
+        }
         if (retriesLeft == 0)
             return error;
         Trace("Write failed. Retrying. iError=%d, iRetry=%d\n", error, retriesLeft);
@@ -409,12 +511,12 @@ bool CDiscWriter::WaitWhileDriveBusy(bool& waiting, std::chrono::steady_clock::t
 // filled up with digital silence.
 void CDiscWriter::PadToMinimumLength(std::vector<uint8_t>& buffer, TrackWritten& written)
 {
-    if (written.sectors == 0 || written.sectors >= kMinimumTrackSectors || abortRequested_)
+    if (written.sectors == 0 || written.sectors >= cd::kMinimumTrackSectors || abortRequested_)
         return;
     std::fill(buffer.begin(), buffer.end(), 0);
     const int blockSize = source_->GetBlockSize();
-    while (written.sectors < kMinimumTrackSectors) {
-        const int blocks = std::min(kBlocksPerChunk, kMinimumTrackSectors - written.sectors);
+    while (written.sectors < cd::kMinimumTrackSectors) {
+        const int blocks = std::min(kBlocksPerChunk, cd::kMinimumTrackSectors - written.sectors);
         if (!WriteChunk(buffer, blocks, blocks * blockSize, written))
             return;
     }
@@ -428,28 +530,69 @@ void CDiscWriter::PadChunk(std::vector<uint8_t>& buffer, int& blocks, int& lengt
     length = blocks * blockSize;
 }
 
-void CDiscWriter::CloseTrack()
+// A track counts as written only once the drive has it all and closed it.
+bool CDiscWriter::CloseTrack()
 {
     ReportStep(TrackText(kTextClosingTrack, trackIndex_ + 1), lastPercent_);
-    scsi_.SynchronizeCache(GetDevice());
-    scsi_.CloseTrackOrSession(GetDevice(), false, tracksWritten_ + 1);
+    if (commands_.SynchronizeCache(GetDevice()) != 0) {
+        Failed("SYNCHRONIZE CACHE");
+        return false;
+    }
+    if (commands_.CloseTrackOrSession(GetDevice(), false, tracksWritten_ + 1) != 0) {
+        Failed("CLOSE TRACK");
+        return false;
+    }
     ++tracksWritten_;
     anyTrackWritten_ = true;
+    return true;
 }
 
-void CDiscWriter::CloseSession()
+bool CDiscWriter::CloseSession()
 {
     ReportStep(kTextClosingSession, lastPercent_);
-    scsi_.CloseTrackOrSession(GetDevice(), true, 0);
-    if (scsi_.TestUnitReady(GetDevice(), true) == 0)
-        return;
-    for (int loop = kSessionClosePolls; loop >= 1; --loop) {
+    if (commands_.CloseTrackOrSession(GetDevice(), true, 0) != 0) {
+        Failed("CLOSE SESSION");
+        return false;
+    }
+    return WaitForSessionClose();
+}
+
+// Drives answer NOT READY while they write the lead-in and lead-out; any
+// other answer, or a drive still busy after every poll, leaves the disc
+// unfinished.
+bool CDiscWriter::WaitForSessionClose()
+{
+    for (int loop = kSessionClosePolls;; --loop) {
+        const int error = commands_.TestUnitReady(GetDevice(), true);
+        if (error == 0)
+            return true;
+        if (error != kErrorNotReady || !transport_.LastFailure().IsDriveBusy() || loop == 0) {
+            Failed("TEST UNIT READY");
+            return false;
+        }
         Trace("Waiting for session to close. Loop=%lu\n", static_cast<unsigned long>(loop));
         if (abortEvent_.Wait(timings_.sessionClosePollWait))
-            return;
-        if (scsi_.TestUnitReady(GetDevice(), true) == 0)
-            return;
+            return false;
     }
+}
+
+// A disc whose every track and session closed is read back before it
+// leaves the drive, unless the burn was stopped or only a test.
+bool CDiscWriter::StartsVerification(Outcome outcome)
+{
+    std::lock_guard lock(progressMutex_);
+    verifying_ =
+        settings_.verify && !settings_.testWrite && outcome == Outcome::Done && anyTrackWritten_ && !abortRequested_;
+    return verifying_;
+}
+
+void CDiscWriter::VerifyDisc()
+{
+    DiscVerifier verifier(commands_, GetDevice(), written_);
+    const DiscVerification verification =
+        verifier.Verify([this](const std::string& text, int percent) { ReportStep(text, percent); }, abortRequested_);
+    std::lock_guard lock(progressMutex_);
+    verification_ = verification;
 }
 
 bool CDiscWriter::SetWriteParameters()
@@ -457,41 +600,36 @@ bool CDiscWriter::SetWriteParameters()
     std::array<uint8_t, kWritePageBufferSize> page{};
     std::array<uint8_t, kModeHeaderLength> header{};
     std::array<uint8_t, 8> blockDescriptor{};
-    if (scsi_.GetModePage(GetDevice(), kWritePageCode, page, header.data(), blockDescriptor.data()) != 0)
+    if (commands_.GetModePage(GetDevice(), kWritePageCode, page, header.data(), blockDescriptor.data()) != 0)
         return false;
     Trace("Get mode page went OK! Setting flags\n");
     page[0] &= 0x7F;
-    page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) | (testWrite_ ? 0x10 : 0) |
-                                   kTrackAtOnce);
+    page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) |
+                                   (settings_.testWrite ? 0x10 : 0) | kTrackAtOnce);
     page[3] = source_->IsAudioTrack(trackIndex_) ? kAudioTrackMode : kDataTrackMode;
     page[4] = source_->GetDataBlockType();
     const int pauseFrames = pauseSeconds_ * cd::kSectorsPerSecond;
     page[14] = static_cast<uint8_t>(pauseFrames >> 8);
     page[15] = static_cast<uint8_t>(pauseFrames);
-    if (scsi_.SendModePage(GetDevice(), page, header.data(), nullptr) != 0)
+    if (commands_.SendModePage(GetDevice(), page, header.data(), nullptr) != 0)
         return false;
     Trace("Modified mode page with write params was accepted\n");
     return true;
 }
 
 // The drive numbers its tracks itself: the track about to be written is the
-// one after those already on the disc in this session.
+// one after those already on the disc in this session. A drive that gives no
+// valid address for it is not written to at all. -1 when there is none.
 int32_t CDiscWriter::GetWriteAddress()
 {
     const int trackNumber = tracksWritten_ + 1;
-    int32_t address = 0;
-    if (scsi_.ReadTrackInformation(GetDevice(), trackNumber, &address) == 0)
-        return address;
-    if (nextAddress_ == 0)
-        return 0;
-    for (int attempt = 0; attempt < kWriteAddressRetries; ++attempt) {
-        address = -1;
-        if (scsi_.ReadTrackInformation(GetDevice(), trackNumber, &address) == 0)
+    int32_t address = -1;
+    for (int attempt = 0;; ++attempt) {
+        if (commands_.ReadTrackInformation(GetDevice(), trackNumber, &address) == 0 && address >= 0)
             return address;
-        if (abortEvent_.Wait(timings_.writeAddressRetryWait))
-            break;
+        if (attempt + 1 >= kWriteAddressRetries || abortEvent_.Wait(timings_.writeAddressRetryWait))
+            return -1;
     }
-    return -1;
 }
 
 int CDiscWriter::CurrentPercent() const
@@ -507,12 +645,6 @@ void CDiscWriter::SkipTrack(SkipReason reason)
     Trace("%s\n", kTextTrackNotPrimed);
     RecordSkip(trackIndex_, reason);
     ReportStep(kTextTrackNotPrimed, lastPercent_);
-}
-
-void CDiscWriter::SkipRemainingTracks(SkipReason reason)
-{
-    for (int track = trackIndex_; track < source_->GetTrackCount(); ++track)
-        RecordSkip(track, reason);
 }
 
 void CDiscWriter::RecordSkip(int trackIndex, SkipReason reason)

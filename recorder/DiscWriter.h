@@ -5,17 +5,25 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "decode/DiscDataSource.h"
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
+#include "recorder/BurnSettings.h"
+#include "recorder/CommandFailure.h"
 #include "recorder/DeviceInfo.h"
+#include "recorder/DiscDataSource.h"
+#include "recorder/DiscVerification.h"
+#include "recorder/MmcCommands.h"
 #include "recorder/RecorderTimings.h"
 #include "recorder/SCSI.h"
+#include "recorder/ScsiTransport.h"
+#include "recorder/SkippedDrive.h"
 #include "recorder/SkippedTrack.h"
+#include "recorder/WrittenAudio.h"
 
 namespace quillstar {
 
@@ -34,6 +42,8 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
+    // The speed and test-write choice of the next burns; between burns only.
+    void SetBurnSettings(const BurnSettings& settings) { settings_ = settings; }
 
     // Loads the ASPI layer and finds the drives; false when the layer is missing.
     bool Initialize();
@@ -49,6 +59,8 @@ public:
     // The selected drive, or the null device (whose every command fails with
     // -7) when the writer is not initialised or the selection is out of range.
     const DeviceInfo& GetDevice() const;
+    // The drives the ASPI layer found but had to leave out, and why.
+    std::vector<SkippedDrive> GetSkippedDrives() const;
 
     // Starts a burn of the source, which must outlive it (until the finished
     // message, or the writer's destruction). A burn still finishing after a
@@ -58,36 +70,50 @@ public:
     bool AbortWrite();
     void GetProgress(std::string& text, int& percent) const;
     int GetResult() const { return result_; }
-    // The tracks of the last burn that did not reach the disc whole, in order.
+    // The tracks of the last burn that did not reach the disc, in order.
     std::vector<SkippedTrack> GetSkippedTracks() const;
+    // The drive command that ended the last burn with kResultBurnFailed.
+    std::string GetFailureText() const;
+    // The speed the drive writes the burn at ("Writing at 24x"), once set.
+    std::string GetSpeedText() const;
+    // Whether the selected drive holds a blank disc the writer can burn.
+    bool HasBlankDisc();
+    // The last burn's verification; nothing when it did not verify.
+    std::optional<DiscVerification> GetVerification() const;
 
 private:
+    enum class Outcome { Done, Stopped, Failed };
     struct TrackWritten {
         int sectors = 0;
-        bool failed = false;
+        Outcome outcome = Outcome::Done;
     };
 
     void Burn();
     bool CheckDisc();
     bool CheckCapacity();
+    void SetWriteSpeed();
     int64_t SectorsNeeded();
     void EndWith(int result, const char* text);
-    void EndBurn();
-    void WriteTracks(std::vector<uint8_t>& buffer);
-    bool WriteSessionTracks(std::vector<uint8_t>& buffer);
+    void EndBurn(Outcome outcome);
+    Outcome WriteTracks(std::vector<uint8_t>& buffer);
+    Outcome WriteSessionTracks(std::vector<uint8_t>& buffer);
+    Outcome WriteOneTrack(std::vector<uint8_t>& buffer);
     TrackWritten WriteTrack(std::vector<uint8_t>& buffer);
     bool WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int length, TrackWritten& written);
     int WriteWithRetries(const std::vector<uint8_t>& buffer, int blocks, int length);
     bool WaitWhileDriveBusy(bool& waiting, std::chrono::steady_clock::time_point& since);
     void PadToMinimumLength(std::vector<uint8_t>& buffer, TrackWritten& written);
     void PadChunk(std::vector<uint8_t>& buffer, int& blocks, int& length);
-    void CloseTrack();
-    void CloseSession();
+    bool CloseTrack();
+    bool CloseSession();
+    bool WaitForSessionClose();
+    bool StartsVerification(Outcome outcome);
+    void VerifyDisc();
     bool SetWriteParameters();
     int32_t GetWriteAddress();
+    Outcome Failed(const char* command);
     int CurrentPercent() const;
     void SkipTrack(recorder::SkipReason reason);
-    void SkipRemainingTracks(recorder::SkipReason reason);
     void RecordSkip(int trackIndex, recorder::SkipReason reason);
     void Report(const std::string& text, int percent);
     void ReportStep(const std::string& text, int percent);
@@ -100,11 +126,20 @@ private:
     int percent_ = 0;
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
+    std::string failureText_;
+    std::string speedText_;
+    BurnSettings settings_;
+    std::optional<DiscVerification> verification_;
+    // From the start of the read-back to the next burn: a stop no longer
+    // means an unfinished disc.
+    bool verifying_ = false;
     std::atomic<int> result_{0};
     // Guards the source against the stop releasing it while the burn ends.
     std::mutex sourceMutex_;
     DiscDataSource* source_ = nullptr;
-    CSCSI scsi_;
+    ScsiTransport transport_;
+    MmcCommands commands_;
+    CSCSI discovery_;
     DeviceInfo nullDevice_;
     std::vector<std::unique_ptr<DeviceInfo>> devices_;
     int writeMode_ = 0;
@@ -112,7 +147,6 @@ private:
     int trackIndex_ = 0;
     int32_t nextAddress_ = 0;
     std::atomic<int> selectedDevice_{0};
-    uint8_t testWrite_ = 0;
     std::atomic<bool> initialized_{false};
     double totalBytes_ = 0.0;
     double bytesDone_ = 0.0;
@@ -128,6 +162,8 @@ private:
     // one after them, whatever the source skipped.
     int tracksWritten_ = 0;
     bool anyTrackWritten_ = false;
+    // What the drive accepted, to verify the disc against.
+    WrittenAudio written_;
     int lastPercent_ = 0;
     std::thread burnThread_;
 };

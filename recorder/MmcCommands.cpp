@@ -4,9 +4,12 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Trace.h"
+#include "platform/aspi/ScsiProtocol.h"
+#include "resources/CdAudio.h"
 #include "resources/RecorderTexts.h"
 
 namespace quillstar {
@@ -24,30 +27,16 @@ constexpr size_t kTrackInformationLength = 16;
 constexpr size_t kModeHeaderLength = 8;
 constexpr size_t kBlockDescriptorLength = 8;
 constexpr size_t kNameLength = 64;
+// The header and 99 tracks and the lead-out of 8 bytes each.
+constexpr size_t kTocLength = 4 + 100 * 8;
+constexpr uint8_t kLeadOutTrack = 0xAA;
+constexpr uint8_t kDataTrackControl = 0x04;
+// Expected sector type CD-DA; user data only.
+constexpr uint8_t kCdDaSectors = 0x04;
+constexpr uint8_t kUserDataOnly = 0x10;
+constexpr uint32_t kReadTimeout = 30000;
 
 using Cdb = std::array<uint8_t, 12>;
-
-void PutBigEndian16(uint8_t* at, uint32_t value)
-{
-    at[0] = static_cast<uint8_t>(value >> 8);
-    at[1] = static_cast<uint8_t>(value);
-}
-
-void PutBigEndian32(uint8_t* at, uint32_t value)
-{
-    PutBigEndian16(at, value >> 16);
-    PutBigEndian16(at + 2, value);
-}
-
-uint32_t BigEndian16(const uint8_t* at)
-{
-    return (uint32_t{at[0]} << 8) | at[1];
-}
-
-uint32_t BigEndian32(const uint8_t* at)
-{
-    return (BigEndian16(at) << 16) | BigEndian16(at + 2);
-}
 
 // The field's text up to its first zero byte, each run of spaces cut to one.
 std::string CollapsedText(const uint8_t* field, size_t length)
@@ -76,15 +65,38 @@ int DiscKind(uint8_t discType, bool erasable, int discStatus)
     }
 }
 
+// The tracks and lead-out of a format 0 reply, or false when it makes no sense.
+bool ParseToc(const uint8_t* reply, TableOfContents& toc)
+{
+    const size_t length = std::min<size_t>(big_endian::Get16(reply) + 2, kTocLength);
+    toc = {};
+    for (size_t at = 4; at + 8 <= length; at += 8) {
+        const uint8_t* descriptor = &reply[at];
+        const auto address = static_cast<int32_t>(big_endian::Get32(&descriptor[4]));
+        const bool ordered = toc.tracks.empty() || address > toc.tracks.back().start;
+        if (!ordered || address < 0)
+            return false;
+        if (descriptor[2] == kLeadOutTrack) {
+            toc.leadOut = address;
+            return !toc.tracks.empty();
+        }
+        toc.tracks.push_back({descriptor[2], address, (descriptor[1] & kDataTrackControl) == 0});
+    }
+    return false;
+}
+
 }  // namespace
+
+MmcCommands::MmcCommands(ScsiTransport& transport) : transport_(transport) {}
 
 int MmcCommands::ReadDeviceName(DeviceInfo& device)
 {
     Trace("ReadDeviceName\n");
-    Cdb cdb{0x12};
+    Cdb cdb{scsi::kInquiry};
     cdb[4] = kInquiryLength;
     std::array<uint8_t, kInquiryLength> reply{};
-    const int error = ExecuteCommand(device, 6, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    const int error =
+        transport_.ExecuteCommand(device, 6, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
     if (error != 0)
         return error;
     device.vendor = CollapsedText(&reply[8], 8);
@@ -101,10 +113,11 @@ int MmcCommands::ReadDeviceName(DeviceInfo& device)
 int MmcCommands::ReadDiscInformation(const DeviceInfo& device, int& discKind, int& discStatus)
 {
     Trace("ReadDiscInformation\n");
-    Cdb cdb{0x51};
+    Cdb cdb{scsi::kReadDiscInformation};
     cdb[8] = kDiscInformationLength;
     std::array<uint8_t, kDiscInformationLength> reply{};
-    const int error = ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    const int error =
+        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
     if (error != 0)
         return error;
     switch (reply[2] & 0x03) {
@@ -130,10 +143,11 @@ int MmcCommands::ReadDiscInformation(const DeviceInfo& device, int& discKind, in
 int MmcCommands::ReadDiscCapacity(const DeviceInfo& device, int64_t& capacity, int& minutes, int& seconds)
 {
     Trace("ReadDiscCapacity\n");
-    Cdb cdb{0x51};
+    Cdb cdb{scsi::kReadDiscInformation};
     cdb[8] = kDiscInformationLength;
     std::array<uint8_t, kDiscInformationLength> reply{};
-    const int error = ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    const int error =
+        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
     if (error != 0)
         return error;
     const uint8_t m = reply[21];
@@ -155,16 +169,16 @@ int MmcCommands::GetModePage(const DeviceInfo& device, uint8_t pageCode, std::sp
     Trace("Get mode page called\n");
     const size_t length = page.size() + kModeSenseExtra;
     std::vector<uint8_t> reply(length, 0);
-    Cdb cdb{0x5A};
+    Cdb cdb{scsi::kModeSense10};
     cdb[2] = pageCode & 0x3F;
-    PutBigEndian16(&cdb[7], static_cast<uint32_t>(length));
-    const int error = ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(),
-                                     static_cast<uint32_t>(length), kDataIn);
+    big_endian::Put16(&cdb[7], static_cast<uint32_t>(length));
+    const int error = transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(),
+                                                static_cast<uint32_t>(length), kDataIn);
     if (error != 0)
         return error;
     std::memcpy(header, reply.data(), kModeHeaderLength);
-    const size_t descriptorLength = BigEndian16(&reply[6]);
-    const size_t dataLength = BigEndian16(&reply[0]);
+    const size_t descriptorLength = big_endian::Get16(&reply[6]);
+    const size_t dataLength = big_endian::Get16(&reply[0]);
     if (descriptorLength >= kBlockDescriptorLength)
         std::memcpy(blockDescriptor, &reply[8], kBlockDescriptorLength);
     else
@@ -182,10 +196,10 @@ int MmcCommands::GetModePage(const DeviceInfo& device, uint8_t pageCode, std::sp
 
 int MmcCommands::SenseAllModePages(const DeviceInfo& device, uint8_t* reply)
 {
-    Cdb cdb{0x5A};
+    Cdb cdb{scsi::kModeSense10};
     cdb[2] = 0x3F;
-    PutBigEndian16(&cdb[7], kAllPagesLength);
-    return ExecuteCommand(device, 12, cdb.data(), kShortCommandTimeout, reply, kAllPagesLength, kDataIn);
+    big_endian::Put16(&cdb[7], kAllPagesLength);
+    return transport_.ExecuteCommand(device, 12, cdb.data(), kShortCommandTimeout, reply, kAllPagesLength, kDataIn);
 }
 
 int MmcCommands::SendModePage(const DeviceInfo& device, std::span<const uint8_t> page, const uint8_t* header,
@@ -197,24 +211,26 @@ int MmcCommands::SendModePage(const DeviceInfo& device, std::span<const uint8_t>
     std::vector<uint8_t> list(pageStart + pageLength, 0);
     if (header)
         std::memcpy(list.data(), header, kModeHeaderLength);
-    PutBigEndian16(&list[0], 0);
-    PutBigEndian16(&list[4], 0);
-    PutBigEndian16(&list[6], blockDescriptor ? kBlockDescriptorLength : 0);
+    big_endian::Put16(&list[0], 0);
+    big_endian::Put16(&list[4], 0);
+    big_endian::Put16(&list[6], blockDescriptor ? kBlockDescriptorLength : 0);
     if (blockDescriptor)
         std::memcpy(&list[8], blockDescriptor, kBlockDescriptorLength);
     std::memcpy(&list[pageStart], page.data(), pageLength);
-    Cdb cdb{0x55};
+    Cdb cdb{scsi::kModeSelect10};
     cdb[1] = 0x10;
-    PutBigEndian16(&cdb[7], static_cast<uint32_t>(list.size()));
-    return ExecuteCommand(device, 10, cdb.data(), kInfinite, list.data(), static_cast<uint32_t>(list.size()), kDataOut);
+    big_endian::Put16(&cdb[7], static_cast<uint32_t>(list.size()));
+    return transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, list.data(), static_cast<uint32_t>(list.size()),
+                                     kDataOut);
 }
 
 int MmcCommands::TestUnitReady(const DeviceInfo& device, bool testReadDiscInfo)
 {
     Trace("TestUnitReady. bTestReadDiscInfo=%lu\n", static_cast<unsigned long>(testReadDiscInfo));
     std::array<uint8_t, kUnitReadyBufferLength> buffer{};
-    Cdb unitReady{0x00};
-    int error = ExecuteCommand(device, 12, unitReady.data(), kInfinite, buffer.data(), buffer.size(), kDataIn);
+    Cdb unitReady{scsi::kTestUnitReady};
+    int error =
+        transport_.ExecuteCommand(device, 12, unitReady.data(), kInfinite, buffer.data(), buffer.size(), kDataIn);
     if (error != 0) {
         Trace("TestUnitReady 0x00 failed\n");
         return error;
@@ -223,9 +239,10 @@ int MmcCommands::TestUnitReady(const DeviceInfo& device, bool testReadDiscInfo)
         Trace("TestUnitReady: User doesn't require disc check\n");
         return 0;
     }
-    Cdb discInformation{0x51};
+    Cdb discInformation{scsi::kReadDiscInformation};
     discInformation[8] = 4;
-    error = ExecuteCommand(device, 10, discInformation.data(), kInfinite, buffer.data(), buffer.size(), kDataIn);
+    error =
+        transport_.ExecuteCommand(device, 10, discInformation.data(), kInfinite, buffer.data(), buffer.size(), kDataIn);
     if (error != 0) {
         Trace("TestUnitReady 0x51 also failed\n");
         return error;
@@ -240,48 +257,48 @@ int MmcCommands::SetSpeed(const DeviceInfo& device, int readSpeed, int writeSpee
     if (writeSpeed == kCurrentSpeed)
         writeSpeed = device.CurWrite;
     Trace("SetSpeed. WriteSpeed=%lu\n", static_cast<unsigned long>(writeSpeed));
-    Cdb cdb{0xBB};
-    PutBigEndian16(&cdb[2], static_cast<uint32_t>(readSpeed));
-    PutBigEndian16(&cdb[4], static_cast<uint32_t>(writeSpeed));
+    Cdb cdb{scsi::kSetSpeed};
+    big_endian::Put16(&cdb[2], static_cast<uint32_t>(readSpeed));
+    big_endian::Put16(&cdb[4], static_cast<uint32_t>(writeSpeed));
     Trace("SetSpeed. About to exec command\n");
-    return ExecuteCommand(device, 12, cdb.data(), kInfinite, nullptr, 0, kNoData);
+    return transport_.ExecuteCommand(device, 12, cdb.data(), kInfinite, nullptr, 0, kNoData);
 }
 
 int MmcCommands::PowerCalibration(const DeviceInfo& device)
 {
-    Cdb cdb{0x54};
+    Cdb cdb{scsi::kSendOpcInformation};
     cdb[1] = 0x01;
-    return ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
+    return transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
 }
 
 int MmcCommands::ReadTrackInformation(const DeviceInfo& device, int trackNumber, int32_t* nextWritableAddress)
 {
-    Cdb cdb{0x52};
+    Cdb cdb{scsi::kReadTrackInformation};
     cdb[1] = 0x01;
-    PutBigEndian32(&cdb[2], static_cast<uint32_t>(trackNumber));
-    PutBigEndian16(&cdb[7], kTrackInformationLength);
+    big_endian::Put32(&cdb[2], static_cast<uint32_t>(trackNumber));
+    big_endian::Put16(&cdb[7], kTrackInformationLength);
     std::array<uint8_t, kTrackInformationLength> reply{};
-    const int error = ExecuteCommand(device, 10, cdb.data(), kInfinite, reply.data(), reply.size(), kDataIn);
+    const int error = transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, reply.data(), reply.size(), kDataIn);
     if (error != 0 || nextWritableAddress == nullptr)
         return error;
-    *nextWritableAddress = 0;
+    *nextWritableAddress = -1;
     const bool blank = (reply[6] & 0x40) != 0;
     const bool addressValid = (reply[7] & 0x01) != 0;
     const bool reservedOrPacket = (reply[6] & 0xB0) != 0;
     if (blank && addressValid && !reservedOrPacket)
-        *nextWritableAddress = static_cast<int32_t>(BigEndian32(&reply[12]));
+        *nextWritableAddress = static_cast<int32_t>(big_endian::Get32(&reply[12]));
     return 0;
 }
 
 int MmcCommands::WriteBlock(const DeviceInfo& device, const uint8_t* data, int blocks, int length, int32_t address)
 {
     Trace("\nEntering CSCSI::WriteBlock: ");
-    Cdb cdb{0x2A};
-    PutBigEndian32(&cdb[2], static_cast<uint32_t>(address));
-    PutBigEndian16(&cdb[7], static_cast<uint32_t>(blocks));
+    Cdb cdb{scsi::kWrite10};
+    big_endian::Put32(&cdb[2], static_cast<uint32_t>(address));
+    big_endian::Put16(&cdb[7], static_cast<uint32_t>(blocks));
     // A data-out command only reads the buffer.
-    const int error = ExecuteCommand(device, 10, cdb.data(), kInfinite, const_cast<uint8_t*>(data),
-                                     static_cast<uint32_t>(length), kDataOut);
+    const int error = transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, const_cast<uint8_t*>(data),
+                                                static_cast<uint32_t>(length), kDataOut);
     if (error != 0)
         Trace("WriteBlock failed with return value=%d\n", error);
     else
@@ -292,8 +309,8 @@ int MmcCommands::WriteBlock(const DeviceInfo& device, const uint8_t* data, int b
 int MmcCommands::SynchronizeCache(const DeviceInfo& device)
 {
     Trace("SynchronizeCache\n");
-    Cdb cdb{0x35};
-    const int error = ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
+    Cdb cdb{scsi::kSynchronizeCache};
+    const int error = transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
     Trace(error != 0 ? "Sync cache command FAILED!\n" : "Sync cache command went OK!\n");
     return error;
 }
@@ -301,10 +318,10 @@ int MmcCommands::SynchronizeCache(const DeviceInfo& device)
 int MmcCommands::CloseTrackOrSession(const DeviceInfo& device, bool session, int trackNumber)
 {
     Trace("CloseTrackOrSession\n");
-    Cdb cdb{0x5B};
+    Cdb cdb{scsi::kCloseTrackOrSession};
     cdb[2] = session ? 0x02 : 0x01;
     cdb[5] = session ? 0 : static_cast<uint8_t>(trackNumber);
-    const int error = ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
+    const int error = transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
     if (error != 0)
         Trace(session ? "Close session command failed!\n" : "Close track command failed!\n");
     else
@@ -315,10 +332,42 @@ int MmcCommands::CloseTrackOrSession(const DeviceInfo& device, bool session, int
 int MmcCommands::Eject(const DeviceInfo& device, bool eject)
 {
     Trace("Eject called. Value=%lu\n", static_cast<unsigned long>(eject));
-    Cdb cdb{0x1B};
+    Cdb cdb{scsi::kStartStopUnit};
     cdb[1] = 0x01;
     cdb[4] = eject ? 0x02 : 0x03;
-    return ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
+    return transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, nullptr, 0, kNoData);
+}
+
+int MmcCommands::ReadToc(const DeviceInfo& device, TableOfContents& toc)
+{
+    Cdb cdb{scsi::kReadToc};
+    big_endian::Put16(&cdb[7], kTocLength);
+    std::array<uint8_t, kTocLength> reply{};
+    const int error =
+        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    if (error != 0)
+        return error;
+    TableOfContents read;
+    if (!ParseToc(reply.data(), read)) {
+        Trace("ReadToc: the table of contents lists no track, no lead-out or addresses out of order\n");
+        return kErrorOther;
+    }
+    toc = std::move(read);
+    return 0;
+}
+
+int MmcCommands::ReadCd(const DeviceInfo& device, int32_t address, int blocks, uint8_t* data)
+{
+    Cdb cdb{scsi::kReadCd, kCdDaSectors};
+    big_endian::Put32(&cdb[2], static_cast<uint32_t>(address));
+    cdb[6] = static_cast<uint8_t>(blocks >> 16);
+    big_endian::Put16(&cdb[7], static_cast<uint32_t>(blocks));
+    cdb[9] = kUserDataOnly;
+    const int error = transport_.ExecuteCommand(device, 12, cdb.data(), kReadTimeout, data,
+                                                static_cast<uint32_t>(blocks) * cd::kSectorSize, kDataIn);
+    if (error != 0)
+        Trace("ReadCd of %d sectors at %d failed: %d\n", blocks, address, error);
+    return error;
 }
 
 }  // namespace quillstar

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "recorder/ScsiTransport.h"
+#include "recorder/TableOfContents.h"
 
 namespace quillstar {
 
@@ -13,9 +14,11 @@ inline constexpr int kCurrentSpeed = -1;
 // The drive commands the recording engine needs, one operation each. Every
 // operation returns the transport's result (0 = success) and writes its
 // outputs only on success unless its comment says otherwise.
-class MmcCommands : public ScsiTransport {
+class MmcCommands {
 public:
-    using ScsiTransport::ScsiTransport;
+    explicit MmcCommands(ScsiTransport& transport);
+
+    ScsiTransport& Transport() const { return transport_; }
 
     // INQUIRY: vendor, product, revision, vendor-specific bytes and the name
     // "vendor product", each text with its runs of spaces collapsed.
@@ -42,12 +45,20 @@ public:
     int SetSpeed(const DeviceInfo& device, int readSpeed = kCurrentSpeed, int writeSpeed = kCurrentSpeed);
     int PowerCalibration(const DeviceInfo& device);
     // The next writable address of a blank track whose address the drive
-    // flags valid; 0 for any other track.
+    // flags valid; -1 for any other track.
     int ReadTrackInformation(const DeviceInfo& device, int trackNumber, int32_t* nextWritableAddress);
     int WriteBlock(const DeviceInfo& device, const uint8_t* data, int blocks, int length, int32_t address);
     int SynchronizeCache(const DeviceInfo& device);
     int CloseTrackOrSession(const DeviceInfo& device, bool session, int trackNumber);
     int Eject(const DeviceInfo& device, bool eject);
+    // READ TOC format 0 of every track; a reply without tracks, without the
+    // lead-out or with addresses out of order fails with kErrorOther.
+    int ReadToc(const DeviceInfo& device, TableOfContents& toc);
+    // READ CD of CD-DA sectors, user data only: blocks * 2352 bytes into data.
+    int ReadCd(const DeviceInfo& device, int32_t address, int blocks, uint8_t* data);
+
+private:
+    ScsiTransport& transport_;
 };
 
 }  // namespace quillstar

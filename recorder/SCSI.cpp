@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "resources/RecorderTexts.h"
 
@@ -28,11 +29,6 @@ uint32_t Bit(uint8_t byte, int bit)
     return (byte >> bit) & 1u;
 }
 
-int BigEndian16(const uint8_t* at)
-{
-    return (at[0] << 8) | at[1];
-}
-
 // The speed in x-factors, rounded the way the drive list has always been:
 // the single-precision product, plus one when its fraction is a half or more.
 int RoundedFactor(int kilobytesPerSecond)
@@ -44,18 +40,18 @@ int RoundedFactor(int kilobytesPerSecond)
 
 }  // namespace
 
-CSCSI::CSCSI(AspiLibrary library) : MmcCommands(std::move(library)) {}
+CSCSI::CSCSI(MmcCommands& commands) : commands_(commands), transport_(commands.Transport()) {}
 
 int CSCSI::InitCommunication(std::vector<std::unique_ptr<DeviceInfo>>& devices)
 {
-    Trace("InitCommunication. ASPI=%lu, arr=%lu\n", static_cast<unsigned long>(IsLoaded()),
+    Trace("InitCommunication. ASPI=%lu, arr=%lu\n", static_cast<unsigned long>(transport_.IsLoaded()),
           static_cast<unsigned long>(devices.size()));
     Trace("Loading ASPI\n");
-    if (LoadASPI() != 0) {
+    if (transport_.LoadASPI() != 0) {
         Trace("%s", kTraceLoadFailed);
         return -1;
     }
-    const int adapters = GetAdapterCount();
+    const int adapters = transport_.GetAdapterCount();
     DriveReport report;
     for (int adapter = 0; adapter < adapters; ++adapter)
         SearchAdapter(adapter, devices, report);
@@ -69,7 +65,7 @@ void CSCSI::SearchAdapter(int adapter, std::vector<std::unique_ptr<DeviceInfo>>&
     SRB_HAInquiry inquiry{};
     inquiry.SRB_Cmd = SC_HA_INQUIRY;
     inquiry.SRB_HaId = static_cast<uint8_t>(adapter);
-    SendRequest(&inquiry);
+    transport_.SendRequest(&inquiry);
     if (inquiry.SRB_Status != SS_COMP) {
         Trace("ASPI enquiry failed. i=%lu\n", static_cast<unsigned long>(adapter));
         return;
@@ -90,7 +86,7 @@ bool CSCSI::IsCdDevice(int adapter, int target, int lun)
     block.SRB_HaId = static_cast<uint8_t>(adapter);
     block.SRB_Target = static_cast<uint8_t>(target);
     block.SRB_Lun = static_cast<uint8_t>(lun);
-    SendRequest(&block);
+    transport_.SendRequest(&block);
     return block.SRB_DeviceType == DTYPE_CDROM;
 }
 
@@ -104,7 +100,7 @@ void CSCSI::AddDevice(int adapter, int target, int lun, std::vector<std::unique_
     device->targetId = static_cast<uint8_t>(target);
     device->lun = static_cast<uint8_t>(lun);
     device->present = 1;
-    ReadDeviceName(*device);
+    commands_.ReadDeviceName(*device);
     Trace("Device detected=%s\n", device->name.c_str());
     UpdateDeviceInfo(*device, true, true);
     Trace("UpdateDeviceInfo ok. adding to array\n");
@@ -118,6 +114,21 @@ void CSCSI::AddDevice(int adapter, int target, int lun, std::vector<std::unique_
 int CSCSI::UpdateDeviceInfo(DeviceInfo& device, bool scanWrite, bool scanRead)
 {
     Trace("UpdateDeviceInfo\n");
+    const int error = ReadModePages(device);
+    if (error != 0)
+        return error;
+    if (scanRead)
+        ScanSpeeds(device, false);
+    Trace("UpdateDeviceInfo: check if we are to scan speeds. CurRead=%lu, CurWrite=%lu\n",
+          static_cast<unsigned long>(device.CurRead), static_cast<unsigned long>(device.CurWrite));
+    if (scanWrite && (device.canWriteCdR || device.canWriteCdRw))
+        ScanSpeeds(device, true);
+    Trace("UpdateDeviceInfo exit\n");
+    return 0;
+}
+
+int CSCSI::ReadModePages(DeviceInfo& device)
+{
     device.canReadCdR = 1;
     device.canReadCdRw = 1;
     device.canWriteCdR = 1;
@@ -130,25 +141,18 @@ int CSCSI::UpdateDeviceInfo(DeviceInfo& device, bool scanWrite, bool scanRead)
     Trace("UpdateDeviceInfo: getting mode pages. Returning prematurely\n");
     std::array<uint8_t, kAllPagesLength> reply{};
     reply[0] = 0xFF;
-    const int error = SenseAllModePages(device, reply.data());
+    const int error = commands_.SenseAllModePages(device, reply.data());
     if (error != 0) {
         Trace("UpdateDeviceInfo: getting mode page failed\n");
         return error;
     }
-    const size_t dataLength = static_cast<size_t>(BigEndian16(reply.data()));
+    const size_t dataLength = static_cast<size_t>(big_endian::Get16(reply.data()));
     Trace("Mode page len=%lu\n", static_cast<unsigned long>(dataLength));
     for (size_t page = kModeHeaderLength; page < dataLength + 2 && page + 1 < kAllPagesLength;
          page += reply[page + 1] + 2) {
         if ((reply[page] & 0x3F) == kCapabilitiesPageCode)
             ReadCapabilities(device, &reply[page], kAllPagesLength - page);
     }
-    if (scanRead)
-        ScanSpeeds(device, false);
-    Trace("UpdateDeviceInfo: check if we are to scan speeds. CurRead=%lu, CurWrite=%lu\n",
-          static_cast<unsigned long>(device.CurRead), static_cast<unsigned long>(device.CurWrite));
-    if (scanWrite && (device.canWriteCdR || device.canWriteCdRw))
-        ScanSpeeds(device, true);
-    Trace("UpdateDeviceInfo exit\n");
     return 0;
 }
 
@@ -173,22 +177,22 @@ void CSCSI::ReadCapabilities(DeviceInfo& device, const uint8_t* page, size_t ava
     device.canWriteDvdR = Bit(caps[3], 4);
     device.canWriteDvdRam = Bit(caps[3], 5);
     device.bufferUnderrunFree = caps[4] & 0x80;
-    device.maxReadSpeed = BigEndian16(&caps[8]);
-    device.bufferSize = BigEndian16(&caps[12]);
-    device.CurRead = BigEndian16(&caps[14]);
-    device.maxWriteSpeed = BigEndian16(&caps[18]);
-    device.CurWrite = BigEndian16(&caps[20]);
+    device.maxReadSpeed = big_endian::Get16(&caps[8]);
+    device.bufferSize = big_endian::Get16(&caps[12]);
+    device.CurRead = big_endian::Get16(&caps[14]);
+    device.maxWriteSpeed = big_endian::Get16(&caps[18]);
+    device.CurWrite = big_endian::Get16(&caps[20]);
 }
 
 void CSCSI::WaitUntilReady(DeviceInfo& device)
 {
-    for (int retry = 0; TestUnitReady(device, false) != 0 && retry < kUnitReadyRetries; ++retry)
+    for (int retry = 0; commands_.TestUnitReady(device, false) != 0 && retry < kUnitReadyRetries; ++retry)
         std::this_thread::sleep_for(std::chrono::milliseconds(timings_.unitReadyRetryWait));
 }
 
 void CSCSI::ScanSpeeds(DeviceInfo& device, bool writing)
 {
-    if (SetSpeed(device, device.CurRead, device.CurWrite) != 0)
+    if (commands_.SetSpeed(device, device.CurRead, device.CurWrite) != 0)
         WaitUntilReady(device);
     std::vector<int>& speeds = writing ? device.writeSpeeds : device.readSpeeds;
     if (writing)
@@ -200,15 +204,22 @@ void CSCSI::ScanSpeeds(DeviceInfo& device, bool writing)
     for (int factor = RoundedFactor(maximum()); factor >= 1; --factor) {
         Trace("Testing multiple speed=%lu\n", static_cast<unsigned long>(factor));
         const int request = factor == RoundedFactor(maximum()) ? maximum() : factor * cd::kSingleSpeedKBps;
-        const int error =
-            writing ? SetSpeed(device, device.CurRead, request) : SetSpeed(device, request, device.CurWrite);
+        const int error = writing ? commands_.SetSpeed(device, device.CurRead, request)
+                                  : commands_.SetSpeed(device, request, device.CurWrite);
         if (error != 0) {
             Trace("Speed not supported\n");
             continue;
         }
         Trace("Speed supported\n");
-        UpdateDeviceInfo(device, false, false);
+        // A speed the drive does not report back is left out of the list,
+        // and the capabilities read before stay.
+        DeviceInfo reread = device;
+        if (ReadModePages(reread) != 0)
+            continue;
+        device = reread;
         const int accepted = (writing ? device.CurWrite : device.CurRead) / cd::kSingleSpeedKBps;
+        if (accepted == 0)
+            continue;
         std::erase(speeds, accepted);
         speeds.push_back(accepted);
         Trace("Speed added to array\n");

@@ -9,12 +9,12 @@
 
 namespace quillstar {
 
-// The transport and command set with drive discovery on top: finds every CD
-// device behind the ASPI layer, identifies it, reads its capabilities and
-// probes which speeds it accepts.
-class CSCSI : public MmcCommands {
+// Drive discovery over the command set: finds every CD device behind the
+// ASPI layer, identifies it, reads its capabilities and probes which speeds
+// it accepts.
+class CSCSI {
 public:
-    explicit CSCSI(AspiLibrary library = AspiLibrary::BesideProgram());
+    explicit CSCSI(MmcCommands& commands);
 
     void SetTimings(const RecorderTimings& timings) { timings_ = timings; }
 
@@ -30,10 +30,13 @@ private:
     bool IsCdDevice(int adapter, int target, int lun);
     void AddDevice(int adapter, int target, int lun, std::vector<std::unique_ptr<DeviceInfo>>& devices,
                    DriveReport& report);
+    int ReadModePages(DeviceInfo& device);
     static void ReadCapabilities(DeviceInfo& device, const uint8_t* page, size_t available);
     void ScanSpeeds(DeviceInfo& device, bool writing);
     void WaitUntilReady(DeviceInfo& device);
 
+    MmcCommands& commands_;
+    ScsiTransport& transport_;
     RecorderTimings timings_;
 };
 

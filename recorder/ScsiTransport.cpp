@@ -161,14 +161,37 @@ int ScsiTransport::ExecuteCommand(const DeviceInfo& device, uint8_t cdbLength, c
         Trace("ExecuteCommand: no answer within %lu ms, command 0x%x given up\n", static_cast<unsigned long>(timeout),
               static_cast<unsigned>(cdb[0]));
         KeepUntilDone(std::move(request));
-        return kErrorOther;
+        return RecordFailure(cdb, kErrorTimedOut, nullptr);
     }
     const SRB_ExecSCSICmd& block = request->block;
     if (!request->bounce.empty() && direction == kDataIn)
         std::memcpy(buffer, request->bounce.data(), length);
     if (block.SRB_Status == SS_COMP)
         return 0;
-    return IOError(block.SRB_Status, block.SRB_HaStat, block.SRB_TargStat, block.SenseArea);
+    const int error = IOError(block.SRB_Status, block.SRB_HaStat, block.SRB_TargStat, block.SenseArea);
+    const bool checkCondition = block.SRB_Status == SS_ERR && block.SRB_TargStat == STATUS_CHKCOND;
+    return RecordFailure(cdb, error, checkCondition ? block.SenseArea : nullptr);
+}
+
+int ScsiTransport::RecordFailure(const uint8_t* cdb, int error, const uint8_t* sense)
+{
+    if (error == 0)
+        return 0;
+    CommandFailure failure{cdb[0], error};
+    if (sense != nullptr) {
+        failure.senseKey = sense[2] & 0x0F;
+        failure.asc = sense[12];
+        failure.ascq = sense[13];
+    }
+    std::lock_guard lock(failureMutex_);
+    lastFailure_ = failure;
+    return error;
+}
+
+CommandFailure ScsiTransport::LastFailure() const
+{
+    std::lock_guard lock(failureMutex_);
+    return lastFailure_;
 }
 
 int ScsiTransport::IOError(uint8_t status, uint8_t adapterStatus, uint8_t targetStatus, const uint8_t* sense)

@@ -7,6 +7,7 @@
 
 #include "platform/Event.h"
 #include "recorder/AspiLibrary.h"
+#include "recorder/CommandFailure.h"
 #include "recorder/DeviceInfo.h"
 
 namespace quillstar {
@@ -34,11 +35,15 @@ public:
     int GetAdapterCount();
     // Hands any request block to the layer and returns its status.
     uint32_t SendRequest(void* requestBlock);
+    std::vector<SkippedDrive> GetSkippedDrives() const { return library_.GetSkippedDrives(); }
     int ExecuteCommand(const DeviceInfo& device, uint8_t cdbLength, const uint8_t* cdb, uint32_t timeout,
                        uint8_t* buffer, uint32_t length, uint8_t direction);
     // Maps a failed command's statuses and sense data to an error code,
     // tracing the failure.
     static int IOError(uint8_t status, uint8_t adapterStatus, uint8_t targetStatus, const uint8_t* sense);
+    // The command that failed last and how, so a burn can tell the user
+    // which command the drive refused and with which sense.
+    CommandFailure LastFailure() const;
 
 private:
     struct Request;
@@ -46,12 +51,15 @@ private:
                                          uint32_t timeout, uint8_t* buffer, uint32_t length, uint8_t direction);
     void KeepUntilDone(std::unique_ptr<Request> request);
     void ForgetFinishedRequests();
+    int RecordFailure(const uint8_t* cdb, int error, const uint8_t* sense);
 
     AspiLibrary library_;
     // Commands whose wait ran out: the layer may still write into them, so
     // they live until it signals them.
     std::mutex abandonedMutex_;
     std::vector<std::unique_ptr<Request>> abandoned_;
+    mutable std::mutex failureMutex_;
+    CommandFailure lastFailure_;
 };
 
 }  // namespace quillstar

@@ -47,9 +47,11 @@ inline constexpr int kSwitchOrder = 0;
 inline constexpr int kAscending = 1;
 inline constexpr int kDescending = 2;
 
-// The file-type filter (combo 1012): 0 lists MP3 files only, 1 every file.
+// The file-type filter (combo 1012): 0 lists MP3 files only, 1 every file,
+// 2 every music file the engine burns.
 inline constexpr int kFilterMp3 = 0;
 inline constexpr int kFilterAll = 1;
+inline constexpr int kFilterMusic = 2;
 inline constexpr char kMp3Suffix[] = "mp3";    // string 107
 inline constexpr char kKilobyteUnit[] = "KB";  // string 109
 inline constexpr char kMegabyteUnit[] = "MB";  // string 110

@@ -11,7 +11,5 @@ inline constexpr char kTotalsInitialText[] = "00:00 - 0 Track";
 // The capacity bar runs from 0 to 100 and is full at 80 minutes.
 inline constexpr int kCapacityBarRange = 100;
 inline constexpr int kCapacityBarFullSeconds = 4800;
-// A title is the file name without its last four characters (".mp3").
-inline constexpr int kExtensionLength = 4;
 
 }  // namespace quillstar::burnlist

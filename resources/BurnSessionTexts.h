@@ -15,6 +15,8 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr char kBurnNowButton[] = "&Burn Now";
 inline constexpr char kStopBurningButton[] = "&Stop Burning";
 inline constexpr char kCloseButton[] = "&Close";
+// On until the user turns it off: the disc is read back before it is ejected.
+inline constexpr char kVerifyCheckBox[] = "Verify after burning";
 inline constexpr int kProgressRange = 100;
 // Bitmap 179: the window's picture.
 inline constexpr int IDB_BURN = 179;
@@ -26,6 +28,23 @@ inline constexpr char kStoppedText[] = "The burning process is stopped, the audi
 // Tracks the writer left out, listed after the burn.
 inline constexpr char kSkippedHeading[] = "These tracks are not on the disc:";
 inline constexpr char kSkippedLine[] = "Track %1  \"%2\": %3";
+
+// Burn options, under the progress bar.
+inline constexpr char kWriteSpeedLabel[] = "Write speed";
+inline constexpr char kMaximumSpeed[] = "Maximum";
+inline constexpr char kSpeedItem[] = "%1x";
+inline constexpr char kTestWriteBox[] = "Test write (nothing is burned)";
+inline constexpr char kCopiesLabel[] = "Copies";
+inline constexpr int kMostCopies = 99;
+// Several copies: the copy being burned, the next blank disc, the tally.
+inline constexpr char kCopyOf[] = "Copy %1 of %2";
+inline constexpr char kInsertNextDisc[] = "Insert a blank CD-R for copy %1 of %2, then press Continue.";
+inline constexpr char kContinueButton[] = "Continue";
+inline constexpr char kStopButton[] = "Stop";
+inline constexpr char kCopiesBurned[] = "%1 of %2 copies burned.";
+inline constexpr char kCliInsertNextDisc[] =
+    "quillstar-burn: insert a blank CD-R for copy %d of %d; waiting for it (Ctrl+C stops)\n";
+inline constexpr char kCliCopiesBurned[] = "quillstar-burn: %d of %d copies burned\n";
 
 // The tip windows: modal, a picture, a fixed text and a "&Close" button.
 inline constexpr int IDD_TIP_NO_DRIVES = 151;

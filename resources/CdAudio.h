@@ -18,5 +18,8 @@ inline constexpr int kBlockSize = kSectorsPerBlock * kSectorSize;  // 37632
 inline constexpr int kPauseSectors = 150;                          // 2 s
 inline constexpr int kGapSeconds = 2;
 inline constexpr int kSingleSpeedKBps = 176;
+inline constexpr int kSingleSpeedTenthsKBps = 1764;
+// Drives refuse to close a track shorter than 4 seconds.
+inline constexpr int kMinimumTrackSectors = 300;
 
 }  // namespace quillstar::cd

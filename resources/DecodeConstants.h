@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// Texts and numbers of the feed buffer, the WAV reader and the format
-// converter.
+// Texts and numbers of the feed buffer, the libsndfile and FFmpeg readers
+// and the format converter.
 namespace quillstar::decode {
 
 // Feed buffer trace texts.
@@ -36,6 +36,13 @@ inline constexpr int kShortfallToleranceBytes = 4608 * 4;
 inline constexpr const char* kWavFormatName = "wav";
 inline constexpr int kWavReadBlockSize = 12000;
 
+// The FFmpeg reader. The MP4 demuxer's name holds this text, and iTunes
+// keeps its gapless data under this tag.
+inline constexpr const char* kLibavFormatName = "ffmpeg";
+inline constexpr int kLibavReadBlockSize = 16384;
+inline constexpr const char* kMp4FormatName = "mp4";
+inline constexpr const char* kGaplessTag = "iTunSMPB";
+
 // The format converter's source and destination buffers.
 inline constexpr int kConverterBufferSize = 0x100000;
 
@@ -43,7 +50,8 @@ inline constexpr int kConverterBufferSize = 0x100000;
 inline constexpr int32_t kStatusOk = 0;
 inline constexpr int32_t kStatusFailed = static_cast<int32_t>(0x80004005);  // E_FAIL
 
-// Wave format tag of integer PCM.
+// Wave format tags of integer PCM and of 32-bit float samples.
 inline constexpr uint16_t kWaveFormatPcm = 1;
+inline constexpr uint16_t kWaveFormatFloat = 3;
 
 }  // namespace quillstar::decode

@@ -13,14 +13,17 @@ inline constexpr int32_t kStatusStarting = 1;                                   
 inline constexpr int32_t kStatusFailed = static_cast<int32_t>(0x80004005);            // E_FAIL
 inline constexpr int32_t kStatusInvalidMediaType = static_cast<int32_t>(0x80040200);  // VFW_E_INVALIDMEDIATYPE
 
-// File extensions, as the last three characters of a path, lower-cased.
-inline constexpr char kExtensionMp3[] = "mp3";
-inline constexpr char kExtensionMp2[] = "mp2";
-inline constexpr char kExtensionWma[] = "wma";
-inline constexpr char kExtensionWav[] = "wav";
-inline constexpr char kExtensionOgg[] = "ogg";
-inline constexpr char kExtensionApe[] = "ape";
-inline constexpr char kExtensionVqf[] = "vqf";
+// Choosing a decoder by content: type finding reads this much of the file
+// after an ID3v2 tag (its header, and a footer when the flag says so, are
+// this long), and these media types name the decoder that reads them.
+inline constexpr long kTypeFindBytes = 65536;
+inline constexpr long kId3HeaderSize = 10;
+inline constexpr unsigned char kId3FooterFlag = 0x10;
+inline constexpr const char* kSndFileMediaTypes[] = {"audio/x-flac",   "audio/x-wav", "audio/x-rf64",    "audio/x-w64",
+                                                     "audio/x-aiff",   "audio/x-au",  "application/ogg", "audio/ogg",
+                                                     "audio/x-vorbis", "audio/x-opus"};
+inline constexpr const char* kLibavMediaTypes[] = {"video/quicktime", "audio/x-m4a", "application/x-3gp",
+                                                   "video/x-ms-asf"};
 
 // Names of the graph's elements, in the order the audio flows through them.
 inline constexpr char kSourceFilterName[] = "Source Filter";
@@ -30,10 +33,8 @@ inline constexpr char kNullRendererName[] = "NullRenderer";
 // The message that tells the graph's watcher to stop.
 inline constexpr char kStopWatchingMessage[] = "quillstar-stop-watching";
 
-// How long opening a graph waits for its audio to reach the grabber, and how
-// long the duration probe lets GStreamer look at a file.
+// How long opening a graph waits for its audio to reach the grabber.
 inline constexpr uint32_t kGraphConnectTimeoutMs = 10000;
-inline constexpr uint64_t kProbeTimeoutSeconds = 10;
 
 // Graph trace texts.
 inline constexpr char kTraceOpenFileExited[] = "Open file function exited\n";

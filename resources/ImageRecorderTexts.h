@@ -27,8 +27,6 @@ inline constexpr int kHostScsiId = 7;
 
 // The disc the image recorder holds unless told otherwise.
 inline constexpr int kDefaultDiscMinutes = 80;
-// A CD track must be at least 4 seconds long.
-inline constexpr int kMinimumTrackSectors = 300;
 // Sectors of the earlier track on a disc the options describe as already
 // written (one minute).
 inline constexpr int kEarlierTrackSectors = 4500;

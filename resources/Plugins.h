@@ -44,6 +44,7 @@ inline constexpr char kFormatName[] = "wav";
 
 inline constexpr char kTraceReadTimedOut[] = "PluginDecoder: Read timed out, the plug-in delivers nothing\n";
 inline constexpr char kTraceOpenTimedOut[] = "PluginDecoder: the plug-in did not open its output\n";
+inline constexpr char kTraceOutputWidth[] = "PluginDecoder: the plug-in opened its output with %d-bit samples\n";
 
 // Our MP3 plug-in.
 inline constexpr char kMpegFileName[] = "MpegDecoder.so";

@@ -180,8 +180,7 @@ std::string BurnListModel::TimeText(int seconds)
 
 std::string BurnListModel::TitleFromName(const std::string& name)
 {
-    const size_t cut = static_cast<size_t>(burnlist::kExtensionLength);
-    return name.size() > cut ? name.substr(0, name.size() - cut) : std::string();
+    return name.substr(0, name.find_last_of('.'));
 }
 
 }  // namespace quillstar

@@ -1,23 +1,6 @@
 #include "tracklist/DurationCache.h"
 
-#include <sys/stat.h>
-
-#include <algorithm>
-
 namespace quillstar {
-namespace {
-
-// File times advance in coarse steps (a scheduler tick, two seconds on FAT),
-// so a file written again within one step can keep every time it had. A file
-// changed more recently than this is not remembered.
-constexpr std::time_t kSettleSeconds = 3;
-
-bool SameTime(const timespec& a, const timespec& b)
-{
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-}  // namespace
 
 DurationCache::DurationCache(Probe probe, Clock now) : probe_(std::move(probe)), now_(std::move(now)) {}
 
@@ -26,45 +9,21 @@ std::time_t DurationCache::CurrentTime()
     return std::time(nullptr);
 }
 
-bool DurationCache::Stamp::operator==(const Stamp& other) const
-{
-    return device == other.device && inode == other.inode && size == other.size && SameTime(modified, other.modified) &&
-           SameTime(changed, other.changed);
-}
-
-bool DurationCache::ReadStamp(const std::string& path, Stamp& stamp)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return false;
-    stamp.device = status.st_dev;
-    stamp.inode = status.st_ino;
-    stamp.size = status.st_size;
-    stamp.modified = status.st_mtim;
-    stamp.changed = status.st_ctim;
-    return true;
-}
-
-bool DurationCache::IsSettled(const Stamp& stamp) const
-{
-    return std::max(stamp.modified.tv_sec, stamp.changed.tv_sec) + kSettleSeconds <= now_();
-}
-
 int DurationCache::Seconds(const std::string& path)
 {
-    Stamp before;
-    if (!ReadStamp(path, before)) {
+    const std::optional<FileStamp> before = FileStamp::Read(path);
+    if (!before) {
         known_.erase(path);
         return probe_(path);
     }
-    if (const auto found = known_.find(path); found != known_.end() && found->second.stamp == before)
+    if (const auto found = known_.find(path); found != known_.end() && found->second.stamp == *before)
         return found->second.seconds;
     const int seconds = probe_(path);
     // A file written to while it was probed may have given a length that
     // matches neither version; it is probed again next time.
-    Stamp after;
-    if (ReadStamp(path, after) && after == before && IsSettled(after))
-        known_[path] = Known{after, seconds};
+    const std::optional<FileStamp> after = FileStamp::Read(path);
+    if (after && *after == *before && after->IsSettled(now_()))
+        known_[path] = Known{*after, seconds};
     else
         known_.erase(path);
     return seconds;

@@ -1,20 +1,18 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <ctime>
 #include <functional>
 #include <string>
 #include <unordered_map>
 
+#include "platform/FileStamp.h"
+
 namespace quillstar {
 
 // Remembers the whole seconds a probe found for each file, so that timing
 // the burn list again (after every delete) reads only the files that
-// changed. A file counts as unchanged while its identity, size, modification
-// time and status-change time all stay the same; the change time moves even
-// when a copy keeps the old modification time. The answer is always what a
-// fresh probe of the file would give.
+// changed. A file counts as unchanged while its FileStamp stays the same.
+// The answer is always what a fresh probe of the file would give.
 class DurationCache {
 public:
     using Probe = std::function<int(const std::string& path)>;
@@ -28,22 +26,10 @@ public:
     static std::time_t CurrentTime();
 
 private:
-    struct Stamp {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        timespec modified{};
-        timespec changed{};
-
-        bool operator==(const Stamp& other) const;
-    };
     struct Known {
-        Stamp stamp;
+        FileStamp stamp;
         int seconds = 0;
     };
-
-    static bool ReadStamp(const std::string& path, Stamp& stamp);
-    bool IsSettled(const Stamp& stamp) const;
 
     Probe probe_;
     Clock now_;

@@ -79,13 +79,27 @@ int MakeTemporaryBeside(const std::string& path, std::string& temporaryPath)
     return -1;
 }
 
-// Writes a small file under a temporary name beside path; 0 or the errno value.
+// A rename is on disk only once its folder is.
+int SyncFolderOf(const std::string& path)
+{
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const int descriptor = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return errno;
+    const int result = fsync(descriptor) == 0 ? 0 : errno;
+    close(descriptor);
+    return result;
+}
+
+// Writes a small file under a temporary name beside path, flushed to disk;
+// 0 or the errno value.
 int WriteTemporaryBeside(const std::string& path, const std::string& text, std::string& temporaryPath)
 {
     const int descriptor = MakeTemporaryBeside(path, temporaryPath);
     if (descriptor < 0)
         return errno;
-    const bool written = write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const bool written =
+        write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && fsync(descriptor) == 0;
     const int failure = written ? 0 : (errno != 0 ? errno : ENOSPC);
     if (close(descriptor) != 0 || !written) {
         const int error = written ? errno : failure;
@@ -97,7 +111,7 @@ int WriteTemporaryBeside(const std::string& path, const std::string& text, std::
 
 }  // namespace
 
-DiscImage::DiscImage(std::string path) : path_(std::move(path)) {}
+DiscImage::DiscImage(std::string path, bool failToFinish) : path_(std::move(path)), failToFinish_(failToFinish) {}
 
 DiscImage::~DiscImage()
 {
@@ -188,21 +202,49 @@ bool DiscImage::Write(int64_t sector, const uint8_t* data, size_t bytes, std::st
 bool DiscImage::Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath, std::string& error)
 {
     const int64_t length = sectors * cd::kSectorSize;
-    if (!OpenTemporary(error) || !FillWithSilence(length, error))
+    if (!OpenTemporary(error))
         return false;
+    if (!FillWithSilence(length, error) || !FlushToDisk(error)) {
+        KeepAfterFailure(error);
+        return false;
+    }
     // A failed write may have left bytes past the last sector written.
     if (ftruncate(descriptor_, length) != 0) {
         error = SystemError("cannot cut " + temporaryPath_, errno);
+        KeepAfterFailure(error);
         return false;
     }
     size_ = length;
-    if (!PlaceUnderFreeName(tracks, finishedPath, error))
+    if (!PlaceUnderFreeName(tracks, finishedPath, error)) {
+        KeepAfterFailure(error);
         return false;
-    close(descriptor_);
-    descriptor_ = -1;
+    }
+    if (const int failure = SyncFolderOf(finishedPath); failure != 0)
+        Trace("Image recorder: %s\n", SystemError("cannot flush the folder of " + finishedPath, failure).c_str());
+    finished_ = true;
     temporaryPath_.clear();
     Trace("Image recorder: image written to %s\n", finishedPath.c_str());
     return true;
+}
+
+bool DiscImage::FlushToDisk(std::string& error)
+{
+    if (failToFinish_) {
+        error = SystemError("cannot write " + temporaryPath_, ENOSPC);
+        return false;
+    }
+    if (fsync(descriptor_) != 0) {
+        error = SystemError("cannot flush " + temporaryPath_, errno);
+        return false;
+    }
+    return true;
+}
+
+// The burn's audio is worth more than a tidy folder: it stays where it is.
+void DiscImage::KeepAfterFailure(std::string& error)
+{
+    kept_ = true;
+    error += "; the audio written so far is kept in " + temporaryPath_;
 }
 
 bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string& finishedPath, std::string& error)
@@ -240,12 +282,31 @@ bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string
     return false;
 }
 
+bool DiscImage::Read(int64_t offset, uint8_t* data, size_t bytes, std::string& error) const
+{
+    const int64_t written = std::clamp<int64_t>(size_ - offset, 0, static_cast<int64_t>(bytes));
+    std::fill(data + written, data + bytes, 0);
+    for (int64_t done = 0; done < written;) {
+        const ssize_t got = pread(descriptor_, data + done, static_cast<size_t>(written - done), offset + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = SystemError("cannot read the image " + path_, got < 0 ? errno : EIO);
+            return false;
+        }
+        done += got;
+    }
+    return true;
+}
+
 void DiscImage::Discard()
 {
     if (descriptor_ < 0)
         return;
     close(descriptor_);
-    unlink(temporaryPath_.c_str());
+    if (!kept_ && !finished_)
+        unlink(temporaryPath_.c_str());
+    finished_ = false;
     descriptor_ = -1;
     temporaryPath_.clear();
     size_ = 0;

@@ -9,9 +9,10 @@ namespace quillstar {
 
 // The image of one disc: raw 2352-byte sectors streamed into a temporary file
 // beside the final name as they are written, then renamed into place with
-// its CUE sheet. A finished image never replaces an existing file: the name
-// gets "-2", "-3", ... before its extension instead. An image that is never
-// finished leaves nothing under a final name.
+// its CUE sheet; it stays open for reading until the disc goes. A finished
+// image never replaces an existing file: the name gets "-2", "-3", ... before
+// its extension instead. An image that is never finished leaves nothing under
+// a final name.
 class DiscImage {
 public:
     // One track of the CUE sheet, in sectors from the start of the image.
@@ -22,7 +23,8 @@ public:
     };
 
     // path: the first final name of the image, e.g. "/home/ann/disc.bin".
-    explicit DiscImage(std::string path);
+    // failToFinish: Finish fails as if the disk were full (a test fault).
+    explicit DiscImage(std::string path, bool failToFinish = false);
     ~DiscImage();
     DiscImage(const DiscImage&) = delete;
     DiscImage& operator=(const DiscImage&) = delete;
@@ -31,9 +33,14 @@ public:
     // up to it is filled with digital silence.
     bool Write(int64_t sector, const uint8_t* data, size_t bytes, std::string& error);
     // Cuts or fills the image to its final length, writes the CUE sheet and
-    // renames both into place. On success finishedPath names the image.
+    // renames both into place, each flushed to disk first. On success
+    // finishedPath names the image. On failure the audio written so far stays
+    // under its temporary name, which the error names, and is never deleted.
     bool Finish(int64_t sectors, const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
-    // Drops what was written; nothing remains on disk.
+    // Bytes from offset on, before and after Finish; beyond what was written
+    // they read as digital silence.
+    bool Read(int64_t offset, uint8_t* data, size_t bytes, std::string& error) const;
+    // Drops what was written, unless it was finished or a failed Finish kept it.
     void Discard();
 
     // "disc.bin" for 1, "disc-2.bin" for 2, ...
@@ -47,11 +54,16 @@ private:
     bool FillWithSilence(int64_t endByte, std::string& error);
     bool WriteAll(int64_t offset, const uint8_t* data, size_t bytes, std::string& error);
     bool PlaceUnderFreeName(const std::vector<Track>& tracks, std::string& finishedPath, std::string& error);
+    bool FlushToDisk(std::string& error);
+    void KeepAfterFailure(std::string& error);
 
     std::string path_;
     std::string temporaryPath_;
     int descriptor_ = -1;
     int64_t size_ = 0;
+    bool failToFinish_ = false;
+    bool kept_ = false;
+    bool finished_ = false;
 };
 
 }  // namespace quillstar

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/Trace.h"
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
 
@@ -13,20 +15,7 @@ namespace quillstar {
 
 namespace {
 
-enum Opcode : uint8_t {
-    kTestUnitReady = 0x00,
-    kInquiry = 0x12,
-    kStartStopUnit = 0x1B,
-    kWrite10 = 0x2A,
-    kSynchronizeCache = 0x35,
-    kReadDiscInformation = 0x51,
-    kReadTrackInformation = 0x52,
-    kSendOpcInformation = 0x54,
-    kModeSelect10 = 0x55,
-    kModeSense10 = 0x5A,
-    kCloseTrackOrSession = 0x5B,
-    kSetSpeed = 0xBB,
-};
+using namespace scsi;
 
 // A command the recorder knows: its length, the bits each CDB byte may carry
 // (anything else is an invalid field) and whether it needs a disc.
@@ -50,6 +39,10 @@ constexpr CommandRule kCommandRules[] = {
     {kModeSense10, 10, {0xFF, 0x18, 0xFF, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0}, false},
     {kCloseTrackOrSession, 10, {0xFF, 0x01, 0x07, 0, 0xFF, 0xFF, 0, 0, 0, 0}, true},
     {kSetSpeed, 12, {0xFF, 0x03, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}, false},
+    // Format 0 only, in LBA or MSF form.
+    {kReadToc, 10, {0xFF, 0x02, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
+    // Sector type and DAP; user data without headers, error flags or sub-channels.
+    {kReadCd, 12, {0xFF, 0x1E, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0, 0}, true},
 };
 
 constexpr size_t kInquiryLength = 96;
@@ -58,6 +51,13 @@ constexpr size_t kTrackInformationLength = 36;
 constexpr int kBytesPerKilobyte = 1000;  // drive speeds count kB as 1000 bytes
 constexpr uint16_t kFastestSpeed = 0xFFFF;
 constexpr uint8_t kInvisibleTrack = 0xFF;
+constexpr uint8_t kLeadOutTrack = 0xAA;
+// ADR 1 (the Q sub-channel holds the position), control 0: two-channel audio.
+constexpr uint8_t kAudioAdrControl = 0x10;
+constexpr size_t kTocDescriptorLength = 8;
+constexpr int kAnySectorType = 0;
+constexpr int kCdDaSectorType = 1;
+constexpr uint8_t kUserData = 0x10;
 
 const CommandRule* FindRule(uint8_t opcode)
 {
@@ -158,6 +158,7 @@ void ImageRecorder::InsertDisc()
         disc_ = std::make_unique<RecordableDisc>(options_, imagePath_);
     notReadyAnswers_ = 0;
     writesOnDisc_ = 0;
+    trackClosesOnDisc_ = 0;
 }
 
 ScsiOutcome ImageRecorder::Execute(const ScsiCommand& command)
@@ -210,6 +211,10 @@ ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
         return ModeSense(command);
     case kCloseTrackOrSession:
         return CloseTrackOrSession(command);
+    case kReadToc:
+        return ReadToc(command);
+    case kReadCd:
+        return ReadCd(command);
     default:
         return SetSpeed(command);
     }
@@ -285,7 +290,7 @@ ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
         return ScsiOutcome::CheckCondition(scsi::kLongWriteInProgress);
     if (IsFailingWrite())
         return ScsiOutcome::CheckCondition(options_.writeFailureSense);
-    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode());
+    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode(), pages_.TestWrite());
     if (written.IsGood() && options_.throttle)
         buffer_.Fill(bytes);
     return written;
@@ -296,6 +301,8 @@ ScsiOutcome ImageRecorder::SynchronizeCache(const ScsiCommand& command)
     const bool immediate = (command.cdb[1] & 0x02) != 0;
     if (options_.throttle && !immediate)
         buffer_.WaitUntilEmpty();
+    if (options_.syncCacheFails)
+        return ScsiOutcome::CheckCondition(scsi::kWriteError);
     return ScsiOutcome::Good();
 }
 
@@ -453,10 +460,14 @@ ScsiOutcome ImageRecorder::CloseTrackOrSession(const ScsiCommand& command)
     // Closing starts when the buffer has been written out.
     if (options_.throttle && !immediate)
         buffer_.WaitUntilEmpty();
-    if (function == 1)
+    if (function == 1) {
+        if (++trackClosesOnDisc_ == options_.failingTrackClose)
+            return ScsiOutcome::CheckCondition(scsi::kWriteError);
         return disc_->CloseTrack(big_endian::Get16(&cdb[4]));
-
-    const ScsiOutcome closed = disc_->CloseSession();
+    }
+    if (options_.closeSessionFails)
+        return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
+    const ScsiOutcome closed = disc_->CloseSession(pages_.TestWrite());
     if (closed.IsGood())
         notReadyAnswers_ = options_.notReadyPollsAfterClose;
     return closed;
@@ -466,6 +477,8 @@ ScsiOutcome ImageRecorder::SetSpeed(const ScsiCommand& command)
 {
     const uint8_t* cdb = command.cdb;
     if ((cdb[1] & 0x03) > 1)  // CLV or CAV only
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    if (options_.setSpeedFails)
         return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
     int readSpeed = ChooseSpeed(big_endian::Get16(&cdb[2]), options_.maxReadSpeed);
     int writeSpeed = options_.canWrite ? ChooseSpeed(big_endian::Get16(&cdb[4]), options_.maxWriteSpeed) : 0;
@@ -479,6 +492,84 @@ ScsiOutcome ImageRecorder::SetSpeed(const ScsiCommand& command)
     Trace("Image recorder: SET SPEED read %d write %d, now reading at %d and writing at %d kB/s\n",
           big_endian::Get16(&cdb[2]), big_endian::Get16(&cdb[4]), readSpeed, writeSpeed);
     return ScsiOutcome::Good();
+}
+
+ScsiOutcome ImageRecorder::ReadToc(const ScsiCommand& command)
+{
+    const uint8_t* cdb = command.cdb;
+    const bool minutesSecondsFrames = (cdb[1] & 0x02) != 0;
+    const int firstWanted = cdb[6];
+    const std::vector<RecordableDisc::Track>& tracks = disc_->ClosedTracks();
+    // A blank disc has no table of contents, nor one past its last track.
+    if (tracks.empty() || (firstWanted > tracks.back().number && firstWanted != kLeadOutTrack))
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+
+    std::vector<uint8_t> data(4, 0);
+    data[2] = static_cast<uint8_t>(tracks.front().number);
+    data[3] = static_cast<uint8_t>(tracks.back().number);
+    const auto addDescriptor = [&](int number, int64_t address) {
+        uint8_t descriptor[kTocDescriptorLength] = {0, kAudioAdrControl, static_cast<uint8_t>(number)};
+        if (minutesSecondsFrames)
+            PutMinutesSecondsFrames(&descriptor[4], address);
+        else
+            big_endian::Put32(&descriptor[4], static_cast<uint32_t>(address));
+        data.insert(data.end(), descriptor, descriptor + kTocDescriptorLength);
+    };
+    for (const RecordableDisc::Track& track : tracks) {
+        if (track.number >= firstWanted && firstWanted != kLeadOutTrack)
+            addDescriptor(track.number, track.start);
+    }
+    addDescriptor(kLeadOutTrack, disc_->ReadableEnd());
+    big_endian::Put16(&data[0], static_cast<uint32_t>(data.size() - 2));
+    return Reply(command, data, big_endian::Get16(&cdb[7]));
+}
+
+ScsiOutcome ImageRecorder::ReadCd(const ScsiCommand& command)
+{
+    const uint8_t* cdb = command.cdb;
+    const int sectorType = (cdb[1] >> 2) & 0x07;
+    if (sectorType > 5 || (cdb[9] & kUserData) == 0)
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    // Every track is audio: a data sector type does not match it.
+    if (sectorType != kAnySectorType && sectorType != kCdDaSectorType)
+        return ScsiOutcome::CheckCondition(scsi::kIllegalModeForThisTrack);
+    const int64_t address = static_cast<int32_t>(big_endian::Get32(&cdb[2]));
+    const int64_t blocks = int64_t{cdb[6]} << 16 | big_endian::Get16(&cdb[7]);
+    if (blocks == 0)
+        return ScsiOutcome::Good();
+    const size_t bytes = static_cast<size_t>(blocks) * cd::kSectorSize;
+    if (command.direction != DataDirection::kIn || command.data == nullptr)
+        return ScsiOutcome::AdapterFailure(HASTAT_PHASE_ERR);
+    if (bytes > command.dataLength)
+        return ScsiOutcome::AdapterFailure(HASTAT_DO_DU);
+    const ScsiOutcome readable = disc_->CheckRead(address, blocks);
+    if (!readable.IsGood())
+        return readable;
+    if (options_.unreadableSectors.Overlaps(address, blocks))
+        return ScsiOutcome::CheckCondition(scsi::kUncorrectableReadError);
+    // A drive's read offset shifts the audio it returns against the sectors asked for.
+    const int64_t firstByte = address * cd::kSectorSize + int64_t{options_.readOffsetSamples} * cd::kBytesPerFrame;
+    const ScsiOutcome read = disc_->Read(firstByte, command.data, bytes);
+    if (read.IsGood())
+        CorruptSectors(firstByte, command.data, bytes);
+    // The disc turns at the current read speed: the sectors take their time.
+    if (options_.throttle) {
+        const double speed = static_cast<double>(pages_.CurrentReadSpeed()) * kBytesPerKilobyte;
+        std::this_thread::sleep_for(std::chrono::duration<double>(static_cast<double>(bytes) / speed));
+    }
+    return read;
+}
+
+// The bytes of the damaged sectors read back inverted, wherever the read
+// offset moved them in the reply.
+void ImageRecorder::CorruptSectors(int64_t firstByte, uint8_t* data, size_t bytes) const
+{
+    const ImageRecorderOptions::SectorRange& corrupt = options_.corruptSectors;
+    const int64_t from = std::max(firstByte, corrupt.first * cd::kSectorSize);
+    const int64_t to =
+        std::min(firstByte + static_cast<int64_t>(bytes), (corrupt.first + corrupt.count) * cd::kSectorSize);
+    for (int64_t at = from; at < to; ++at)
+        data[at - firstByte] ^= 0xFF;
 }
 
 }  // namespace quillstar

@@ -17,7 +17,9 @@ namespace quillstar {
 // a burner sends as strictly as a real drive: wrong fields, a WRITE at the
 // wrong address or in the wrong mode, closing what cannot be closed all end
 // in CHECK CONDITION with the fitting sense. Closing the session writes the
-// image and its CUE sheet; ejecting inserts a fresh disc.
+// image and its CUE sheet; the tracks it closed read back with READ TOC and
+// READ CD, shifted and damaged as the options ask. Ejecting inserts a fresh
+// disc.
 class ImageRecorder : public ScsiTarget {
 public:
     ImageRecorder(std::string imagePath, const ImageRecorderOptions& options);
@@ -39,10 +41,13 @@ private:
     ScsiOutcome ModeSense(const ScsiCommand& command);
     ScsiOutcome CloseTrackOrSession(const ScsiCommand& command);
     ScsiOutcome SetSpeed(const ScsiCommand& command);
+    ScsiOutcome ReadToc(const ScsiCommand& command);
+    ScsiOutcome ReadCd(const ScsiCommand& command);
 
     std::vector<uint8_t> TrackInformation(int number) const;
     std::vector<uint8_t> IncompleteTrackInformation() const;
     int TrackContaining(int64_t address) const;
+    void CorruptSectors(int64_t firstByte, uint8_t* data, size_t bytes) const;
     void InsertDisc();
     bool IsFailingWrite();
 
@@ -54,6 +59,7 @@ private:
     DriveBuffer buffer_;
     int notReadyAnswers_ = 0;
     int writesOnDisc_ = 0;
+    int trackClosesOnDisc_ = 0;
 };
 
 }  // namespace quillstar

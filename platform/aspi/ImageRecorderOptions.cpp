@@ -13,6 +13,8 @@ namespace quillstar {
 namespace {
 
 constexpr int kMaximumCount = 1000000;
+// Ten seconds of samples either way: far beyond any drive's read offset.
+constexpr int kMaximumReadOffset = 441000;
 
 std::vector<std::string> SplitOptions(const std::string& text)
 {
@@ -30,7 +32,7 @@ std::vector<std::string> SplitOptions(const std::string& text)
 
 std::optional<long> ParseNumber(const std::string& text, int base = 10)
 {
-    std::string digits = text;
+    std::string digits = text.size() > 1 && text[0] == '+' ? text.substr(1) : text;
     if (base == 10 && digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
         digits = digits.substr(2);
         base = 16;
@@ -57,6 +59,27 @@ std::optional<scsi::SenseCode> ParseSense(const std::string& text)
         return std::nullopt;
     return scsi::SenseCode{static_cast<uint8_t>(parts[0]), static_cast<uint8_t>(parts[1]),
                            static_cast<uint8_t>(parts[2])};
+}
+
+// "LBA" or "LBA:COUNT", a sector address on the disc and a count of at least 1.
+std::optional<ImageRecorderOptions::SectorRange> ParseSectorRange(const std::string& text)
+{
+    const auto colon = text.find(':');
+    const auto first = ParseNumber(text.substr(0, colon));
+    const auto count = colon == std::string::npos ? std::optional<long>(1) : ParseNumber(text.substr(colon + 1));
+    if (!first || !count || *first < 0 || *first > kMaximumCount || *count < 1 || *count > kMaximumCount)
+        return std::nullopt;
+    return ImageRecorderOptions::SectorRange{*first, *count};
+}
+
+std::function<bool(const std::string&)> SectorRangeInto(ImageRecorderOptions::SectorRange& field)
+{
+    return [&field](const std::string& value) {
+        const auto range = ParseSectorRange(value);
+        if (range)
+            field = *range;
+        return range.has_value();
+    };
 }
 
 // Reads a value into a field, refusing anything outside [low, high].
@@ -115,13 +138,22 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"write-fails-at", NumberInto(options.firstFailingWrite, 1, kMaximumCount)},
         {"not-ready-after-close", NumberInto(options.notReadyPollsAfterClose, 0, kMaximumCount)},
         {"buffer-kb", NumberInto(options.bufferKilobytes, 1, 0xFFFF)},
+        {"read-offset", NumberInto(options.readOffsetSamples, -kMaximumReadOffset, kMaximumReadOffset)},
+        {"read-corrupt", SectorRangeInto(options.corruptSectors)},
+        {"read-fails", SectorRangeInto(options.unreadableSectors)},
+        {"close-track-fails", NumberInto(options.failingTrackClose, 1, kMaximumCount)},
     };
     const std::map<std::string, std::function<void()>> flags = {
         {"unknown-capacity", [&] { options.unknownCapacity = true; }},
         {"no-capabilities-page", [&] { options.capabilitiesPage = false; }},
         {"reader-only", [&] { options.canWrite = false; }},
+        {"no-test-write", [&] { options.canTestWrite = false; }},
         {"inquiry-fails", [&] { options.inquiryFails = true; }},
         {"throttle", [&] { options.throttle = true; }},
+        {"sync-cache-fails", [&] { options.syncCacheFails = true; }},
+        {"close-session-fails", [&] { options.closeSessionFails = true; }},
+        {"image-write-fails", [&] { options.imageWriteFails = true; }},
+        {"set-speed-fails", [&] { options.setSpeedFails = true; }},
     };
 
     for (const std::string& option : SplitOptions(text)) {

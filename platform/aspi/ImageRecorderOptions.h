@@ -15,6 +15,17 @@ namespace quillstar {
 struct ImageRecorderOptions {
     enum class Disc { kBlank, kAppendable, kComplete, kNone };
 
+    // Sectors first to first + count - 1; no sector when count is 0.
+    struct SectorRange {
+        int64_t first = 0;
+        int64_t count = 0;
+
+        bool Overlaps(int64_t start, int64_t sectors) const
+        {
+            return count > 0 && start < first + count && first < start + sectors;
+        }
+    };
+
     Disc disc = Disc::kBlank;                               // disc=blank|appendable|complete|none
     int minutes = aspi::kDefaultDiscMinutes;                // minutes=N, lead-out start (N-1):59:74
     bool erasable = false;                                  // media=cdr|cdrw
@@ -30,9 +41,18 @@ struct ImageRecorderOptions {
     int notReadyPollsAfterClose = 0;                        // not-ready-after-close=N
     bool capabilitiesPage = true;                           // no-capabilities-page
     bool canWrite = true;                                   // reader-only
+    bool canTestWrite = true;                               // no-test-write
     bool inquiryFails = false;                              // inquiry-fails
     bool throttle = false;                                  // throttle
     int bufferKilobytes = aspi::kDefaultBufferKilobytes;    // buffer-kb=N
+    int readOffsetSamples = 0;                              // read-offset=SAMPLES
+    SectorRange corruptSectors;                             // read-corrupt=LBA[:COUNT]
+    SectorRange unreadableSectors;                          // read-fails=LBA[:COUNT]
+    bool syncCacheFails = false;                            // sync-cache-fails
+    int failingTrackClose = 0;                              // close-track-fails=N (the N-th)
+    bool closeSessionFails = false;                         // close-session-fails
+    bool imageWriteFails = false;                           // image-write-fails
+    bool setSpeedFails = false;                             // set-speed-fails
 
     // The options of the text; nothing and a one-line reason when an option
     // is unknown or its value is out of range.

@@ -1,5 +1,7 @@
 #include "platform/aspi/RecordableDisc.h"
 
+#include <algorithm>
+
 #include "platform/Trace.h"
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
@@ -15,7 +17,7 @@ constexpr int kAudioTrackMode = 0x0;
 
 RecordableDisc::RecordableDisc(const ImageRecorderOptions& options, const std::string& imagePath)
     : leadOutStart_(static_cast<int64_t>(options.minutes) * 60 * cd::kSectorsPerSecond - 1 - kLeadInSectors),
-      image_(imagePath)
+      image_(imagePath, options.imageWriteFails)
 {
     using Disc = ImageRecorderOptions::Disc;
     if (options.disc == Disc::kAppendable || options.disc == Disc::kComplete)
@@ -61,10 +63,11 @@ ScsiOutcome RecordableDisc::CheckWrite(int64_t address, int64_t blocks, int paus
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode)
+ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode,
+                                  bool simulate)
 {
     std::string error;
-    if (!image_.Write(address, data, static_cast<size_t>(blocks) * cd::kSectorSize, error)) {
+    if (!simulate && !image_.Write(address, data, static_cast<size_t>(blocks) * cd::kSectorSize, error)) {
         Trace("Image recorder: %s\n", error.c_str());
         return ScsiOutcome::CheckCondition(scsi::kWriteError);
     }
@@ -85,29 +88,65 @@ ScsiOutcome RecordableDisc::CloseTrack(int number)
     if (number != IncompleteTrackNumber())
         return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
     // Drives refuse to close an empty track or one shorter than a CD track may be.
-    if (incompleteSectors_ < aspi::kMinimumTrackSectors)
+    if (incompleteSectors_ < cd::kMinimumTrackSectors)
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
     tracks_.push_back(incomplete_);
     incompleteSectors_ = 0;
     return ScsiOutcome::Good();
 }
 
-ScsiOutcome RecordableDisc::CloseSession()
+ScsiOutcome RecordableDisc::CloseSession(bool simulate)
 {
     if (!sessionClosed_ && incompleteSectors_ > 0)
         return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
     if (sessionClosed_ || tracks_.empty())
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    if (simulate) {
+        tracks_.clear();
+        image_.Discard();
+        Trace("Image recorder: test write finished, the disc is still blank\n");
+        return ScsiOutcome::Good();
+    }
     std::vector<DiscImage::Track> cueTracks;
     for (const Track& track : tracks_)
         cueTracks.push_back({track.number, track.pauseStart, track.start});
     std::string imagePath;
     std::string error;
     if (!image_.Finish(tracks_.back().end, cueTracks, imagePath, error)) {
-        Trace("Image recorder: %s\n", error.c_str());
+        Trace("Image recorder: the image could not be written: %s\n", error.c_str());
         return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
     }
     sessionClosed_ = true;
+    return ScsiOutcome::Good();
+}
+
+int64_t RecordableDisc::ReadableEnd() const
+{
+    return tracks_.empty() ? 0 : tracks_.back().end;
+}
+
+ScsiOutcome RecordableDisc::CheckRead(int64_t address, int64_t blocks) const
+{
+    const int64_t leadOut = sessionClosed_ ? ReadableEnd() : leadOutStart_;
+    if (address < 0 || address + blocks > leadOut)
+        return ScsiOutcome::CheckCondition(scsi::kLbaOutOfRange);
+    // Blank sectors and those of the open track have no mode to read them in.
+    if (address + blocks > ReadableEnd())
+        return ScsiOutcome::CheckCondition(scsi::kIllegalModeForThisTrack);
+    return ScsiOutcome::Good();
+}
+
+ScsiOutcome RecordableDisc::Read(int64_t firstByte, uint8_t* data, size_t bytes) const
+{
+    const int64_t readableBytes = ReadableEnd() * cd::kSectorSize;
+    const int64_t from = std::clamp<int64_t>(firstByte, 0, readableBytes);
+    const int64_t to = std::clamp<int64_t>(firstByte + static_cast<int64_t>(bytes), 0, readableBytes);
+    std::fill(data, data + bytes, 0);
+    std::string error;
+    if (to > from && !image_.Read(from, data + (from - firstByte), static_cast<size_t>(to - from), error)) {
+        Trace("Image recorder: %s\n", error.c_str());
+        return ScsiOutcome::CheckCondition(scsi::kUncorrectableReadError);
+    }
     return ScsiOutcome::Good();
 }
 

@@ -43,10 +43,22 @@ public:
 
     // Checks a WRITE of blocks sectors at address without writing.
     ScsiOutcome CheckWrite(int64_t address, int64_t blocks, int pauseSectors) const;
-    ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode);
+    // A test write (simulate) moves the laser as a write would and records
+    // nothing: no sector reaches the image.
+    ScsiOutcome Write(int64_t address, const uint8_t* data, int64_t blocks, uint8_t trackMode, bool simulate);
     ScsiOutcome CloseTrack(int number);
-    // Writes the image and its CUE sheet under their final names.
-    ScsiOutcome CloseSession();
+    // Writes the image and its CUE sheet under their final names; after a
+    // test write the disc is left blank as it was and nothing is written.
+    ScsiOutcome CloseSession(bool simulate);
+
+    // One past the last sector a drive can read: the end of the last closed
+    // track, the start of the session's lead-out once it is closed.
+    int64_t ReadableEnd() const;
+    // Checks a READ of blocks sectors at address: refused past the lead-out
+    // and in sectors not yet written or in the incomplete track.
+    ScsiOutcome CheckRead(int64_t address, int64_t blocks) const;
+    // The disc's bytes from firstByte on; silence outside the readable sectors.
+    ScsiOutcome Read(int64_t firstByte, uint8_t* data, size_t bytes) const;
 
 private:
     int64_t leadOutStart_;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 
 namespace quillstar {
 
@@ -48,11 +48,11 @@ RecorderModePages::WriteParameters RecorderModePages::DefaultWriteParameters()
     return page;
 }
 
-RecorderModePages::WriteParameters RecorderModePages::ChangeableWriteParameters()
+RecorderModePages::WriteParameters RecorderModePages::ChangeableWriteParameters(bool testWrite)
 {
-    // Everything but the test-write bit, which this drive does not offer.
+    // The test-write bit only where the drive offers test writes.
     WriteParameters mask{};
-    mask[2] = 0x6F;
+    mask[2] = testWrite ? 0x7F : 0x6F;
     mask[3] = 0xFF;
     mask[4] = 0x0F;
     mask[5] = 0xFF;
@@ -74,7 +74,7 @@ std::vector<uint8_t> RecorderModePages::WriteParametersPage(Control control) con
 {
     WriteParameters page = control == Control::kCurrent   ? writeParameters_
                            : control == Control::kDefault ? DefaultWriteParameters()
-                                                          : ChangeableWriteParameters();
+                                                          : ChangeableWriteParameters(options_.canTestWrite);
     page[0] = kWriteParametersCode | kParametersSavable;
     page[1] = kWriteParametersLength - 2;
     return {page.begin(), page.end()};
@@ -88,10 +88,10 @@ std::vector<uint8_t> RecorderModePages::CapabilitiesPage(Control control) const
     if (control == Control::kChangeable)
         return page;
     const bool current = control == Control::kCurrent;
-    page[2] = 0x07;                             // reads CD-R, CD-RW, Mode 2
-    page[3] = options_.canWrite ? 0x03 : 0x00;  // writes CD-R, CD-RW
-    page[4] = options_.canWrite ? 0x80 : 0x00;  // buffer-underrun-free recording
-    page[6] = 0x29;                             // tray, eject, lock
+    page[2] = 0x07;                                                              // reads CD-R, CD-RW, Mode 2
+    page[3] = options_.canWrite ? (options_.canTestWrite ? 0x07 : 0x03) : 0x00;  // writes CD-R, CD-RW, test write
+    page[4] = options_.canWrite ? 0x80 : 0x00;                                   // buffer-underrun-free recording
+    page[6] = 0x29;                                                              // tray, eject, lock
     big_endian::Put16(&page[8], options_.maxReadSpeed);
     big_endian::Put16(&page[12], options_.bufferKilobytes);
     big_endian::Put16(&page[14], current ? currentReadSpeed_ : options_.maxReadSpeed);
@@ -136,7 +136,7 @@ ScsiOutcome RecorderModePages::Select(const uint8_t* list, size_t length)
         return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInParameterList);
 
     WriteParameters selected = writeParameters_;
-    const WriteParameters changeable = ChangeableWriteParameters();
+    const WriteParameters changeable = ChangeableWriteParameters(options_.canTestWrite);
     size_t offset = kHeaderLength + descriptors;
     if (offset > length)
         return ScsiOutcome::CheckCondition(scsi::kParameterListLengthError);
@@ -171,6 +171,11 @@ bool RecorderModePages::SelectsTrackAtOnceAudio() const
 {
     const bool audio = (writeParameters_[3] & 0x0C) == 0;  // neither data nor four channels
     return (writeParameters_[2] & 0x0F) == kTrackAtOnce && audio && (writeParameters_[4] & 0x0F) == kRawBlocks;
+}
+
+bool RecorderModePages::TestWrite() const
+{
+    return (writeParameters_[2] & 0x10) != 0;
 }
 
 int RecorderModePages::PauseSectors() const

@@ -28,10 +28,13 @@ public:
     ScsiOutcome Select(const uint8_t* list, size_t length);
 
     void SetCurrentSpeeds(int readSpeed, int writeSpeed);
+    // In kB/s (1000 bytes).
+    int CurrentReadSpeed() const { return currentReadSpeed_; }
 
     // Page 0x05 asks for track-at-once writing of raw 2352-byte audio sectors.
     bool SelectsTrackAtOnceAudio() const;
     int PauseSectors() const;
+    bool TestWrite() const;
     uint8_t TrackMode() const;
 
 private:
@@ -39,7 +42,7 @@ private:
     using WriteParameters = std::array<uint8_t, kWriteParametersLength>;
 
     static WriteParameters DefaultWriteParameters();
-    static WriteParameters ChangeableWriteParameters();
+    static WriteParameters ChangeableWriteParameters(bool testWrite);
     static bool IsValidWriteParameters(const uint8_t* page);
     std::vector<uint8_t> CapabilitiesPage(Control control) const;
     std::vector<uint8_t> WriteParametersPage(Control control) const;

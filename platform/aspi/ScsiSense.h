@@ -19,6 +19,7 @@ inline constexpr uint8_t kIllegalRequest = 0x5;
 inline constexpr SenseCode kLongWriteInProgress{kNotReady, 0x04, 0x08};
 inline constexpr SenseCode kMediumNotPresent{kNotReady, 0x3A, 0x00};
 inline constexpr SenseCode kWriteError{kMediumError, 0x0C, 0x00};
+inline constexpr SenseCode kUncorrectableReadError{kMediumError, 0x11, 0x05};
 inline constexpr SenseCode kSessionFixationError{kMediumError, 0x72, 0x00};
 inline constexpr SenseCode kInternalTargetFailure{kHardwareError, 0x44, 0x00};
 inline constexpr SenseCode kParameterListLengthError{kIllegalRequest, 0x1A, 0x00};

@@ -41,8 +41,10 @@ inline void SelectNames(FileList& list, const QStringList& names)
 
 class BrowsingWindow {
 public:
-    // The drive holds the files named (folders end in "/").
-    explicit BrowsingWindow(const QStringList& items)
+    // The drive holds the files named (folders end in "/"); each is timed
+    // at a minute unless a probe is given.
+    explicit BrowsingWindow(
+        const QStringList& items, DurationCache::Probe probe = [](const std::string&) { return 60; })
     {
         drive_ = folder_.path() + "/Drive";
         QDir().mkpath(drive_);
@@ -57,7 +59,7 @@ public:
         }
         MainWindowSetup setup;
         setup.drives = [this] { return QStringList{drive_}; };
-        setup.probe = [](const std::string&) { return 60; };
+        setup.probe = std::move(probe);
         setup.openFile = [this](const QString& path) {
             opened.append(path);
             return true;

@@ -2,11 +2,14 @@
 // Now window as the user drives them: the tips before a burn, the window's
 // states and texts, whole burns of MP3 files, stops, the writer's results
 // and the program ending during a burn.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,6 +36,8 @@ namespace {
 constexpr int kBurnMs = 120000;
 constexpr char kExpectedTipVariable[] = "QUILLSTAR_TEST_EXPECTED_TIP";
 const QString kSuccess = "Congratulations! This Audio CD is burned successfully!";
+// Verify after burning is on unless the user turns it off.
+const QString kVerified = "Verified: all 2 tracks match the music files.";
 const QString kStopped = "The burning process is stopped, the audio CD is not completed.";
 
 // The image recorder writes into this folder; set before the ASPI layer starts.
@@ -172,7 +177,7 @@ private slots:
             QVERIFY(burnNow.isVisible());
             QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
             states.append(StatesOf(burnNow));
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), kVerified);
             QCOMPARE(burnNow.ProgressPosition(), 100);
             QCOMPARE(burnNow.PercentText(), QString("100%"));
             QVERIFY(burnNow.SkippedTracksText().isEmpty());
@@ -188,6 +193,33 @@ private slots:
         const QString sheet = QString::fromUtf8(cue.readAll());
         QVERIFY(sheet.contains("TRACK 01 AUDIO"));
         QVERIFY(sheet.contains("TRACK 02 AUDIO"));
+    }
+
+    void TwoCopiesAtAChosenSpeed()
+    {
+        AddTracks({"first.mp3"});
+        const QStringList imagesBefore = Images();
+        RunSession([&](BurnNowDialog& burnNow) {
+            QCOMPARE(burnNow.WriteSpeedBox()->itemText(0), QString("Maximum"));
+            burnNow.WriteSpeedBox()->setCurrentIndex(burnNow.WriteSpeedBox()->findText("4x"));
+            burnNow.CopiesBox()->setValue(2);
+            burnNow.VerifyCheckBox()->setChecked(false);
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QVERIFY(!burnNow.CopiesBox()->isEnabled() && !burnNow.WriteSpeedBox()->isEnabled());
+            QTRY_COMPARE_WITH_TIMEOUT(burnNow.BurnInfoText(), QString("Copy 2 of 2 \u2014 Writing at 4x"), kBurnMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
+            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.BurnInfoText(), QString("2 of 2 copies burned."));
+        });
+        QVERIFY(seen_.contains("NextDisc"));
+        QStringList images = Images();
+        for (const QString& before : imagesBefore)
+            images.removeOne(before);
+        QCOMPARE(images.size(), 2);
+        QFile first(ImageFolder() + "/" + images[0]);
+        QFile second(ImageFolder() + "/" + images[1]);
+        QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
+        QVERIFY(first.readAll() == second.readAll());
     }
 
     void StopBurningMidTrack()
@@ -218,7 +250,7 @@ private slots:
             QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
             QCOMPARE(StatesOf(burnNow), kBurning);
             QTRY_VERIFY_WITH_TIMEOUT(!burnNow.IsBurning(), kBurnMs);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), kVerified);
         });
         QCOMPARE(Images().size(), imagesBefore.size() + 1);
     }
@@ -237,7 +269,7 @@ private slots:
         QVERIFY(window_->BurnNowWindow());
         RunSession([&](BurnNowDialog& burnNow) {
             BurnToTheEnd(burnNow);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), kVerified);
             QCOMPARE(burnNow.PercentText(), QString("100%"));
         });
         QCOMPARE(Images().size(), imagesBefore.size() + 1);
@@ -266,7 +298,7 @@ private slots:
         AddTracks({"first.mp3", "broken.mp3"});
         RunSession([&](BurnNowDialog& burnNow) {
             BurnToTheEnd(burnNow);
-            QCOMPARE(burnNow.StatusText(), kSuccess);
+            QCOMPARE(burnNow.StatusText(), QString("Verified: all 1 tracks match the music files."));
             QVERIFY(burnNow.SkippedTracksText().contains("Track 02  \"broken\""));
         });
         window_->OnSkinEvent("New");
@@ -278,6 +310,36 @@ private slots:
             QVERIFY(burnNow.SkippedTracksText().contains("Track 01  \"broken\""));
         });
         QCOMPARE(seen_, QStringList{"BurnNowDialog"});
+    }
+
+    // The recorder reads sector 1240 back damaged: 1 second into track 3,
+    // after 5 + 2 + 6 + 2 seconds; shorter lists never reach it.
+    void VerifyAfterBurningReadsTheDiscBackAndEndsWithItsVerdict()
+    {
+        AddTracks({"second.mp3", "first.mp3", "first.mp3"});
+        RunSession([&](BurnNowDialog& burnNow) {
+            QCheckBox* verify = burnNow.VerifyCheckBox();
+            QCOMPARE(verify->text(), QString("Verify after burning"));
+            QVERIFY(verify->isChecked());
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QVERIFY(!verify->isEnabled());
+            QTRY_VERIFY_WITH_TIMEOUT(burnNow.StatusText().startsWith("Verifying track 0"), kBurnMs);
+            // Stopped while it reads back, the disc is complete all the same.
+            QTest::mouseClick(burnNow.StopBurningButton(), Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(!burnNow.FinishPending(), kBurnMs);
+            QCOMPARE(burnNow.StatusText(), QString("Verification stopped: the disc is burned but was not verified."));
+            QCOMPARE(StatesOf(burnNow), kReady);
+
+            BurnToTheEnd(burnNow);
+            QCOMPARE(burnNow.StatusText(),
+                     QString("Verification failed: track 03 differs at 00:01 (1 second differs)."));
+            QCOMPARE(burnNow.SkippedTracksText(), QString("Track 03: differs at 00:01 (1 second differs)"));
+
+            // Turned off, nothing is read back and nothing noticed.
+            QTest::mouseClick(verify, Qt::LeftButton, {}, QPoint(4, verify->height() / 2));
+            BurnToTheEnd(burnNow);
+            QCOMPARE(burnNow.StatusText(), kSuccess);
+        });
     }
 
     // Run with the recorder's options set for one result and the tip expected.
@@ -321,6 +383,13 @@ private:
     {
         bool ran = false;
         ModalWatcher watcher([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->objectName() == "NextDisc") {
+                for (QAbstractButton* button : box->buttons()) {
+                    if (button->text() == "Continue")
+                        button->click();
+                }
+                return true;
+            }
             auto* burnNow = qobject_cast<BurnNowDialog*>(modal);
             if (!burnNow)
                 return false;

@@ -4,12 +4,15 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 
 #include "BrowsingWindow.h"
 #include "app/BurnListDragDrop.h"
+#include "decode/FileSeconds.h"
+#include "resources/BrowseTexts.h"
 #include "resources/BurnListDropTexts.h"
 #include "resources/ImageRecorderTexts.h"
 
@@ -179,7 +182,7 @@ private slots:
         QTRY_COMPARE(w_->TrackTitles(), (QStringList{"t02", "t00", "t01", "t03", "t04"}));
     }
 
-    void Mp3FilesFromAFileManagerLandLikeAFileListDrag()
+    void MusicFilesFromAFileManagerLandLikeAFileListDrag()
     {
         w_->Burn().AddFiles("/elsewhere/", {"x.mp3", "y.mp3"});
         QFile upper(w_->Drive("LOUD.MP3"));
@@ -193,7 +196,7 @@ private slots:
         Play(*w_->window, &data, Qt::CopyAction, path_, drop_->Marker());
         QCOMPARE(path_.allowed, QList<bool>{true});
         QVERIFY(path_.dropTaken);
-        QTRY_COMPARE(w_->TrackTitles(), (QStringList{"x", "a", "LOUD", "y"}));
+        QTRY_COMPARE(w_->TrackTitles(), (QStringList{"x", "a", "song", "LOUD", "y"}));
         QCOMPARE(QString::fromStdString(w_->window->TrackList().Tracks()[1].path), w_->Drive("a.mp3"));
 
         // Nothing to take: refused everywhere, and a drop adds nothing. Nor
@@ -201,7 +204,7 @@ private slots:
         for (const char* format : {"text/uri-list", burnlistdrop::kDragMimeType}) {
             QMimeData other;
             if (QByteArray(format) == "text/uri-list")
-                other.setUrls({QUrl::fromLocalFile(w_->Drive("song.wav"))});
+                other.setUrls({QUrl::fromLocalFile(w_->Drive("Album.mp3"))});
             else
                 other.setData(format, QByteArray());
             path_ = DragPath();
@@ -211,7 +214,44 @@ private slots:
             QVERIFY(!path_.dropTaken);
         }
         QTest::qWait(20);
-        QCOMPARE(w_->TrackTitles().size(), 4);
+        QCOMPARE(w_->TrackTitles().size(), 5);
+    }
+
+    // Real files, timed by the engine: the same mixed selection added from
+    // the file list and dropped from a file manager.
+    void AMixedSelectionAddsItsMusicFilesWithTheirTitlesAndTimes()
+    {
+        w_ = std::make_unique<BrowsingWindow>(QStringList{"cover.png", "Album/"}, FileSeconds);
+        drop_ = w_->window->DragDrop();
+        for (const auto& [name, seconds] : {std::pair{"Song.flac", "3"}, std::pair{"tune.m4a", "2"}}) {
+            if (QProcess::execute(
+                    "ffmpeg", {"-v", "error", "-f", "lavfi", "-i", QString("sine=d=") + seconds, w_->Drive(name)}) != 0)
+                QSKIP("ffmpeg is not installed (scripts/install-deps installs it)");
+        }
+        const QStringList mixed = {"Album", "cover.png", "Song.flac", "tune.m4a"};
+        const auto expectMusicAdded = [this] {
+            QTRY_COMPARE(w_->TrackTitles(), (QStringList{"Song", "tune"}));
+            QCOMPARE(w_->window->TrackList().Tracks()[0].seconds, 3);
+            QCOMPARE(w_->window->TrackList().Tracks()[1].seconds, 2);
+        };
+        w_->Browse(w_->Drive());
+        const QAbstractItemModel* rows = w_->Files().model();
+        QCOMPARE(rows->index(w_->RowOf("Song.flac"), browse::kTypeColumn).data().toString(), QString("FLAC audio"));
+        QCOMPARE(rows->index(w_->RowOf("tune.m4a"), browse::kTypeColumn).data().toString(), QString("MPEG-4 audio"));
+        w_->Select(mixed);
+        w_->Files().AddToList();
+        expectMusicAdded();
+
+        w_->Burn().ClearAll();
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& name : mixed)
+            urls.append(QUrl::fromLocalFile(w_->Drive(name)));
+        data.setUrls(urls);
+        path_.points = {BurnPoint(QPoint(40, 3))};
+        Play(*w_->window, &data, Qt::CopyAction, path_, drop_->Marker());
+        QVERIFY(path_.dropTaken);
+        expectMusicAdded();
     }
 
 private:

@@ -98,12 +98,18 @@ private slots:
         QCOMPARE(ListedNames(*window_->Files()), (QStringList{"..", "one.mp3", "two.MP3"}));
         window_->FileTypeCombo()->setCurrentIndex(1);
         QCOMPARE(ListedNames(*window_->Files()), (QStringList{"..", "one.mp3", "three.wav", "two.MP3"}));
+        QCOMPARE(window_->FileTypeCombo()->itemText(2),
+                 QString("Music Files {*.mp3;*.mp2;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.wma;*.wav;*.aif;*.aiff;"
+                         "*.aifc;*.au;*.wv;*.mka}"));
+        window_->FileTypeCombo()->setCurrentIndex(2);
+        QCOMPARE(window_->filterIndex(), 2);
+        QCOMPARE(ListedNames(*window_->Files()), (QStringList{"..", "one.mp3", "three.wav", "two.MP3"}));
     }
 
-    void AddTakesOnlyAnMp3SelectionAndNewEmptiesTheList()
+    void AddTakesOnlyMusicFilesAndNewEmptiesTheList()
     {
         window_->FolderChosen(music_);
-        SelectNames(*window_->Files(), {"one.mp3", "three.wav"});
+        SelectNames(*window_->Files(), {".."});
         window_->OnSkinEvent("Add");
         QCOMPARE(window_->TrackList().GetCount(), 0);
 

@@ -88,6 +88,7 @@ private slots:
         MakeFile(folder_ + "Song.MP3", 10);
         MakeFile(folder_ + "song.mp3.txt", 10);
         MakeFile(folder_ + ".secret.mp3", 10);
+        MakeFile(folder_ + "Tune.FLAC", 10);
         FileList list(
             owner_, [] { return QStringList(); }, CountingTypeNames());
 
@@ -98,9 +99,14 @@ private slots:
         QVERIFY(list.isEnabled());
         QVERIFY(list.updatesEnabled());
 
+        owner_.filter = browse::kFilterMusic;
+        list.ShowFolder(folder_);
+        QCOMPARE(Names(list), (QStringList{"..", ".hidden", "Album.mp3", ".secret.mp3", "Song.MP3", "Tune.FLAC"}));
+
         owner_.filter = browse::kFilterAll;
         list.ShowFolder(folder_.chopped(1));
-        QCOMPARE(Names(list), (QStringList{"..", ".hidden", "Album.mp3", ".secret.mp3", "Song.MP3", "song.mp3.txt"}));
+        QCOMPARE(Names(list),
+                 (QStringList{"..", ".hidden", "Album.mp3", ".secret.mp3", "Song.MP3", "song.mp3.txt", "Tune.FLAC"}));
         // A folder named like a file is typed as a folder.
         QCOMPARE(Column(list, browse::kTypeColumn)[2], QString("Folder"));
 
@@ -242,30 +248,28 @@ private slots:
         list.SortBy(browse::kSizeColumn, browse::kAscending);
         QCOMPARE(Names(list), (QStringList{"..", "c.mp3", "b.mp3", "a.mp3"}));
         // Row 0 does not carry its selection.
-        QCOMPARE(list.SelectedPaths(), (QStringList{folder_ + "c.mp3", folder_ + "a.mp3"}));
+        QCOMPARE(list.SelectedMusicPaths(), (QStringList{folder_ + "c.mp3", folder_ + "a.mp3"}));
     }
 
-    void selectionIsMp3()
+    void theMusicFilesOfASelectionGoToTheBurnList()
     {
         QDir(folder_).mkdir("folder.mp3");
         MakeFile(folder_ + "One.MP3", 1);
         MakeFile(folder_ + "two.mp3", 1);
-        MakeFile(folder_ + "three.wav", 1);
+        MakeFile(folder_ + "three.flac", 1);
         MakeFile(folder_ + "mp3.txt", 1);
         FileList list(owner_);
         list.ShowFolder(folder_);
-        QCOMPARE(Names(list), (QStringList{"..", "folder.mp3", "mp3.txt", "One.MP3", "three.wav", "two.mp3"}));
-        QVERIFY(!list.SelectionIsMp3());
+        QCOMPARE(Names(list), (QStringList{"..", "folder.mp3", "mp3.txt", "One.MP3", "three.flac", "two.mp3"}));
+        QVERIFY(!list.SelectionHasMusic());
         SelectRows(list, {3, 5});
-        QVERIFY(list.SelectionIsMp3());
-        QCOMPARE(list.SelectedPaths(), (QStringList{folder_ + "One.MP3", folder_ + "two.mp3"}));
-        QCOMPARE(list.SelectedEntries().front().size, 1);
-        SelectRows(list, {3, 4});
-        QVERIFY(!list.SelectionIsMp3());
-        SelectRows(list, {1});
-        QVERIFY(!list.SelectionIsMp3());
-        SelectRows(list, {2});
-        QVERIFY(!list.SelectionIsMp3());
+        QVERIFY(list.SelectionHasMusic());
+        QCOMPARE(list.SelectedMusicPaths(), (QStringList{folder_ + "One.MP3", folder_ + "two.mp3"}));
+        QCOMPARE(list.SelectedMusicFiles().front().size, 1);
+        SelectRows(list, {0, 1, 2, 4});
+        QCOMPARE(list.SelectedMusicPaths(), QStringList{folder_ + "three.flac"});
+        SelectRows(list, {0, 1, 2});
+        QVERIFY(!list.SelectionHasMusic());
     }
 
     void typeNamesFallBackAndAreCachedByExtension()

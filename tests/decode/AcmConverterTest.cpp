@@ -150,18 +150,22 @@ TEST(AcmConverter, At44100WidthAndChannelsAreConvertedExactly)
     ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(wide), sizeof wide, out, outLength), 0);
     EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{32767, 32767, -16384, -16384}));
 
+    ASSERT_EQ(converter.Open(WaveFormat::Float(44100, 1), WaveFormat::Cd()), decode::kStatusOk);
+    const float floats[] = {-1.0f, 0.5f, 2.0f};
+    ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(floats), sizeof floats, out, outLength), 0);
+    EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{-32768, -32768, 16384, 16384, 32767, 32767}));
+
     // Six channels (front left, front right, centre, low frequency, back
-    // left, back right): the left ones reach only the left side, and a full
-    // mix does not clip.
+    // left, back right), mixed as the ITU does: the left ones reach only the
+    // left side at 1 : 0.707 : 0.707 for front, centre and back, the low
+    // frequencies not at all, and a full mix does not clip.
     ASSERT_EQ(converter.Open(WaveFormat::Pcm(44100, 6, 16), WaveFormat::Cd()), decode::kStatusOk);
-    const int16_t surround[] = {16384, 0, 0, 0, 16384, 0, 32767, 32767, 32767, 32767, 32767, 32767};
+    const int16_t surround[] = {24000, 0, 0, 0,     0, 0, 0,     0,     24000, 0,     0,     0,
+                                0,     0, 0, 24000, 0, 0, 32767, 32767, 32767, 32767, 32767, 32767};
     ASSERT_EQ(converter.Convert(reinterpret_cast<const uint8_t*>(surround), sizeof surround, out, outLength), 0);
-    const auto mixed = AsSamples(out, outLength);
-    ASSERT_EQ(mixed.size(), 4u);
-    EXPECT_GT(mixed[0], 0);
-    EXPECT_EQ(mixed[1], 0);
-    EXPECT_EQ(mixed[2], 32767);
-    EXPECT_EQ(mixed[3], 32767);
+    const auto front = static_cast<int16_t>(std::lrint(24000 / (1 + 2 * 0.7071)));
+    const auto centre = static_cast<int16_t>(std::lrint(24000 * 0.7071 / (1 + 2 * 0.7071)));
+    EXPECT_EQ(AsSamples(out, outLength), (std::vector<int16_t>{front, 0, centre, centre, 0, 0, 32767, 32767}));
 }
 
 TEST(AcmConverter, InputBeyondTheBufferSizesConvertsInFull)
@@ -208,11 +212,11 @@ TEST(AcmConverter, CloseTwiceIsHarmlessAndAClosedConverterFails)
 
 TEST(AcmConverter, FormatsItCannotConvertFailOpen)
 {
-    WaveFormat floatSamples = WaveFormat::Pcm(48000, 2, 32);
-    floatSamples.formatTag = 3;
+    WaveFormat doubles = WaveFormat::Float(48000, 2);
+    doubles.bitsPerSample = 64;
     WaveFormat badAlign = WaveFormat::Pcm(48000, 2, 16);
     badAlign.blockAlign = 3;
-    const WaveFormat sources[] = {floatSamples,
+    const WaveFormat sources[] = {doubles,
                                   badAlign,
                                   WaveFormat::Pcm(48000, 2, 12),
                                   WaveFormat::Pcm(48000, 0, 16),

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -91,17 +92,16 @@ TEST_F(TrackSource, ExtensionsAreTheLastThreeCharactersInAnyCase)
     EXPECT_EQ(read.pcm, ReadWavSamples(wav));
 }
 
-TEST_F(TrackSource, OtherExtensionsGetNoSecondsAndAnOggTrackNeedsAPlugin)
+TEST_F(TrackSource, AFileIsTimedAndDecodedByWhatItHoldsWhateverItsName)
 {
     const std::string wav = Wav("tone.wav", 44100);
     fs::copy_file(wav, folder_.PathOf("tone.flac"));
-    fs::copy_file(wav, folder_.PathOf("tone.ogg"));
-    EXPECT_EQ(source_.AddTrack(folder_.PathOf("tone.flac")), 0.0);
-    EXPECT_EQ(source_.AddTrack(folder_.PathOf("tone.ogg")), 0.0);
-    EXPECT_EQ(source_.GetTrackBytes(0), 0.0);
+    const std::string notes = Text("notes.ogg", "no audio in here\n");
+    EXPECT_EQ(source_.AddTrack(folder_.PathOf("tone.flac")), 1.0);
+    EXPECT_EQ(source_.AddTrack(notes), 0.0);
     EXPECT_EQ(source_.GetTrackBytes(1), 0.0);
 
-    EXPECT_FALSE(source_.OpenTrack(0));
+    EXPECT_EQ(ReadTrack(source_, 0).pcm, ReadWavSamples(wav));
     EXPECT_FALSE(source_.OpenTrack(1));
 }
 

@@ -70,15 +70,6 @@ protected:
 
 }  // namespace
 
-TEST(DecodeEngineDecoders, AreChosenByTheLastThreeCharacters)
-{
-    EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder("/music/old.MP2").get()), nullptr);
-    EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder("/music/song.mp3").get()), nullptr);
-    EXPECT_NE(dynamic_cast<PluginDecoder*>(DecodeEngine::CreateDecoder("/music/song.flac").get()), nullptr);
-    EXPECT_NE(dynamic_cast<SndFileDecoder*>(DecodeEngine::CreateDecoder("/music/take.wav").get()), nullptr);
-    EXPECT_NE(dynamic_cast<SndFileDecoder*>(DecodeEngine::CreateDecoder("/music/TAKE.WAV").get()), nullptr);
-}
-
 // The plug-in writes pieces that end inside a 24-bit frame; the rest of the
 // frame comes with the next.
 TEST(DecodeEngineDecoders, APluginsEightAndTwentyFourBitOutputIsConverted)
@@ -86,7 +77,8 @@ TEST(DecodeEngineDecoders, APluginsEightAndTwentyFourBitOutputIsConverted)
     for (const int bits : {8, 24}) {
         DecodeEngine engine(TestPlugins());
         engine.SetBlockLength(kBlock);
-        ASSERT_TRUE(engine.StartDecodeThread("/music/stream" + std::to_string(bits) + "bit.tst"));
+        // The test plug-in claims the name.
+        ASSERT_TRUE(engine.StartDecodeThread("/music/stream" + std::to_string(bits) + "bit-claimed.mp3"));
         const std::vector<int16_t> left = Channel(ReadToEnd(engine), 0);
         const size_t width = static_cast<size_t>(bits / 8);
         ASSERT_EQ(left.size(), testplugin::kStreamBytes / width / 2) << bits;
@@ -183,7 +175,7 @@ TEST_F(Engine, AGraphThatCannotPlayTheFileDoesNotOpen)
     EXPECT_EQ(CountProgramThreads(), threads);
 
     AudioTrackSource source;
-    EXPECT_EQ(source.AddTrack(folder_.PathOf("notes.wma")), 0.0);
+    EXPECT_EQ(source.AddTrack(Text("notes.xyz", "no audio in here\n")), 0.0);
     EXPECT_FALSE(source.OpenTrack(0));
 }
 
@@ -214,7 +206,7 @@ TEST_F(Engine, TheFirstAudioStreamAfterAVideoStreamIsTheOneBurned)
     EXPECT_NEAR(ToneFrequency(Channel(read.pcm, 0)), 440.0, 10.0);
 }
 
-TEST_F(Engine, AWmaCutInHalfBurnsWhatDecodesThenSilenceAndIsDamaged)
+TEST_F(Engine, AWmaCutInHalfBurnsWhatDecodesThenSilence)
 {
     const std::string whole = Wma("whole.wma");
     SKIP_WITHOUT_WMA_ENCODER();
@@ -228,9 +220,6 @@ TEST_F(Engine, AWmaCutInHalfBurnsWhatDecodesThenSilenceAndIsDamaged)
     const TrackRead read = ReadTrack(source, 0);
     EXPECT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
     EXPECT_LT(source.GetBytesDone(), 0.75 * 50 * 1024 * 4);
-    double stoppedAt = 0;
-    ASSERT_TRUE(source.GetTrackDamage(0, stoppedAt));
-    EXPECT_DOUBLE_EQ(stoppedAt, source.GetBytesDone() / 176400);
 }
 
 TEST_F(Engine, StartingATrackEndsTheProducerStillBlockedOnTheLastOne)

@@ -114,18 +114,20 @@ TEST_F(SndFileDecoderTest, ReadsAOneSecondCdWavInBlocksOf12000Bytes)
     EXPECT_EQ(decoder.Progress(), 16 * 12000 * 100 / 176400);
 }
 
-TEST_F(SndFileDecoderTest, TwentyFourBitStereoReadsAs16BitSamples)
+TEST_F(SndFileDecoderTest, TwentyFourBitStereoReadsAsFloats)
 {
     const auto path = WriteWav("deep.wav", 44100, 2, SF_FORMAT_PCM_24, 44100);
     SndFileDecoder decoder;
     ASSERT_TRUE(decoder.Open(path));
+    EXPECT_EQ(decoder.Format(), SampleFormat::Float32);
     EXPECT_EQ(decoder.GetBitrate(), 24 * 44100 * 2);
-    uint8_t block[12000];
-    EXPECT_EQ(decoder.Read(block, sizeof block), 12000);
-    // The file's size counts three bytes per sample: 264600 bytes.
-    EXPECT_EQ(decoder.Progress(), 12000 * 100 / 264600);
-    ASSERT_TRUE(decoder.Open(path));
-    ExpectSamples(ReadAll(decoder), 2, SF_FORMAT_PCM_24, 44100);
+    std::vector<float> block(3000);
+    EXPECT_EQ(decoder.Read(reinterpret_cast<uint8_t*>(block.data()), 12000), 12000);
+    // The file's size counts four bytes per delivered sample: 352800 bytes.
+    EXPECT_EQ(decoder.Progress(), 12000 * 100 / 352800);
+    for (int64_t f = 0; f < 1500; ++f)
+        for (int c = 0; c < 2; ++c)
+            ASSERT_EQ(block[f * 2 + c] * 32768, SampleValue(f, c)) << "frame " << f;
 }
 
 TEST_F(SndFileDecoderTest, EightBitMonoIsNotConverted)

@@ -7,8 +7,10 @@ namespace quillstar::test {
 
 FakeTrackSource::FakeTrackSource(std::vector<Track> tracks) : tracks_(std::move(tracks)) {}
 
-uint8_t FakeTrackSource::PatternByte(int track, int offset)
+uint8_t FakeTrackSource::PatternByte(int track, int offset) const
 {
+    if (tracks_[static_cast<size_t>(track)].silent)
+        return 0;
     return static_cast<uint8_t>(offset * 31 + track * 101 + offset / 4099 + 1);
 }
 

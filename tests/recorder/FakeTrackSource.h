@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "decode/DiscDataSource.h"
+#include "recorder/DiscDataSource.h"
 
 namespace quillstar::test {
 
@@ -18,6 +18,7 @@ public:
     struct Track {
         int bytes = 0;
         bool opens = true;
+        bool silent = false;  // digital silence instead of the pattern
     };
 
     explicit FakeTrackSource(std::vector<Track> tracks);
@@ -46,7 +47,7 @@ public:
     double GetTrackBytes(int track) override;
 
 private:
-    static uint8_t PatternByte(int track, int offset);
+    uint8_t PatternByte(int track, int offset) const;
 
     std::vector<Track> tracks_;
     bool hideLengths_ = false;

@@ -53,7 +53,9 @@ protected:
     void DiscoverThrough(AspiLibrary library)
     {
         TraceCapture trace;
-        CSCSI scsi(std::move(library));
+        ScsiTransport transport(std::move(library));
+        MmcCommands commands(transport);
+        CSCSI scsi(commands);
         scsi.SetTimings(RecorderTimings{1, 1, 1, 10, 1});
         ASSERT_EQ(scsi.InitCommunication(devices), 0);
         for (const std::string& text : trace.Texts()) {

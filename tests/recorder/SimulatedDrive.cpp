@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 
 namespace quillstar::test {
 

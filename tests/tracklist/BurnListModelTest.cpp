@@ -75,7 +75,8 @@ TEST(BurnListTexts, RowTextsAndTitles)
     EXPECT_EQ(BurnListModel::TrackText(99), "100");
     EXPECT_EQ(BurnListModel::TimeText(7627), "127:07");
     EXPECT_EQ(BurnListModel::TitleFromName("song.mp3"), "song");
-    EXPECT_EQ(BurnListModel::TitleFromName("mp3"), "");
+    EXPECT_EQ(BurnListModel::TitleFromName("song.flac"), "song");
+    EXPECT_EQ(BurnListModel::TitleFromName("mp3"), "mp3");
     EXPECT_EQ(BurnListModel::TitleFromName(".mp3"), "");
 }
 

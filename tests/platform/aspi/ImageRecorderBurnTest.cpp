@@ -9,7 +9,7 @@
 
 #include "platform/DynamicLibrary.h"
 #include "platform/ProgramPath.h"
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
 #include "tests/platform/aspi/TemporaryFolder.h"

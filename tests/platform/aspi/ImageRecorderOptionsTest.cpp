@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/aspi/BigEndian.h"
 #include "platform/aspi/ImageRecorderOptions.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "tests/platform/aspi/TemporaryFolder.h"
 #include "tests/platform/aspi/TestBurner.h"
@@ -82,6 +82,9 @@ TEST(ImageRecorderOptionsParse, RefusesWhatItDoesNotKnowWithTheReason)
     EXPECT_EQ(ParseError("write-fail-sense=10/24/00"), "bad value in 'write-fail-sense=10/24/00'");
     EXPECT_EQ(ParseError("throttle=1"), "option takes no value: 'throttle=1'");
     EXPECT_EQ(ParseError("minutes"), "option needs a value: 'minutes'");
+    EXPECT_EQ(ParseError("read-offset=441001"), "bad value in 'read-offset=441001'");
+    for (const char* range : {"read-corrupt=5:0", "read-corrupt=-1", "read-fails=5:", "read-fails=x"})
+        EXPECT_EQ(ParseError(range), std::string("bad value in '") + range + "'");
 }
 
 TEST_F(ImageRecorderOption, DiscLengthAndUnreadableCapacityShowInTheLeadOut)

@@ -7,7 +7,7 @@
 
 #include "platform/Event.h"
 #include "platform/aspi/AspiEnvironment.h"
-#include "platform/aspi/BigEndian.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 
 namespace quillstar {
@@ -170,6 +170,23 @@ SRB_ExecSCSICmd TestBurner::SendOpc()
 SRB_ExecSCSICmd TestBurner::Eject()
 {
     return Execute({0x1B, 0x01, 0, 0, 0x02}, 10, 0);
+}
+
+SRB_ExecSCSICmd TestBurner::ReadToc(std::vector<uint8_t>& data, bool minutesSecondsFrames, uint8_t firstTrack)
+{
+    data.assign(804, 0);
+    return Execute({0x43, static_cast<uint8_t>(minutesSecondsFrames ? 0x02 : 0), 0, 0, 0, 0, firstTrack, 0x03, 0x24},
+                   10, SRB_DIR_IN, data.data(), 804);
+}
+
+SRB_ExecSCSICmd TestBurner::ReadCd(int32_t address, uint32_t blocks, std::vector<uint8_t>& data)
+{
+    data.assign(blocks * cd::kSectorSize, 0);
+    const auto lba = static_cast<uint32_t>(address);
+    return Execute({0xBE, 0x04, static_cast<uint8_t>(lba >> 24), static_cast<uint8_t>(lba >> 16),
+                    static_cast<uint8_t>(lba >> 8), static_cast<uint8_t>(lba), static_cast<uint8_t>(blocks >> 16),
+                    static_cast<uint8_t>(blocks >> 8), static_cast<uint8_t>(blocks), 0x10},
+                   12, SRB_DIR_IN, data.data(), static_cast<uint32_t>(data.size()));
 }
 
 bool TestBurner::BurnTrack(int track, const std::vector<uint8_t>& audio)

@@ -49,6 +49,9 @@ public:
     SRB_ExecSCSICmd SetSpeed(uint16_t readSpeed, uint16_t writeSpeed);
     SRB_ExecSCSICmd SendOpc();
     SRB_ExecSCSICmd Eject();
+    SRB_ExecSCSICmd ReadToc(std::vector<uint8_t>& data, bool minutesSecondsFrames = false, uint8_t firstTrack = 0);
+    // READ CD of CD-DA sectors, user data only.
+    SRB_ExecSCSICmd ReadCd(int32_t address, uint32_t blocks, std::vector<uint8_t>& data);
 
     // Writes one track as the writer does: page 0x05, the address READ TRACK
     // INFORMATION gives, 16-sector WRITEs with the last one padded to whole

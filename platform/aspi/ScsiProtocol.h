@@ -2,6 +2,31 @@
 
 #include <cstdint>
 
+// The SCSI and MMC operation codes both the engine and the image recorder
+// speak, and the byte order their command blocks and data use.
+namespace quillstar::scsi {
+
+enum Opcode : uint8_t {
+    kTestUnitReady = 0x00,
+    kInquiry = 0x12,
+    kStartStopUnit = 0x1B,
+    kPreventAllowMediumRemoval = 0x1E,
+    kWrite10 = 0x2A,
+    kSynchronizeCache = 0x35,
+    kReadToc = 0x43,
+    kReadDiscInformation = 0x51,
+    kReadTrackInformation = 0x52,
+    kSendOpcInformation = 0x54,
+    kModeSelect10 = 0x55,
+    kModeSense10 = 0x5A,
+    kCloseTrackOrSession = 0x5B,
+    kSendCueSheet = 0x5D,
+    kSetSpeed = 0xBB,
+    kReadCd = 0xBE,
+};
+
+}  // namespace quillstar::scsi
+
 // SCSI command blocks and their data carry multi-byte values big-endian.
 namespace quillstar::big_endian {
 

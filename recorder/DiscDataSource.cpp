@@ -1,4 +1,4 @@
-#include "decode/DiscDataSource.h"
+#include "recorder/DiscDataSource.h"
 
 namespace quillstar {
 

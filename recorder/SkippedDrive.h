@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace quillstar {
 
@@ -13,9 +12,5 @@ struct SkippedDrive {
 
     bool operator==(const SkippedDrive&) const = default;
 };
-
-// What the ASPI layer beside the program left out; nothing when the layer
-// cannot be loaded.
-std::vector<SkippedDrive> SkippedDrivesOfAspiLayer();
 
 }  // namespace quillstar
