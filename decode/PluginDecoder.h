@@ -23,7 +23,7 @@ public:
     int Close() override;
     int64_t Seek(int64_t position, int unit) override;
     // One slot of the ring at most; 0 once the plug-in was stopped with
-    // nothing left queued, or when nothing came for a second.
+    // nothing left queued, or when nothing came for the read time-out.
     int Read(uint8_t* buffer, int length) override;
     int GetLength() override;
     int GetPosition() override;
