@@ -174,24 +174,22 @@ void BurnListDragDrop::Dropped(QDropEvent* event)
         return;
     }
     dropIndex_ = InsertionIndexAt(at);
+    // Below the last row means after it, however many rows an add still
+    // being timed brings.
     const int index = dropIndex_;
+    const int addIndex = index < burn_.topLevelItemCount() ? index : BurnList::kAtEnd;
     std::function<void()> drop;
-    if (!own) {
-        drop = [this, incoming, index] {
-            burn_.AddPaths(incoming);
-            burn_.MoveToIndex(index, BurnListModel::DragSource::FileList);
-        };
-    } else if (dragSource_ == BurnListModel::DragSource::FileList) {
-        drop = [this, paths = files_.SelectedMusicPaths(), index] {
-            burn_.AddPaths(paths);
-            burn_.MoveToIndex(index, BurnListModel::DragSource::FileList);
+    if (!own || dragSource_ == BurnListModel::DragSource::FileList) {
+        drop = [this, paths = own ? files_.SelectedMusicPaths() : incoming, addIndex] {
+            burn_.AddPaths(paths, addIndex);
         };
     } else {
         drop = [this, index] { burn_.MoveToIndex(index, BurnListModel::DragSource::BurnList); };
     }
     event->acceptProposedAction();
     // Timing the new files can take a while; the program the files came from
-    // should not wait for it.
+    // should not wait for it. Files that come while others are timed wait
+    // in the burn list's queue.
     QTimer::singleShot(0, this, drop);
 }
 

@@ -3,24 +3,30 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <initializer_list>
 #include <string>
 
+#include "app/BurnTiming.h"
 #include "app/TipDialog.h"
 #include "platform/Trace.h"
 #include "recorder/BurnJob.h"
+#include "recorder/CueSheet.h"
 #include "recorder/DiscWriter.h"
+#include "resources/BurnListControlTexts.h"
 #include "resources/BurnSessionTexts.h"
+#include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
 #include "tracklist/Serializer.h"
@@ -34,8 +40,13 @@ constexpr int kTextWidth = 400;
 
 }  // namespace
 
-BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices, QWidget* parent)
-    : QDialog(parent), job_(std::make_unique<BurnJob>(writer)), trackList_(trackList), choices_(choices)
+BurnNowDialog::BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices,
+                             BurnTiming::TimeFile timeFile, QWidget* parent)
+    : QDialog(parent),
+      job_(std::make_unique<BurnJob>(writer)),
+      trackList_(trackList),
+      choices_(choices),
+      timeFile_(std::move(timeFile))
 {
     setObjectName(QStringLiteral("BurnNowDialog"));
     setWindowTitle(QString::fromUtf8(burnsession::kCaption));
@@ -135,7 +146,31 @@ QLayout* BurnNowDialog::BuildOptions()
     options->addRow(QString::fromUtf8(burnsession::kCopiesLabel), copiesBox_);
     options->addRow(verify_);
     options->addRow(testWriteBox_);
+    BuildAtOnceOptions(options);
     return options;
+}
+
+// The pause and the album's texts count only for a disc written at once.
+void BurnNowDialog::BuildAtOnceOptions(QFormLayout* options)
+{
+    atOnceBox_ = new QCheckBox(QString::fromUtf8(burnsession::kDiscAtOnceBox), this);
+    atOnceBox_->setObjectName(QStringLiteral("DiscAtOnce"));
+    atOnceBox_->setChecked(choices_.discAtOnce);
+    pauseBox_ = new QDoubleSpinBox(this);
+    pauseBox_->setObjectName(QStringLiteral("Pause"));
+    pauseBox_->setDecimals(burnsession::kPauseDecimals);
+    pauseBox_->setRange(0.0, burnsession::kMostPauseSeconds);
+    pauseBox_->setSingleStep(burnsession::kPauseStep);
+    pauseBox_->setValue(static_cast<double>(choices_.pauseFrames) / cd::kSectorsPerSecond);
+    albumTitleEdit_ = new QLineEdit(QString::fromStdString(choices_.albumTitle), this);
+    albumTitleEdit_->setObjectName(QStringLiteral("AlbumTitle"));
+    albumPerformerEdit_ = new QLineEdit(QString::fromStdString(choices_.albumPerformer), this);
+    albumPerformerEdit_->setObjectName(QStringLiteral("AlbumPerformer"));
+    connect(atOnceBox_, &QCheckBox::toggled, this, [this] { SetBurning(burning_); });
+    options->addRow(atOnceBox_);
+    options->addRow(QString::fromUtf8(burnsession::kPauseLabel), pauseBox_);
+    options->addRow(QString::fromUtf8(burnsession::kAlbumTitleLabel), albumTitleEdit_);
+    options->addRow(QString::fromUtf8(burnsession::kAlbumPerformerLabel), albumPerformerEdit_);
 }
 
 // "Maximum", then every speed the drive accepted, fastest first.
@@ -156,6 +191,10 @@ BurnSettings BurnNowDialog::ChosenSettings() const
     settings.testWrite = canTestWrite_ && testWriteBox_->isChecked();
     settings.copies = copiesBox_->value();
     settings.verify = verify_->isChecked();
+    settings.discAtOnce = atOnceBox_->isChecked();
+    settings.pauseFrames = CueSheet::PauseFrames(pauseBox_->value());
+    settings.albumTitle = albumTitleEdit_->text().toStdString();
+    settings.albumPerformer = albumPerformerEdit_->text().toStdString();
     return settings;
 }
 
@@ -169,6 +208,9 @@ void BurnNowDialog::SetBurning(bool burning)
     copiesBox_->setEnabled(!burning);
     testWriteBox_->setEnabled(!burning && canTestWrite_);
     verify_->setEnabled(!burning);
+    atOnceBox_->setEnabled(!burning);
+    for (QWidget* field : std::initializer_list<QWidget*>{pauseBox_, albumTitleEdit_, albumPerformerEdit_})
+        field->setEnabled(!burning && atOnceBox_->isChecked());
 }
 
 void BurnNowDialog::BurnNow()
@@ -187,6 +229,8 @@ void BurnNowDialog::BurnNow()
     StartBurn();
 }
 
+// Every file is timed again before the burn, beside the window's thread;
+// files unchanged since the burn list timed them take no time.
 void BurnNowDialog::StartBurn()
 {
     std::vector<std::string> paths;
@@ -194,22 +238,46 @@ void BurnNowDialog::StartBurn()
         paths.push_back(track.path);
     choices_ = ChosenSettings();
     burnInfo_->clear();
-    // Every file is timed again before the burn; long lists take a moment.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    finishPending_ = job_->Start(paths, choices_);
-    QGuiApplication::restoreOverrideCursor();
+    timing_ = new BurnTiming(paths, timeFile_, this, std::chrono::milliseconds(burnlist::kProbeProgressDelayMs));
+    connect(timing_, &BurnTiming::Done, this, &BurnNowDialog::OnTimed);
+    connect(timing_, &BurnTiming::Stopped, this, &BurnNowDialog::OnTimingStopped);
+}
+
+void BurnNowDialog::OnTimed()
+{
+    const std::vector<TimedFile> files = timing_->Files();
+    timing_->deleteLater();
+    timing_ = nullptr;
+    std::vector<std::string> titles;
+    for (const TrackInfo& track : trackList_.Tracks())
+        titles.push_back(track.title);
+    finishPending_ = job_->Start(files, choices_, titles);
     if (!finishPending_)
         SetBurning(false);
 }
 
+// The stopped timing finishes its file and goes by itself.
+void BurnNowDialog::OnTimingStopped()
+{
+    timing_ = nullptr;
+    stopped_ = true;
+    ShowProgress(QString::fromUtf8(burnsession::kStoppedText), 0);
+    SetBurning(false);
+}
+
 void BurnNowDialog::StopBurning()
 {
-    job_->Stop();
+    if (timing_)
+        timing_->Stop();
+    else
+        job_->Stop();
 }
 
 void BurnNowDialog::EndForExit()
 {
     startOnFinish_ = false;
+    if (timing_)
+        timing_->Stop();
     if (finishPending_)
         job_->Stop();
     SetBurning(false);
@@ -392,6 +460,8 @@ void BurnNowDialog::ShowSkippedTracks()
                 lines.append(QString::fromStdString(trackLines[track]));
         }
     }
+    for (const std::string& warning : job_->Outcome().warnings)
+        lines.append(QString::fromStdString(warning));
     if (lines.isEmpty())
         return;
     skipped_->setText(lines.join(QLatin1Char('\n')));

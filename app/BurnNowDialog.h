@@ -5,11 +5,15 @@
 
 #include <memory>
 
+#include "app/BurnTiming.h"
 #include "recorder/BurnSettings.h"
 
 class QCheckBox;
+class QFormLayout;
 class QLayout;
 class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -22,19 +26,22 @@ class CDiscWriter;
 struct DeviceInfo;
 class CSerializer;
 
-// The Burn Now window (dialog 133): burns the track list with a burn job,
-// reads the disc back after it when asked, follows both in a status line and
-// a progress bar, stops them on request, and ends with the last text or a
-// tip window. The burn reaches it
+// The Burn Now window (dialog 133): times the track list's files beside the
+// window, burns them with a burn job, reads the disc back after it when
+// asked, follows each in a status line and a progress bar, stops them on
+// request, and ends with the last text or a tip window. The burn reaches it
 // only through the messages the main window passes on.
 class BurnNowDialog : public QDialog {
     Q_OBJECT
 public:
     // choices: the burn options last used while the program runs; the window
-    // starts with them and keeps what the user picks there.
-    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices, QWidget* parent = nullptr);
+    // starts with them and keeps what the user picks there. Files are timed
+    // for the burn with timeFile, on a thread of its own.
+    BurnNowDialog(CDiscWriter& writer, const CSerializer& trackList, BurnSettings& choices,
+                  BurnTiming::TimeFile timeFile, QWidget* parent = nullptr);
     ~BurnNowDialog() override;
 
+    // Timing for a burn or burning.
     bool IsBurning() const { return burning_; }
     // A burn was started and its finished message has not come yet; until
     // then the writer's thread may still read the track source.
@@ -63,6 +70,10 @@ public:
     QComboBox* WriteSpeedBox() const { return speedBox_; }
     QCheckBox* TestWriteBox() const { return testWriteBox_; }
     QSpinBox* CopiesBox() const { return copiesBox_; }
+    QCheckBox* DiscAtOnceBox() const { return atOnceBox_; }
+    QDoubleSpinBox* PauseBox() const { return pauseBox_; }
+    QLineEdit* AlbumTitleEdit() const { return albumTitleEdit_; }
+    QLineEdit* AlbumPerformerEdit() const { return albumPerformerEdit_; }
     // The speed the drive writes at, the copy being burned and, at the end,
     // how many copies were burned.
     QString BurnInfoText() const;
@@ -79,11 +90,14 @@ protected:
 private:
     void BuildControls();
     QLayout* BuildOptions();
+    void BuildAtOnceOptions(QFormLayout* options);
     void FillWriteSpeeds(const DeviceInfo& device);
     BurnSettings ChosenSettings() const;
     void AskForNextDisc();
     void ShowBurnInfo();
     void StartBurn();
+    void OnTimed();
+    void OnTimingStopped();
     void OnProgress();
     void OnStopped();
     void OnFinished();
@@ -105,10 +119,17 @@ private:
     QComboBox* speedBox_ = nullptr;
     QCheckBox* testWriteBox_ = nullptr;
     QSpinBox* copiesBox_ = nullptr;
-    BurnSettings& choices_;
-    bool canTestWrite_ = false;
+    QCheckBox* atOnceBox_ = nullptr;
+    QDoubleSpinBox* pauseBox_ = nullptr;
+    QLineEdit* albumTitleEdit_ = nullptr;
+    QLineEdit* albumPerformerEdit_ = nullptr;
     std::unique_ptr<BurnJob> job_;
     const CSerializer& trackList_;
+    BurnSettings& choices_;
+    bool canTestWrite_ = false;
+    BurnTiming::TimeFile timeFile_;
+    // While the files are timed; a child of the window, gone with it.
+    BurnTiming* timing_ = nullptr;
     bool burning_ = false;
     bool finishPending_ = false;
     // "Burn Now" after a stop, while the stopped burn is still ending: the

@@ -7,7 +7,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
-#include "decode/FileSeconds.h"
+#include "decode/AudioTrackSource.h"
 #include "decode/PluginRegistry.h"
 #include "platform/ProgramPath.h"
 #include "platform/Trace.h"
@@ -41,7 +41,7 @@ int BurnerApp::Run()
 
     MainWindowSetup setup;
     setup.helpFile = QString::fromStdString(ProgramPath()) + QString::fromLatin1(mainwindow::kHelpExtension);
-    setup.probe = FileSeconds;
+    setup.probe = AudioTrackSource::TrackSeconds;
     // The ASPI layer reads the variable when the writer first starts it.
     if (!commandLine_.ImageRecorder().isEmpty())
         setenv(aspi::kImageRecorderVariable, commandLine_.ImageRecorder().toLocal8Bit().constData(), 1);

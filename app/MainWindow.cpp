@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -14,23 +15,26 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QTimer>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "app/AboutDialog.h"
 #include "app/BurnNowDialog.h"
+#include "app/DriveDiscovery.h"
 #include "app/FileDialogEx.h"
 #include "app/SkinControl.h"
 #include "app/TipDialog.h"
 #include "browse/BurnList.h"
 #include "browse/FileList.h"
 #include "browse/FolderTree.h"
+#include "browse/ProbeProgress.h"
 #include "controls/ColorLabel.h"
 #include "decode/MusicFile.h"
 #include "print/PrintNowDialog.h"
@@ -43,6 +47,7 @@
 #include "resources/InfoFileTexts.h"
 #include "resources/MainWindowTexts.h"
 #include "resources/Messages.h"
+#include "resources/PrintTexts.h"
 
 namespace quillstar {
 
@@ -118,16 +123,17 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     fileList_->ShowFolder(QString());
     fileTypeCombo_->setCurrentIndex(filterIndex_);
     connect(fileTypeCombo_, &QComboBox::currentIndexChanged, this, &MainWindow::OnFileTypeChanged);
-    InitializeWriter();
+    writer_ = std::make_unique<CDiscWriter>(handle_);
+    discovery_ = std::make_unique<DriveDiscovery>(*writer_);
+    connect(discovery_.get(), &DriveDiscovery::Ended, this, &MainWindow::OnDrivesFound);
     trackList_.RemoveAll();
-    FillDriveCombo();
+    driveCombo_->addItem(QString::fromUtf8(mainwindow::kSearchingDrivesText));
     connect(driveCombo_, &QComboBox::currentIndexChanged, this, &MainWindow::OnDriveChanged);
     capacityBar_->setRange(0, burnlist::kCapacityBarRange);
     for (ColorLabel* label : {totalsLabel_, mark74_, mark80_}) {
         label->SetLabelTextColor(Rgb(mainwindow::kLabelTextColor));
         label->SetLabelBackColor(Rgb(mainwindow::kLabelBackColor));
     }
-    skippedNotice_ = NoticeFor(setup_.skippedDrives ? setup_.skippedDrives() : writer_->GetSkippedDrives());
     folderTree_->setFocus();
 }
 
@@ -136,6 +142,8 @@ MainWindow::~MainWindow()
     // Nothing may post here any more; then the burn stops and its thread
     // ends before the Burn Now window takes its track source away.
     UnregisterWindow(handle_);
+    driveWait_.reset();
+    discovery_.reset();
     writer_.reset();
     burnNow_.reset();
     qDeleteAll(retired_);
@@ -265,15 +273,30 @@ void MainWindow::ConnectSkin()
     connect(skin_, &SkinControl::TitleMenuRequested, this, &MainWindow::ShowTitleMenu);
 }
 
-void MainWindow::InitializeWriter()
+bool MainWindow::DrivesKnown() const
 {
-    writer_ = std::make_unique<CDiscWriter>(handle_);
-    writer_->Initialize();
+    return discovery_->HasEnded();
 }
 
+void MainWindow::OnDrivesFound()
+{
+    FillDriveCombo();
+    skippedNotice_ = NoticeFor(setup_.skippedDrives ? setup_.skippedDrives() : writer_->GetSkippedDrives());
+    if (!skippedNotice_.isEmpty())
+        TellSkippedDrives();
+    if (burnOnceDrivesAreKnown_) {
+        burnOnceDrivesAreKnown_ = false;
+        driveWait_.reset();
+        StartBurnSession();
+    }
+}
+
+// A writer whose ASPI layer is missing leaves the box empty.
 void MainWindow::FillDriveCombo()
 {
-    if (!writer_ || !writer_->IsInitialized())
+    const QSignalBlocker quiet(driveCombo_);
+    driveCombo_->clear();
+    if (!writer_->IsInitialized())
         return;
     const int count = writer_->GetDeviceCount();
     if (count == 0) {
@@ -294,7 +317,7 @@ void MainWindow::OnFileTypeChanged(int index)
 
 void MainWindow::OnDriveChanged(int index)
 {
-    if (writer_ && writer_->IsInitialized() && writer_->GetDeviceCount() >= 1)
+    if (DrivesKnown() && writer_->IsInitialized() && writer_->GetDeviceCount() >= 1)
         writer_->SelectDevice(index);
 }
 
@@ -369,7 +392,7 @@ void MainWindow::OnSkinEvent(const QString& name)
         {"Play", &MainWindow::PlayTrack},
         {"New", &MainWindow::NewList},
         {"Load", &MainWindow::LoadList},
-        {"Save", &MainWindow::SaveList},
+        {"Save", &MainWindow::RunSaveList},
         {"BurnNow", &MainWindow::StartBurnSession},
         {"CDCover", &MainWindow::PrintCover},
         {"Help", &MainWindow::OpenHelp},
@@ -407,6 +430,25 @@ void MainWindow::NewList()
 {
     burnList_->ClearAll();
     trackList_.RemoveAll();
+    MarkListSaved();
+}
+
+void MainWindow::MarkListSaved()
+{
+    burnList_->SyncTrackList();
+    savedTracks_ = trackList_.Tracks();
+}
+
+// Times follow the files and are not the user's changes.
+bool MainWindow::ListChanged()
+{
+    burnList_->SyncTrackList();
+    const std::vector<TrackInfo>& tracks = trackList_.Tracks();
+    const auto sameTrack = [](const TrackInfo& a, const TrackInfo& b) {
+        return a.title == b.title && a.path == b.path;
+    };
+    return !tracks.empty() &&
+           !std::equal(tracks.begin(), tracks.end(), savedTracks_.begin(), savedTracks_.end(), sameTrack);
 }
 
 // The track list is replaced only by a file that loaded whole; a damaged
@@ -422,22 +464,27 @@ void MainWindow::LoadList()
         return;
     }
     burnList_->LoadFromTrackList();
+    MarkListSaved();
 }
 
-void MainWindow::SaveList()
+bool MainWindow::SaveList()
 {
     if (burnList_->topLevelItemCount() == 0)
-        return;
+        return false;
     burnList_->SyncTrackList();
     const QString chosen = AskForInfoFile(false);
     if (chosen.isEmpty())
-        return;
+        return false;
     const QString path = QString::fromStdString(InfoFilePathFor(chosen.toStdString()));
     if (path != chosen && QFileInfo::exists(path) && !ConfirmReplace(path))
-        return;
+        return false;
     const std::string error = trackList_.SaveFile(QFile::encodeName(path).toStdString());
-    if (!error.empty())
+    if (!error.empty()) {
         ShowInfoFileError(infofile::kSaveCaption, error);
+        return false;
+    }
+    MarkListSaved();
+    return true;
 }
 
 QString MainWindow::AskForInfoFile(bool open)
@@ -470,6 +517,9 @@ void MainWindow::PrintCover()
     burnList_->SyncTrackList();
     PrintNowDialog printNow(trackList_, this);
     printNow.exec();
+    // The cover's album title is offered for the CD-TEXT of the next burn.
+    if (printNow.AlbumTitle() != QString::fromUtf8(print::kDefaultAlbumTitle))
+        burnChoices_.albumTitle = printNow.AlbumTitle().toStdString();
 }
 
 void MainWindow::OpenHelp()
@@ -541,6 +591,10 @@ void MainWindow::ShowTitleMenu(const QPoint& globalPosition)
 
 void MainWindow::StartBurnSession()
 {
+    if (!DrivesKnown()) {
+        BurnOnceDrivesAreKnown();
+        return;
+    }
     if (burnNow_ && burnNow_->FinishPending()) {
         burnNow_->Retire();
         retired_.append(burnNow_.release());
@@ -557,7 +611,9 @@ void MainWindow::StartBurnSession()
         return;
     }
     burnList_->SyncTrackList();
-    burnNow_ = std::make_unique<BurnNowDialog>(*writer_, trackList_, burnChoices_, this);
+    burnNow_ = std::make_unique<BurnNowDialog>(
+        *writer_, trackList_, burnChoices_,
+        [this](const std::string& path) { return burnList_->Durations().Seconds(path); }, this);
     burnNow_->exec();
 }
 
@@ -571,9 +627,41 @@ void MainWindow::ShowTip(int tipId)
 
 void MainWindow::done(int result)
 {
+    if (!MayClose())
+        return;
     if (burnNow_)
         burnNow_->EndForExit();
     QDialog::done(result);
+}
+
+bool MainWindow::MayClose()
+{
+    if (burnNow_ && burnNow_->IsBurning()) {
+        QMessageBox stop(QMessageBox::Warning, QString::fromUtf8(mainwindow::kCaption),
+                         QString::fromUtf8(mainwindow::kStopBurnQuestion), QMessageBox::Yes | QMessageBox::No, this);
+        stop.setObjectName(QString::fromLatin1(mainwindow::kStopBurnObjectName));
+        stop.setDefaultButton(QMessageBox::No);
+        if (stop.exec() != QMessageBox::Yes)
+            return false;
+    }
+    if (!ListChanged())
+        return true;
+    QMessageBox save(QMessageBox::Warning, QString::fromUtf8(mainwindow::kCaption),
+                     QString::fromUtf8(mainwindow::kSaveChangesQuestion),
+                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    save.setObjectName(QString::fromLatin1(mainwindow::kSaveChangesObjectName));
+    save.button(QMessageBox::Save)->setText(QString::fromUtf8(mainwindow::kSaveButton));
+    save.button(QMessageBox::Discard)->setText(QString::fromUtf8(mainwindow::kDontSaveButton));
+    save.button(QMessageBox::Cancel)->setText(QString::fromUtf8(mainwindow::kCancelButton));
+    save.setDefaultButton(QMessageBox::Save);
+    switch (save.exec()) {
+    case QMessageBox::Save:
+        return SaveList();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void MainWindow::BringToFront()
@@ -590,13 +678,23 @@ void MainWindow::BringToFront()
     }
 }
 
+void MainWindow::BurnOnceDrivesAreKnown()
+{
+    discovery_->Start();
+    if (burnOnceDrivesAreKnown_)
+        return;
+    burnOnceDrivesAreKnown_ = true;
+    driveWait_ = std::make_unique<ProbeProgress>(this, QString::fromUtf8(mainwindow::kSearchingDrivesText),
+                                                 std::chrono::milliseconds(burnlist::kProbeProgressDelayMs),
+                                                 [this] { burnOnceDrivesAreKnown_ = false; });
+}
+
+// The window is up before the search starts, so nothing waits for a drive
+// to show it.
 void MainWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!toldSkippedDrives_ && !skippedNotice_.isEmpty()) {
-        toldSkippedDrives_ = true;
-        QTimer::singleShot(0, this, &MainWindow::TellSkippedDrives);
-    }
+    discovery_->Start();
 }
 
 void MainWindow::TellSkippedDrives()

@@ -26,8 +26,10 @@ class BurnList;
 class BurnNowDialog;
 class CDiscWriter;
 class ColorLabel;
+class DriveDiscovery;
 class FileList;
 class FolderTree;
+class ProbeProgress;
 class SkinControl;
 
 // The program's one window (dialog 102): the folder tree, the file list and
@@ -51,6 +53,7 @@ public:
     bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point) override;
     void RebuildFolderTree() override;
     void AddSelectionToBurnList() override;
+    const DeleteGuard& Guard() const override { return deleteGuard_; }
     // Runs on the posting thread: queues the message as an event of the same number.
     void Deliver(const WindowMessage& message) override;
 
@@ -78,8 +81,11 @@ public:
     BurnNowDialog* BurnNowWindow() const { return burnNow_.get(); }
     BurnListDragDrop* DragDrop() const { return dragDrop_.get(); }
     const HtmlHelp& Help() const { return help_; }
-    // Why drives were left out, told once the window shows; empty when none were.
+    // Why drives were left out, told once the drives are known; empty when none were.
     const QString& SkippedDrivesNotice() const { return skippedNotice_; }
+    // The drives are looked for on a thread of their own once the window
+    // shows; until they are known the drive box says so.
+    bool DrivesKnown() const;
 
 public slots:
     void done(int result) override;
@@ -94,8 +100,11 @@ private:
     QWidget* BuildCapacityGauge(QWidget* parent);
     void PlaceCapacityMarks();
     void ConnectSkin();
-    void InitializeWriter();
+    void OnDrivesFound();
     void FillDriveCombo();
+    // "Burn Now" before the drives are known: the burn session starts once
+    // they are, unless the user stops the wait.
+    void BurnOnceDrivesAreKnown();
     void OnFileTypeChanged(int index);
     void OnDriveChanged(int index);
     void ShowTitleMenu(const QPoint& globalPosition);
@@ -108,7 +117,17 @@ private:
     void PlayTrack();
     void NewList();
     void LoadList();
-    void SaveList();
+    // False when nothing was saved (cancelled, failed or an empty list).
+    bool SaveList();
+    void RunSaveList() { SaveList(); }
+    // The burn list as it now stands counts as saved.
+    void MarkListSaved();
+    // Titles, files or their order changed since the list was last
+    // loaded, saved or made new; an empty list never counts as changed.
+    bool ListChanged();
+    // Asks about a running burn and a changed burn list; false keeps the
+    // program open.
+    bool MayClose();
     // The file the user chose to load (open) or save to; empty after a cancel.
     QString AskForInfoFile(bool open);
     bool ConfirmReplace(const QString& path);
@@ -122,6 +141,7 @@ private:
 
     MainWindowSetup setup_;
     CSerializer trackList_;
+    std::vector<TrackInfo> savedTracks_;
     ColorLabel* mark80_ = nullptr;
     ColorLabel* mark74_ = nullptr;
     ColorLabel* totalsLabel_ = nullptr;
@@ -138,6 +158,10 @@ private:
     // Gone before the window's base deletes the controls it works on.
     std::unique_ptr<BurnListDragDrop> dragDrop_;
     std::unique_ptr<CDiscWriter> writer_;
+    // Gone before the writer it searches with.
+    std::unique_ptr<DriveDiscovery> discovery_;
+    std::unique_ptr<ProbeProgress> driveWait_;
+    bool burnOnceDrivesAreKnown_ = false;
     // The burn options the user chose last, kept while the program runs.
     BurnSettings burnChoices_{.verify = true};
     int filterIndex_;
@@ -146,8 +170,8 @@ private:
     // first; each takes the next finished message and then deletes itself.
     QList<BurnNowDialog*> retired_;
     HtmlHelp help_;
+    DeleteGuard deleteGuard_;
     QString skippedNotice_;
-    bool toldSkippedDrives_ = false;
     WindowHandle handle_ = nullptr;
 };
 

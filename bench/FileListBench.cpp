@@ -32,6 +32,9 @@ public:
     void RebuildFolderTree() override {}
     void AddSelectionToBurnList() override {}
     bool BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) override { return false; }
+    const DeleteGuard& Guard() const override { return guard; }
+
+    DeleteGuard guard;
 };
 
 void MakeFolder(const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/DeleteGuard.h"
 #include "tracklist/BurnListModel.h"
 
 class QAbstractItemView;
@@ -26,6 +27,8 @@ public:
     virtual void RebuildFolderTree() = 0;
     // Appends the file list's selected files to the burn list.
     virtual void AddSelectionToBurnList() = 0;
+    // What every delete of the tree and the list is checked against first.
+    virtual const DeleteGuard& Guard() const = 0;
     // A drag of the list's selected rows starts at the point (in the list's
     // viewport coordinates); false when none starts.
     virtual bool BeginDrag(BurnListModel::DragSource source, QAbstractItemView& list, const QPoint& point) = 0;

@@ -16,6 +16,7 @@
 #include "browse/LabelEditDelegate.h"
 #include "browse/ProbeProgress.h"
 #include "browse/ShellFileOperation.h"
+#include "platform/RegularFile.h"
 #include "resources/BrowseTexts.h"
 
 // The pictures live in a static library; nothing else would pull them in.
@@ -133,7 +134,7 @@ std::vector<int> BurnList::SelectedPositions() const
 
 int BurnList::FileSeconds(const std::string& path)
 {
-    return durations_.Seconds(path);
+    return static_cast<int>(durations_.Seconds(path));
 }
 
 int BurnList::TimeNextFile(const std::string& path)
@@ -175,16 +176,35 @@ void BurnList::AddFiles(const QString& folder, const QStringList& names)
     AddPaths(paths);
 }
 
-void BurnList::AddPaths(const QStringList& paths)
+void BurnList::AddPaths(const QStringList& paths, int insertionIndex)
 {
-    if (probeProgress_)
+    if (probeProgress_) {
+        waitingAdds_.push_back({paths, insertionIndex});
         return;
+    }
     std::vector<std::string> files;
     files.reserve(static_cast<size_t>(paths.size()));
-    for (const QString& path : paths)
-        files.push_back(PathBytes(path));
+    // A pipe, a socket, a device or a folder is listed, never burned; a
+    // file that is not there (yet) is taken and times as 0.
+    for (const QString& path : paths) {
+        if (std::string file = PathBytes(path); !IsSpecialFile(file))
+            files.push_back(std::move(file));
+    }
     TimeFiles(static_cast<int>(files.size()), [&] { model_.AppendPaths(files); });
     AfterChange();
+    if (insertionIndex != kAtEnd)
+        MoveToIndex(insertionIndex, BurnListModel::DragSource::FileList);
+    AddWaitingPaths();
+}
+
+void BurnList::AddWaitingPaths()
+{
+    // Each add runs the rest of the queue itself once its own timing ends.
+    if (!waitingAdds_.empty()) {
+        const WaitingAdd next = waitingAdds_.front();
+        waitingAdds_.pop_front();
+        AddPaths(next.paths, next.insertionIndex);
+    }
 }
 
 void BurnList::DeleteSelection()
@@ -205,6 +225,7 @@ void BurnList::DeleteSelection()
     }
     TimeFiles(static_cast<int>(remaining.size()), [&] { model_.RebuildFromRows(remaining); });
     AfterChange();
+    AddWaitingPaths();
 }
 
 void BurnList::MoveToIndex(int insertionIndex, BurnListModel::DragSource source)

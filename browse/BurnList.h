@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,9 +38,11 @@ class BurnList : public QTreeWidget {
 public:
     // Opens a file with the program the desktop associates with it.
     using FileOpener = std::function<bool(const QString& path)>;
+    static constexpr int kAtEnd = -1;
 
-    // The probe times one file in whole seconds (0 when it cannot); its
-    // answers are kept for files that have not changed since.
+    // The probe times one file in seconds (0 when it cannot), of which the
+    // list shows the whole ones; its answers are kept for files that have
+    // not changed since.
     BurnList(BurnListOwner& owner, DurationCache::Probe probe, FileOpener open = ShellLauncher::Open,
              QWidget* parent = nullptr);
 
@@ -53,8 +56,11 @@ public:
     void AddSelectionToBurnList(const FileList& fileList);
     // The same for named files of a folder ending in a slash.
     void AddFiles(const QString& folder, const QStringList& names);
-    // The same for full paths, from any folders.
-    void AddPaths(const QStringList& paths);
+    // The same for full paths, from any folders, moved to start at the
+    // insertion index unless it is kAtEnd. Pipes, sockets, devices and
+    // folders are left out. Paths that come while files are timed wait and
+    // are added, in the order they came, once the timing ends.
+    void AddPaths(const QStringList& paths, int insertionIndex = kAtEnd);
     // Removes the selected rows; the rest keep their titles and are timed again.
     void DeleteSelection();
     // Moves the dragged rows so they start at the insertion index: the
@@ -74,6 +80,8 @@ public:
     // Opens the file of the last selected row.
     void OpenLastSelected();
     int FileSeconds(const std::string& path);
+    // The timings of the list's files, which a burn times its files with.
+    DurationCache& Durations() { return durations_; }
     void RefreshRows();
     // Starts editing the title of the first selected row.
     void StartRename();
@@ -101,6 +109,12 @@ private:
     void TimeFiles(int fileCount, const std::function<void()>& work);
     bool ShowsToolTip(const QPoint& at, const QPoint& globalAt);
     void AfterChange();
+    void AddWaitingPaths();
+
+    struct WaitingAdd {
+        QStringList paths;
+        int insertionIndex;
+    };
 
     BurnListOwner& owner_;
     DurationCache durations_;
@@ -116,6 +130,7 @@ private:
     // Set while files are timed; windows repaint meanwhile, and nothing may
     // change the list under the work.
     ProbeProgress* probeProgress_ = nullptr;
+    std::deque<WaitingAdd> waitingAdds_;
 };
 
 }  // namespace quillstar

@@ -3,15 +3,21 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QToolTip>
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "browse/BrowserOwner.h"
 #include "browse/FileListHeader.h"
@@ -120,6 +126,20 @@ void FileList::ShowFolder(const QString& path)
     setUpdatesEnabled(true);
     if (hadFocus)
         setFocus();
+    TellIfUnreadable(folder);
+}
+
+// The folder shows empty behind the box that says why.
+void FileList::TellIfUnreadable(const QString& folder)
+{
+    DIR* listing = ::opendir(QFile::encodeName(folder).constData());
+    if (listing) {
+        ::closedir(listing);
+        return;
+    }
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    QMessageBox::warning(window(), QGuiApplication::applicationDisplayName(),
+                         QString::fromUtf8(browse::kFolderUnreadableText).arg(folder, reason));
 }
 
 // In the order the file system gives the names, hidden ones included. A
@@ -370,7 +390,7 @@ void FileList::DeleteSelected(bool forGood)
         return;
     // A failure can come after some of the items went, so the folder is
     // listed again unless the user said no.
-    if (ShellFileOperation::Delete(paths, forGood, this) == ShellFileOperation::Result::Cancelled)
+    if (ShellFileOperation::Delete(paths, forGood, this, owner_.Guard()) == ShellFileOperation::Result::Cancelled)
         return;
     ShowFolder(folder);
     if (folderGoes) {

@@ -89,6 +89,7 @@ protected:
 private:
     void CreateMenu();
     void ReadFolder(const QString& folder);
+    void TellIfUnreadable(const QString& folder);
     bool FilterAdmits(const QString& lowerName) const;
     std::vector<int> SelectedRows() const;
     void SelectEntries(const std::vector<int>& entries);

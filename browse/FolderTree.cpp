@@ -241,12 +241,15 @@ bool FolderTree::FolderExists(const QString& path)
 
 QTreeWidgetItem* FolderTree::FindChild(const QTreeWidgetItem* parent, const QString& name)
 {
-    const QString upper = name.toUpper();
+    QTreeWidgetItem* anyCase = nullptr;
     for (int i = 0; parent && i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0).toUpper() == upper)
-            return parent->child(i);
+        QTreeWidgetItem* child = parent->child(i);
+        if (child->text(0) == name)
+            return child;
+        if (!anyCase && child->text(0).toUpper() == name.toUpper())
+            anyCase = child;
     }
-    return nullptr;
+    return anyCase;
 }
 
 bool FolderTree::SelectPath(const QString& path)
@@ -259,11 +262,11 @@ bool FolderTree::SelectPath(const QString& path)
     }
     if (!FolderExists(path))
         return false;
-    QString upper = path.toUpper();
-    if (!upper.endsWith(QLatin1Char('/')))
-        upper += QLatin1Char('/');
+    QString wanted = path;
+    if (!wanted.endsWith(QLatin1Char('/')))
+        wanted += QLatin1Char('/');
     QString rest;
-    QTreeWidgetItem* current = FindDrive(upper, &rest);
+    QTreeWidgetItem* current = FindDrive(wanted, &rest);
     if (!current)
         return false;
     setUpdatesEnabled(false);
@@ -292,24 +295,29 @@ void FolderTree::SelectRoot()
     setCurrentItem(root);
 }
 
-// The drive whose path begins the upper-cased path; of drives inside other
-// drives ("/" and "/home/ann") the longest match wins. `rest` gets the part of
-// the path below the drive.
-QTreeWidgetItem* FolderTree::FindDrive(const QString& upperPath, QString* rest) const
+// The drive whose path begins the path, in any case; of drives inside other
+// drives ("/" and "/home/ann") the longest match wins, and of two as long
+// the one matching in case. `rest` gets the part of the path below the drive.
+QTreeWidgetItem* FolderTree::FindDrive(const QString& path, QString* rest) const
 {
     const QTreeWidgetItem* root = topLevelItem(0);
     QTreeWidgetItem* best = nullptr;
     qsizetype bestLength = 0;
+    bool bestExact = false;
     for (int i = 0; i < root->childCount(); ++i) {
-        QString drive = root->child(i)->text(0).toUpper();
+        QString drive = root->child(i)->text(0);
         if (!drive.endsWith(QLatin1Char('/')))
             drive += QLatin1Char('/');
-        if (upperPath.startsWith(drive) && drive.size() > bestLength) {
+        const bool exact = path.startsWith(drive);
+        if (!exact && !path.toUpper().startsWith(drive.toUpper()))
+            continue;
+        if (drive.size() > bestLength || (drive.size() == bestLength && exact && !bestExact)) {
             best = root->child(i);
             bestLength = drive.size();
+            bestExact = exact;
         }
     }
-    *rest = upperPath.mid(bestLength);
+    *rest = path.mid(bestLength);
     return best;
 }
 
@@ -412,7 +420,7 @@ void FolderTree::DeleteSelected(bool forGood)
     QTreeWidgetItem* item = SelectedItem();
     if (IsFolderItem(item)) {
         const QString path = WithoutTrailingSlashes(ItemPath(item));
-        if (ShellFileOperation::Delete({path}, forGood, this) == ShellFileOperation::Result::Done) {
+        if (ShellFileOperation::Delete({path}, forGood, this, owner_.Guard()) == ShellFileOperation::Result::Done) {
             setCurrentItem(item->parent());
             delete item;
         }

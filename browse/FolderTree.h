@@ -27,7 +27,9 @@ public:
     // Builds the computer item and the drives below it; false when the drive
     // list cannot be read (the computer item stays, without children).
     bool Initialize();
-    // Expands the tree along the path (in any case) and selects its last folder;
+    // Expands the tree along the path and selects its last folder, taking at
+    // each step the name as written, or in another case only where the
+    // name as written is not there;
     // "" selects the computer item. False, with nothing changed, when the folder
     // does not exist or is not in the tree.
     bool SelectPath(const QString& path);
@@ -40,7 +42,8 @@ public:
     static bool HasSubfolder(const QString& path);
     // Whether the folder exists, matching each name in any case, as the tree does.
     static bool FolderExists(const QString& path);
-    // The first child whose upper-cased text equals the upper-cased name.
+    // The child whose text is the name, else the first whose upper-cased
+    // text equals the upper-cased name.
     static QTreeWidgetItem* FindChild(const QTreeWidgetItem* parent, const QString& name);
 
     // The end of label editing: renames the folder on disk and keeps the new
@@ -62,7 +65,7 @@ private:
     void OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void FillOnExpand(QTreeWidgetItem* item);
     void SelectRoot();
-    QTreeWidgetItem* FindDrive(const QString& upperPath, QString* rest) const;
+    QTreeWidgetItem* FindDrive(const QString& path, QString* rest) const;
     QTreeWidgetItem* SelectedItem() const;
     QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const QString& text, int iconIndex);
     void SetSelectedLook(QTreeWidgetItem* item, bool selected);

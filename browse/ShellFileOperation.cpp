@@ -24,6 +24,23 @@ QString NameOf(const QString& path)
     return name.isEmpty() ? path : name;
 }
 
+QString FullPath(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString FileCountText(int count)
+{
+    return count == 1 ? QString::fromUtf8(browse::kOneFileText) : QString::fromUtf8(browse::kFilesText).arg(count);
+}
+
+// A link to a folder goes away by itself; its target stays untouched.
+bool IsFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
+}
+
 // lstat-like: a dangling symbolic link still occupies its name.
 bool NameIsTaken(const QString& path)
 {
@@ -70,11 +87,21 @@ bool ShellFileOperation::Rename(const QString& from, const QString& to, QWidget*
     return true;
 }
 
-ShellFileOperation::Result ShellFileOperation::Delete(const QStringList& paths, bool forGood, QWidget* owner)
+ShellFileOperation::Result ShellFileOperation::Delete(const QStringList& paths, bool forGood, QWidget* owner,
+                                                      const DeleteGuard& guard)
 {
     if (paths.isEmpty())
         return Result::Done;
-    if (forGood && !ConfirmDeleteForGood(paths, owner))
+    std::vector<int> fileCounts;
+    for (const QString& path : paths) {
+        const DeleteGuard::Verdict verdict = guard.Check(path, forGood);
+        if (!verdict.refusal.isEmpty()) {
+            ShowError(verdict.refusal, owner);
+            return Result::Failed;
+        }
+        fileCounts.push_back(IsFolder(path) ? verdict.fileCount : -1);
+    }
+    if (forGood && !ConfirmDeleteForGood(paths, fileCounts, owner))
         return Result::Cancelled;
     for (const QString& path : paths) {
         if (!(forGood ? DeleteForGood(path, owner) : MoveToTrash(path, owner)))
@@ -102,18 +129,33 @@ bool ShellFileOperation::MoveToTrash(const QString& path, QWidget* owner)
 
 bool ShellFileOperation::DeleteForGood(const QString& path, QWidget* owner)
 {
-    const QFileInfo info(path);
-    // A link to a folder goes away by itself; its target stays untouched.
-    const bool removed = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+    const bool removed = IsFolder(path) ? QDir(path).removeRecursively() : QFile::remove(path);
     if (!removed)
         ShowError(QString::fromUtf8(browse::kDeleteFailedText).arg(NameOf(path)), owner);
     return removed;
 }
 
-bool ShellFileOperation::ConfirmDeleteForGood(const QStringList& paths, QWidget* owner)
+bool ShellFileOperation::ConfirmDeleteForGood(const QStringList& paths, const std::vector<int>& fileCounts,
+                                              QWidget* owner)
 {
-    const QString text = paths.size() == 1 ? QString::fromUtf8(browse::kConfirmDeleteOneText).arg(NameOf(paths.front()))
-                                           : QString::fromUtf8(browse::kConfirmDeleteManyText).arg(paths.size());
+    QString text;
+    if (paths.size() == 1) {
+        text = fileCounts.front() < 0 ? QString::fromUtf8(browse::kConfirmDeleteOneText).arg(FullPath(paths.front()))
+                                      : QString::fromUtf8(browse::kConfirmDeleteFolderText)
+                                            .arg(FullPath(paths.front()), FileCountText(fileCounts.front()));
+    } else {
+        QStringList lines{QString::fromUtf8(browse::kConfirmDeleteManyText).arg(paths.size()), QString()};
+        for (qsizetype i = 0; i < paths.size() && i < browse::kConfirmListedItems; ++i) {
+            const int files = fileCounts[static_cast<size_t>(i)];
+            lines
+                << (files < 0
+                        ? FullPath(paths[i])
+                        : QString::fromUtf8(browse::kConfirmFolderLine).arg(FullPath(paths[i]), FileCountText(files)));
+        }
+        if (paths.size() > browse::kConfirmListedItems)
+            lines << QString::fromUtf8(browse::kConfirmMoreLine).arg(paths.size() - browse::kConfirmListedItems);
+        text = lines.join(QLatin1Char('\n'));
+    }
     return QMessageBox::warning(owner, Caption(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
            QMessageBox::Yes;
 }

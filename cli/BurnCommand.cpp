@@ -169,6 +169,10 @@ bool BurnCommand::ChooseSettings(const CDiscWriter& writer, BurnSettings& settin
     settings.testWrite = options_.simulate;
     settings.copies = options_.copies;
     settings.verify = options_.verify;
+    settings.discAtOnce = options_.discAtOnce;
+    settings.pauseFrames = options_.pauseFrames;
+    settings.albumTitle = options_.albumTitle;
+    settings.albumPerformer = options_.albumPerformer;
     settings.writeSpeed = options_.speed;
     const std::vector<int>& speeds = device.writeSpeeds;
     if (options_.speed > 0 && !speeds.empty()) {
@@ -187,8 +191,11 @@ int BurnCommand::Burn(CDiscWriter& writer)
     if (!ChooseSettings(writer, settings))
         return cli::kExitUsage;
     std::vector<std::string> paths;
-    for (const TrackInfo& track : trackList_.Tracks())
+    std::vector<std::string> titles;
+    for (const TrackInfo& track : trackList_.Tracks()) {
         paths.push_back(track.path);
+        titles.push_back(track.title);
+    }
 
     ProgressPrinter progress(stdout, isatty(fileno(stdout)) == 1);
     stopRequested = 0;
@@ -198,7 +205,7 @@ int BurnCommand::Burn(CDiscWriter& writer)
     struct sigaction previous {};
     sigaction(SIGINT, &action, &previous);
     BurnJob job(writer);
-    const int exitCode = job.Start(paths, settings) ? WaitForBurn(job, progress) : cli::kExitNoRecorder;
+    const int exitCode = job.Start(paths, settings, titles) ? WaitForBurn(job, progress) : cli::kExitNoRecorder;
     sigaction(SIGINT, &previous, nullptr);
     return exitCode;
 }
@@ -266,6 +273,8 @@ void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
     }
     if (!outcome.failure.empty())
         std::fprintf(stderr, "quillstar-burn: %s\n", outcome.failure.c_str());
+    for (const std::string& warning : outcome.warnings)
+        std::fprintf(stderr, "quillstar-burn: %s\n", warning.c_str());
     if (outcome.copies > 1)
         std::fprintf(stderr, burnsession::kCliCopiesBurned, outcome.copiesBurned, outcome.copies);
     if (outcome.verification)
@@ -286,6 +295,8 @@ int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)
 {
     if (outcome.stopped)
         return cli::kExitStopped;
+    if (outcome.result == recorder::kResultDriveInUse)
+        return cli::kExitNotCompleted;
     if (outcome.result != recorder::kResultSuccess)
         return cli::kExitResultBase + outcome.result;
     return outcome.skipped.empty() ? cli::kExitBurned : cli::kExitIncomplete;

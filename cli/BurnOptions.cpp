@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "decode/MusicFile.h"
+#include "recorder/CueSheet.h"
 
 namespace quillstar {
 namespace {
@@ -30,11 +31,25 @@ bool ParseNumber(const std::string& text, long low, long high, int& number)
     return true;
 }
 
+// Seconds as frames (1/75 s), rounded to the nearest.
+bool ParsePause(const std::string& text, int& frames)
+{
+    char* end = nullptr;
+    errno = 0;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || errno != 0 || *end != '\0' || CueSheet::PauseFrames(seconds) < 0)
+        return false;
+    frames = CueSheet::PauseFrames(seconds);
+    return true;
+}
+
 }  // namespace
 
 bool BurnOptions::Parse(int argc, char** argv, std::string& error)
 {
     bool optionsEnded = false;
+    // The last option given that only a disc written at once takes.
+    std::string atOnceOnly;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -73,14 +88,30 @@ bool BurnOptions::Parse(int argc, char** argv, std::string& error)
             }
         } else if (argument == "--simulate") {
             simulate = true;
+        } else if (argument == "--dao") {
+            discAtOnce = true;
+        } else if (argument == "--pause" && hasValue) {
+            atOnceOnly = argument;
+            if (!ParsePause(argv[++i], pauseFrames)) {
+                error = "--pause wants seconds from 0 to 10, not \"" + std::string(argv[i]) + "\"";
+                return false;
+            }
+        } else if ((argument == "--title" || argument == "--performer") && hasValue) {
+            atOnceOnly = argument;
+            (argument == "--title" ? albumTitle : albumPerformer) = argv[++i];
         } else if (argument == "--image-recorder" || argument == "--list" || argument == "--device" ||
-                   argument == "--speed" || argument == "--copies") {
+                   argument == "--speed" || argument == "--copies" || argument == "--pause" || argument == "--title" ||
+                   argument == "--performer") {
             error = argument + " needs a value";
             return false;
         } else {
             error = "unknown option " + argument;
             return false;
         }
+    }
+    if (!atOnceOnly.empty() && !discAtOnce) {
+        error = atOnceOnly + " needs --dao: only a disc written at once has chosen pauses and CD-TEXT";
+        return false;
     }
     if (!help && !listDevices && files.empty() && listFile.empty()) {
         error = "nothing to burn: give audio files or --list FILE.tlm";
@@ -93,8 +124,8 @@ std::string BurnOptions::HelpText()
 {
     return R"(Usage: quillstar-burn [OPTION]... [FILE]...
 Burns an audio CD from the files, one track per file in the order given,
-track-at-once with 2-second pauses, and closes the session so the disc plays
-in any CD player.
+track-at-once with 2-second pauses (or with --dao all at once), and closes
+the session so the disc plays in any CD player.
 
 Each file is read by what it holds, whatever its name; these are the
 extensions of the music files the window lists:
@@ -109,6 +140,17 @@ extensions of the music files the window lists:
                          with its laser off and nothing is burned
   --copies N             burn N discs (1-99) from the list, asking for a blank
                          disc after each one
+  --dao                  write the disc at once: the chosen pause between tracks
+                         (none for a gapless album) and CD-TEXT with the album's
+                         and each track's title and performer
+  --pause SECONDS        with --dao: the pause before every track but the first,
+                         0 (gapless) to 10, rounded to 1/75 s (default 2)
+  --title TEXT           with --dao: the album title in CD-TEXT (default: the
+                         album the files' tags agree on)
+  --performer TEXT       with --dao: the album's performer in CD-TEXT (default:
+                         the artist the files' tags agree on); a track's
+                         performer is its file's artist tag, its title the
+                         list's title
   --devices              list the recorders with their write speeds and the
                          drives that were left out, with the reason
   --show                 print the track list and its total time; burn nothing
@@ -117,7 +159,8 @@ extensions of the music files the window lists:
                          one line per track and the drive's read offset
   --no-verify            do not read the disc back (the default)
   --image-recorder PATH  burn to a disc image instead of a drive: PATH gets the
-                         raw audio sectors and PATH with .cue the CUE sheet; a
+                         raw audio sectors, PATH with .cue the CUE sheet and,
+                         with CD-TEXT, PATH with .cdt its packs; a
                          later burn writes PATH-2, PATH-3, ... (the environment
                          variable QUILLSTAR_IMAGE_RECORDER does the same)
   -h, --help             show this text
@@ -125,6 +168,9 @@ extensions of the music files the window lists:
 The image recorder acts as a blank 80-minute CD-R. QUILLSTAR_IMAGE_RECORDER_OPTIONS
 changes it for tests (disc length, CD-RW, a written or missing disc, write
 faults, a write-speed throttle); the README lists them.
+
+While it burns, the drive is held for this program alone and its tray is
+locked; both are let go when the burn ends, however it ends.
 
 Ctrl+C stops the burn; the disc (or image) is left unfinished.
 
@@ -139,7 +185,8 @@ Exit status:
   13  the disc is not empty
   14  none of the files could be written; the disc is still blank
   15  the burn failed and the disc is not completed (the drive command that
-      failed and its sense are named)
+      failed and its sense are named), or the drive is in use by another
+      program
   16  --verify: the disc differs from the files or could not be read back
   130 stopped with Ctrl+C
 )";

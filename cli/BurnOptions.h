@@ -20,6 +20,12 @@ struct BurnOptions {
     int speed = 0;
     bool simulate = false;
     int copies = 1;
+    // The disc written at once, with the pause before every track but the
+    // first (in frames) and the album's CD-TEXT.
+    bool discAtOnce = false;
+    int pauseFrames = 150;
+    std::string albumTitle;
+    std::string albumPerformer;
     std::vector<std::string> files;
 
     // Fills the options from argv; false with a one-line reason on bad usage.

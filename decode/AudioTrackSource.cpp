@@ -51,9 +51,19 @@ int AudioTrackSource::IsAudioTrack(int)
 
 double AudioTrackSource::AddTrack(const std::string& path)
 {
-    const double seconds = std::max(DecodeEngine::ProbeDuration(path), 0.0);
-    tracks_.push_back(std::make_unique<TrackEntry>(TrackEntry{ByteCountOf(seconds), seconds, path}));
+    const double seconds = TrackSeconds(path);
+    AddTimedTrack(path, seconds);
     return seconds;
+}
+
+void AudioTrackSource::AddTimedTrack(const std::string& path, double seconds)
+{
+    tracks_.push_back(std::make_unique<TrackEntry>(TrackEntry{ByteCountOf(seconds), seconds, path}));
+}
+
+double AudioTrackSource::TrackSeconds(const std::string& path)
+{
+    return std::max(DecodeEngine::ProbeDuration(path), 0.0);
 }
 
 const TrackEntry* AudioTrackSource::EntryAt(int track) const

@@ -62,9 +62,13 @@ public:
     // reading is over.
     bool GetTrackDamage(int track, double& secondsWhereAudioStopped) const;
 
-    // Appends a track and returns its seconds: the file's exact decoded
-    // length, 0.0 when it cannot be read or holds no audio.
+    // Appends a track and returns its seconds, as TrackSeconds gives them.
     double AddTrack(const std::string& path);
+    // Appends a track whose seconds TrackSeconds gave earlier.
+    void AddTimedTrack(const std::string& path, double seconds);
+    // The file's exact decoded length, 0.0 when it cannot be read or holds
+    // no audio.
+    static double TrackSeconds(const std::string& path);
     // How long a read waits for a decoder that delivers nothing.
     void SetStallLimit(uint32_t milliseconds) { stallLimitMs_ = milliseconds; }
 

@@ -15,6 +15,7 @@
 #include "decode/PluginDecoder.h"
 #include "decode/SndFileDecoder.h"
 #include "decode/WavOutputEmulator.h"
+#include "platform/RegularFile.h"
 #include "platform/Trace.h"
 #include "resources/DecodeEngineTexts.h"
 
@@ -96,7 +97,7 @@ DecodeEngine::~DecodeEngine()
 
 double DecodeEngine::ProbeDuration(const std::string& path)
 {
-    return DetectAudioSeconds(path);
+    return IsRegularFile(path) ? DetectAudioSeconds(path) : 0.0;
 }
 
 std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(DecoderKind kind, const PluginRegistry& plugins)
@@ -201,7 +202,7 @@ void DecodeEngine::DecodeThread()
 bool DecodeEngine::OpenDecoder()
 {
     decoder_ = CreateDecoder(decoderKind_, plugins_);
-    if (!decoder_->Open(path_)) {
+    if (IsSpecialFile(path_) || !decoder_->Open(path_)) {
         Trace(kTraceDecoderNotOpened, path_.c_str());
         return false;
     }
@@ -283,7 +284,7 @@ int32_t DecodeEngine::OpenGraph(const std::string& path)
     int32_t started = kStatusFailed;
     {
         std::lock_guard control(controlMutex_);
-        if (blockLength_ <= 0)
+        if (blockLength_ <= 0 || IsSpecialFile(path))
             return kStatusFailed;
         started = StartGraph(path);
         if (started < 0) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decode/GStreamerSupport.h"
+#include "platform/RegularFile.h"
 #include "resources/DecodeEngineTexts.h"
 
 namespace quillstar {
@@ -35,8 +36,11 @@ long AudioStart(std::FILE* file)
     return kId3HeaderSize + size + (hasFooter ? kId3HeaderSize : 0);
 }
 
+// A pipe or a device is never opened: reading it could wait forever.
 std::vector<unsigned char> ReadHead(const std::string& path)
 {
+    if (!IsRegularFile(path))
+        return {};
     const FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file || std::fseek(file.get(), AudioStart(file.get()), SEEK_SET) != 0)
         return {};

@@ -6,9 +6,7 @@ namespace quillstar {
 
 int FileSeconds(const std::string& path)
 {
-    AudioTrackSource source;
-    source.AddTrack(path);
-    return static_cast<int>(source.GetTotalSeconds());
+    return static_cast<int>(AudioTrackSource::TrackSeconds(path));
 }
 
 }  // namespace quillstar

@@ -110,14 +110,16 @@ bool PluginDecoder::StartPlaying(const std::string& path)
         return false;
     }
     // A plug-in that never opens its output would hold the decode thread
-    // forever; past the bound it is stopped and the track fails.
+    // forever; past the bound, or on a stop, it is stopped and the track
+    // fails.
     const auto giveUp = [&] {
         output.Stop();
         module.Stop();
         return false;
     };
     if (!output.WaitUntilOpened(plugin::kOpenTimeoutMs)) {
-        Trace("%s", plugin::kTraceOpenTimedOut);
+        if (!output.IsStopped())
+            Trace("%s", plugin::kTraceOpenTimedOut);
         return giveUp();
     }
     const OutputFormat format = output.Format();

@@ -13,8 +13,10 @@ struct AspiEntryPoints {
     FreeASPI32BufferFunction freeBuffer = nullptr;
     TranslateASPI32AddressFunction translateAddress = nullptr;
     GetASPI32DLLVersionFunction getVersion = nullptr;
-    // Our layer's own extension: the drives it left out, and why.
+    // Our layer's own extensions: the drives it left out, and why; holding
+    // a drive for one program (a layer without it has nothing to hold).
     QuillstarASPIGetSkippedDevicesFunction getSkippedDevices = nullptr;
+    QuillstarASPIHoldDeviceFunction holdDevice = nullptr;
 };
 
 }  // namespace quillstar

@@ -42,6 +42,7 @@ int AspiLibrary::Load()
         entryPoints_.getVersion = library_.Resolve<GetASPI32DLLVersionFunction>("GetASPI32DLLVersion");
         entryPoints_.getSkippedDevices =
             library_.Resolve<QuillstarASPIGetSkippedDevicesFunction>("QuillstarASPIGetSkippedDevices");
+        entryPoints_.holdDevice = library_.Resolve<QuillstarASPIHoldDeviceFunction>("QuillstarASPIHoldDevice");
     }
     return CheckEntryPoints();
 }
@@ -77,6 +78,11 @@ std::vector<SkippedDrive> AspiLibrary::GetSkippedDrives() const
     for (const QUILLSTAR_SKIPPED_DEVICE& device : found)
         skipped.push_back({device.Device, device.Error, device.Reason});
     return skipped;
+}
+
+int AspiLibrary::HoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, bool hold) const
+{
+    return entryPoints_.holdDevice != nullptr ? entryPoints_.holdDevice(adapter, target, lun, hold ? 1 : 0) : 0;
 }
 
 }  // namespace quillstar

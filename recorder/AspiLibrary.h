@@ -32,6 +32,9 @@ public:
     // What the layer left out once it started; nothing from a layer without
     // the extension.
     std::vector<SkippedDrive> GetSkippedDrives() const;
+    // 0 or an errno value, as QuillstarASPIHoldDevice; 0 from a layer
+    // without it.
+    int HoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, bool hold) const;
 
 private:
     AspiLibrary(std::string path, const AspiEntryPoints& entryPoints, bool injected);

@@ -4,6 +4,7 @@
 #include "recorder/DiscWriter.h"
 #include "recorder/TrackSourceFeed.h"
 #include "resources/Messages.h"
+#include "tracklist/TrackTags.h"
 
 namespace quillstar {
 
@@ -14,16 +15,51 @@ BurnJob::BurnJob(CDiscWriter& writer)
 
 BurnJob::~BurnJob() = default;
 
-bool BurnJob::Start(const std::vector<std::string>& paths, const BurnSettings& settings)
+namespace {
+
+DiscText DiscTextOf(const std::vector<std::string>& paths, const std::vector<std::string>& titles,
+                    const BurnSettings& settings)
+{
+    std::vector<TrackTags> tags;
+    for (const std::string& path : paths)
+        tags.push_back(TrackTags::Read(path));
+    const TrackTags shared = TrackTags::Shared(tags);
+    DiscText text;
+    text.album.title = settings.albumTitle.empty() ? shared.album : settings.albumTitle;
+    text.album.performer = settings.albumPerformer.empty() ? shared.artist : settings.albumPerformer;
+    for (size_t at = 0; at < tags.size(); ++at) {
+        const bool listed = at < titles.size() && !titles[at].empty();
+        text.tracks.push_back({listed ? titles[at] : tags[at].title, tags[at].artist});
+    }
+    return text;
+}
+
+}  // namespace
+
+bool BurnJob::Start(const std::vector<std::string>& paths, const BurnSettings& settings,
+                    const std::vector<std::string>& titles)
+{
+    std::vector<TimedFile> files;
+    for (const std::string& path : paths)
+        files.push_back({path, AudioTrackSource::TrackSeconds(path)});
+    return Start(files, settings, titles);
+}
+
+bool BurnJob::Start(const std::vector<TimedFile>& files, const BurnSettings& settings,
+                    const std::vector<std::string>& titles)
 {
     outcome_ = BurnOutcome{};
     outcome_.copies = settings.copies;
     stopRequested_ = false;
     waitingForDisc_ = false;
     source_->RemoveAllTracks();
-    for (const std::string& path : paths)
-        source_->AddTrack(path);
+    std::vector<std::string> paths;
+    for (const TimedFile& file : files) {
+        source_->AddTimedTrack(file.path, file.seconds);
+        paths.push_back(file.path);
+    }
     writer_.SetBurnSettings(settings);
+    writer_.SetDiscText(settings.discAtOnce ? DiscTextOf(paths, titles, settings) : DiscText{});
     running_ = writer_.WriteDisc(feed_.get());
     return running_;
 }
@@ -101,6 +137,7 @@ void BurnJob::Finish()
     outcome_.failure = writer_.GetFailureText();
     outcome_.verification = writer_.GetVerification();
     outcome_.speed = writer_.GetSpeedText();
+    outcome_.warnings = writer_.GetWarnings();
 }
 
 }  // namespace quillstar

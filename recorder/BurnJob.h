@@ -16,6 +16,13 @@ class AudioTrackSource;
 class CDiscWriter;
 class TrackSourceFeed;
 
+// A file of the burn with its seconds, as the track source's TrackSeconds
+// gives them.
+struct TimedFile {
+    std::string path;
+    double seconds = 0.0;
+};
+
 // How one burn ended, for the window and the command line alike.
 struct BurnOutcome {
     // One of the writer's results (recorder::kResult...).
@@ -35,6 +42,8 @@ struct BurnOutcome {
     // Discs burned whole, of the copies asked for.
     int copiesBurned = 0;
     int copies = 1;
+    // Written at once: what the CD-TEXT had to leave out or cut.
+    std::vector<std::string> warnings;
 };
 
 // One burn of a list of music files from start to end: fills the track
@@ -54,8 +63,15 @@ public:
     BurnJob& operator=(const BurnJob&) = delete;
 
     // Times every file and starts the burn of the first copy; false when
-    // the writer cannot start one.
-    bool Start(const std::vector<std::string>& paths, const BurnSettings& settings = {});
+    // the writer cannot start one. Written at once, the disc's CD-TEXT gives
+    // each track its title from the list (from its tags where the list has
+    // none) and its performer from its tags, and the album the settings'
+    // title and performer or, where they are empty, those all tags agree on.
+    bool Start(const std::vector<std::string>& paths, const BurnSettings& settings = {},
+               const std::vector<std::string>& titles = {});
+    // The same for files timed already (by a window, beside its thread).
+    bool Start(const std::vector<TimedFile>& files, const BurnSettings& settings = {},
+               const std::vector<std::string>& titles = {});
     // Asks the burn to stop; a finished event still follows, except while
     // the next copy waits for its disc, where the job ends at once.
     void Stop();

@@ -9,7 +9,9 @@
 #include <utility>
 
 #include "platform/Trace.h"
+#include "recorder/CdTextBuilder.h"
 #include "recorder/DiscVerifier.h"
+#include "recorder/DriveHold.h"
 #include "resources/CdAudio.h"
 #include "resources/Messages.h"
 #include "resources/RecorderTexts.h"
@@ -22,8 +24,9 @@ namespace {
 
 constexpr int kBlocksPerChunk = cd::kSectorsPerBlock;
 constexpr size_t kModeHeaderLength = 8;
-// Write type 1 in the write parameters page: track-at-once, the only mode.
+// Write types of the write parameters page.
 constexpr uint8_t kTrackAtOnce = 0x01;
+constexpr uint8_t kSessionAtOnce = 0x02;
 constexpr uint8_t kAudioTrackMode = 0x42;
 constexpr uint8_t kDataTrackMode = 0x46;
 // SET SPEED's "as fast as the drive can".
@@ -124,6 +127,7 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
         std::lock_guard lock(progressMutex_);
         skipped_.clear();
         failureText_.clear();
+        warnings_.clear();
         speedText_.clear();
         verification_.reset();
         verifying_ = false;
@@ -201,6 +205,12 @@ std::optional<DiscVerification> CDiscWriter::GetVerification() const
     return verification_;
 }
 
+std::vector<std::string> CDiscWriter::GetWarnings() const
+{
+    std::lock_guard lock(progressMutex_);
+    return warnings_;
+}
+
 void CDiscWriter::Burn()
 {
     result_ = kResultSuccess;
@@ -217,12 +227,23 @@ void CDiscWriter::Burn()
     }
     if (!CheckCapacity())
         return;
-    SetWriteSpeed();
-    ReportStep(kTextPowerCalibration, 0);
-    // Drives that calibrate on their own refuse the command; the burn goes on.
-    commands_.PowerCalibration(GetDevice());
-    std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
-    EndBurn(WriteTracks(buffer));
+    Outcome outcome = Outcome::Done;
+    {
+        // From the speed and calibration until the session is closed and
+        // read back; let go before the eject.
+        const DriveHold hold(commands_, GetDevice());
+        if (hold.IsInUseElsewhere())
+            return EndWith(kResultDriveInUse, kTextDriveInUse);
+        SetWriteSpeed();
+        ReportStep(kTextPowerCalibration, 0);
+        // Drives that calibrate on their own refuse the command; the burn goes on.
+        commands_.PowerCalibration(GetDevice());
+        std::vector<uint8_t> buffer(static_cast<size_t>(source_->GetBlockSize()) * kBlocksPerChunk, 0);
+        outcome = settings_.discAtOnce ? WriteDiscAtOnce(buffer) : WriteTracks(buffer);
+        if (StartsVerification(outcome))
+            VerifyDisc();
+    }
+    EndBurn(outcome);
 }
 
 bool CDiscWriter::CheckDisc()
@@ -278,6 +299,8 @@ void CDiscWriter::SetWriteSpeed()
 
 int64_t CDiscWriter::SectorsNeeded()
 {
+    if (settings_.discAtOnce)
+        return AtOnceLayout(TracksWithAudio(), false).LeadOutStart();
     const double sectorBytes = source_->GetBlockSize();
     const int trackCount = source_->GetTrackCount();
     int64_t sectors = 0;
@@ -294,7 +317,7 @@ int64_t CDiscWriter::SectorsNeeded()
         sectors = static_cast<int64_t>(std::ceil(totalBytes_ / sectorBytes));
         tracks = trackCount;
     }
-    const int64_t pauseSectors = int64_t{pauseSeconds_} * cd::kSectorsPerSecond;
+    const int64_t pauseSectors = cd::kPauseSectors;
     return sectors + pauseSectors * std::max(0, tracks - 1);
 }
 
@@ -308,8 +331,6 @@ void CDiscWriter::EndWith(int result, const char* text)
 
 void CDiscWriter::EndBurn(Outcome outcome)
 {
-    if (StartsVerification(outcome))
-        VerifyDisc();
     if (ejectAtEnd_)
         commands_.Eject(GetDevice(), true);
     bytesDone_ = totalBytes_;
@@ -384,7 +405,7 @@ CDiscWriter::Outcome CDiscWriter::WriteOneTrack(std::vector<uint8_t>& buffer)
         SkipTrack(SkipReason::NoDecoder);
         return Outcome::Done;
     }
-    if (!SetWriteParameters())
+    if (!SetWriteParameters(kTrackAtOnce))
         return Failed("MODE SELECT");
     Trace("Getting write address\n");
     if (abortRequested_)
@@ -461,7 +482,10 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
-    written_.Add(buffer.data(), static_cast<size_t>(length));
+    if (settings_.discAtOnce)
+        RecordAtOnce(buffer.data(), blocks);
+    else
+        written_.Add(buffer.data(), static_cast<size_t>(length));
     nextAddress_ += blocks;
     written.sectors += blocks;
     return true;
@@ -595,7 +619,7 @@ void CDiscWriter::VerifyDisc()
     verification_ = verification;
 }
 
-bool CDiscWriter::SetWriteParameters()
+bool CDiscWriter::SetWriteParameters(uint8_t writeType)
 {
     std::array<uint8_t, kWritePageBufferSize> page{};
     std::array<uint8_t, kModeHeaderLength> header{};
@@ -605,12 +629,11 @@ bool CDiscWriter::SetWriteParameters()
     Trace("Get mode page went OK! Setting flags\n");
     page[0] &= 0x7F;
     page[2] = static_cast<uint8_t>((page[2] & 0xA0) | (underrunProtection_ ? 0x40 : 0) |
-                                   (settings_.testWrite ? 0x10 : 0) | kTrackAtOnce);
+                                   (settings_.testWrite ? 0x10 : 0) | writeType);
     page[3] = source_->IsAudioTrack(trackIndex_) ? kAudioTrackMode : kDataTrackMode;
     page[4] = source_->GetDataBlockType();
-    const int pauseFrames = pauseSeconds_ * cd::kSectorsPerSecond;
-    page[14] = static_cast<uint8_t>(pauseFrames >> 8);
-    page[15] = static_cast<uint8_t>(pauseFrames);
+    page[14] = static_cast<uint8_t>(cd::kPauseSectors >> 8);
+    page[15] = static_cast<uint8_t>(cd::kPauseSectors);
     if (commands_.SendModePage(GetDevice(), page, header.data(), nullptr) != 0)
         return false;
     Trace("Modified mode page with write params was accepted\n");
@@ -691,6 +714,234 @@ void CDiscWriter::ReleaseSource(bool finish)
 void CDiscWriter::Post(uint32_t message) const
 {
     PostMessage(mainWindow_, message, 0, 0);
+}
+
+// The tracks of a burn written at once: only those with audio are laid out.
+std::vector<int> CDiscWriter::TracksWithAudio()
+{
+    std::vector<int> tracks;
+    for (int track = 0; track < source_->GetTrackCount(); ++track) {
+        if (source_->GetTrackBytes(track) >= 1.0)
+            tracks.push_back(track);
+    }
+    return tracks;
+}
+
+// Each track is laid out in whole samples: a stray byte at a track's end
+// would shift every sample of the stream after it.
+CueSheet CDiscWriter::AtOnceLayout(const std::vector<int>& tracks, bool cdText)
+{
+    std::vector<int64_t> bytes;
+    for (const int track : tracks)
+        bytes.push_back(static_cast<int64_t>(source_->GetTrackBytes(track)) / cd::kBytesPerFrame * cd::kBytesPerFrame);
+    return CueSheet(bytes, settings_.pauseFrames, cdText);
+}
+
+// The cue sheet announces the whole session, the lead-in carries the
+// CD-TEXT, and one stream of WRITEs runs from track 1's pause to the
+// lead-out. Nothing is closed: the drive ends the session once its cache is
+// written out.
+CDiscWriter::Outcome CDiscWriter::WriteDiscAtOnce(std::vector<uint8_t>& buffer)
+{
+    lastPercent_ = 0;
+    const std::vector<int> tracks = TracksWithAudio();
+    if (!source_->OpenSession(0)) {
+        Trace("%s\n", kTextSessionNotPrimed);
+        return Outcome::Done;
+    }
+    // Without a track of audio the disc stays blank, as track-at-once leaves it.
+    if (tracks.empty()) {
+        for (trackIndex_ = 0; trackIndex_ < source_->GetTrackCount(); ++trackIndex_)
+            SkipTrackWithoutAudio();
+        return Outcome::Done;
+    }
+    const std::vector<CdTextPack> packs = BuildCdText(tracks);
+    const CueSheet sheet = AtOnceLayout(tracks, !packs.empty());
+    if (!SetWriteParameters(kSessionAtOnce))
+        return Failed("MODE SELECT");
+    if (commands_.SendCueSheet(GetDevice(), sheet.Bytes()) != 0)
+        return Failed("SEND CUE SHEET");
+    if (!packs.empty()) {
+        const Outcome leadIn = WriteLeadIn(packs);
+        if (leadIn != Outcome::Done)
+            return leadIn;
+    }
+    return StreamSession(sheet, tracks, buffer);
+}
+
+// The packs of the tracks written: the album's texts and theirs. What had
+// to be left out or cut is kept for the burn's report.
+std::vector<CdTextPack> CDiscWriter::BuildCdText(const std::vector<int>& tracks)
+{
+    DiscText text{discText_.album, {}};
+    for (const int track : tracks) {
+        const auto at = static_cast<size_t>(track);
+        text.tracks.push_back(at < discText_.tracks.size() ? discText_.tracks[at] : DiscText::Entry{});
+    }
+    std::vector<std::string> warnings;
+    std::vector<CdTextPack> packs = CdTextBuilder::Build(text, warnings);
+    std::lock_guard lock(progressMutex_);
+    warnings_ = std::move(warnings);
+    return packs;
+}
+
+void CDiscWriter::SkipTrackWithoutAudio()
+{
+    ReportStep(TrackText(kTextPreparingTrack, trackIndex_ + 1), lastPercent_);
+    SkipTrack(SkipReason::NoAudio);
+}
+
+// Each track's audio exactly as long as the cue sheet announced it, silence
+// between. A track without audio has no place in the layout; one whose
+// decoder cannot be opened keeps its place as silence.
+CDiscWriter::Outcome CDiscWriter::StreamSession(const CueSheet& sheet, const std::vector<int>& tracks,
+                                                std::vector<uint8_t>& buffer)
+{
+    nextAddress_ = static_cast<int32_t>(CueSheet::kFirstWrittenSector);
+    streamEnd_ = CueSheet::kFirstWrittenSector * cd::kSectorSize;
+    pending_ = 0;
+    streamed_ = {};
+    trackSpans_.clear();
+    recordedTrack_ = 0;
+    for (size_t at = 0; at < sheet.Tracks().size(); ++at) {
+        const bool last = at + 1 == sheet.Tracks().size();
+        trackSpans_.emplace_back(sheet.Tracks()[at].start,
+                                 last ? sheet.LeadOutStart() : sheet.Tracks()[at + 1].pauseStart);
+    }
+    size_t laidOut = 0;
+    for (trackIndex_ = 0; trackIndex_ < source_->GetTrackCount(); ++trackIndex_) {
+        if (laidOut == tracks.size() || tracks[laidOut] != trackIndex_) {
+            SkipTrackWithoutAudio();
+            continue;
+        }
+        const Outcome outcome = StreamTrack(sheet.Tracks()[laidOut++], buffer);
+        if (outcome != Outcome::Done)
+            return outcome;
+    }
+    if (!StreamSilenceUpTo(sheet.LeadOutStart() * cd::kSectorSize, buffer))
+        return streamed_.outcome;
+    tracksWritten_ = static_cast<int>(tracks.size());
+    return FinishDiscAtOnce(buffer);
+}
+
+// The lead-in's sub-channel from its start up to track 1's pause, the packs
+// repeating four to a block.
+CDiscWriter::Outcome CDiscWriter::WriteLeadIn(const std::vector<CdTextPack>& packs)
+{
+    int32_t leadIn = 0;
+    if (commands_.ReadLeadInStart(GetDevice(), leadIn) != 0)
+        return Failed("READ DISC INFORMATION");
+    std::vector<uint8_t> blocks(size_t{kLeadInBlocksPerWrite} * CdTextPack::kBlockBytes);
+    for (nextAddress_ = leadIn; nextAddress_ < CueSheet::kFirstWrittenSector;) {
+        const int count = std::min<int>(kLeadInBlocksPerWrite, CueSheet::kFirstWrittenSector - nextAddress_);
+        for (int block = 0; block < count; ++block)
+            CdTextBuilder::LeadInBlock(packs, nextAddress_ - leadIn + block, &blocks[block * CdTextPack::kBlockBytes]);
+        if (WriteWithRetries(blocks, count, count * static_cast<int>(CdTextPack::kBlockBytes)) != 0)
+            return Failed("WRITE");
+        if (abortRequested_)
+            return Outcome::Stopped;
+        nextAddress_ += count;
+    }
+    return Outcome::Done;
+}
+
+// Silence up to the track's first byte, then its audio cut or filled with
+// silence to the length the cue sheet announced.
+CDiscWriter::Outcome CDiscWriter::StreamTrack(const CueSheet::Track& track, std::vector<uint8_t>& buffer)
+{
+    ReportStep(TrackText(kTextPreparingTrack, trackIndex_ + 1), lastPercent_);
+    if (!StreamSilenceUpTo(track.audioStart, buffer))
+        return streamed_.outcome;
+    if (!source_->OpenTrack(trackIndex_)) {
+        SkipTrack(SkipReason::NoDecoder);
+        return StreamSilenceUpTo(track.audioStart + track.audioBytes, buffer) ? Outcome::Done : streamed_.outcome;
+    }
+    std::vector<uint8_t> block(buffer.size());
+    int64_t left = track.audioBytes;
+    for (;;) {
+        int length = static_cast<int>(block.size());
+        if (!source_->ReadAudio(block.data(), length) || length < 0)
+            break;
+        bytesDone_ = source_->GetBytesDone();
+        lastPercent_ = CurrentPercent();
+        ReportStep(TrackText(kTextWritingTrack, trackIndex_ + 1), lastPercent_);
+        if (abortRequested_)
+            return Outcome::Stopped;
+        const int64_t taken = std::min<int64_t>(length, left);
+        if (!Stream(block.data(), taken, buffer))
+            return streamed_.outcome;
+        left -= taken;
+    }
+    if (abortRequested_)
+        return Outcome::Stopped;
+    return StreamSilenceUpTo(track.audioStart + track.audioBytes, buffer) ? Outcome::Done : streamed_.outcome;
+}
+
+// Adds bytes (silence for no data) to the stream, writing each chunk the
+// buffer fills. False when a WRITE failed or the burn was stopped, which
+// streamed_ tells.
+bool CDiscWriter::Stream(const uint8_t* data, int64_t bytes, std::vector<uint8_t>& buffer)
+{
+    const int chunk = static_cast<int>(buffer.size());
+    while (bytes > 0) {
+        const int taken = static_cast<int>(std::min<int64_t>(bytes, chunk - pending_));
+        if (data != nullptr) {
+            std::copy_n(data, taken, buffer.begin() + pending_);
+            data += taken;
+        } else {
+            std::fill_n(buffer.begin() + pending_, taken, 0);
+        }
+        pending_ += taken;
+        bytes -= taken;
+        streamEnd_ += taken;
+        if (pending_ < chunk)
+            continue;
+        if (!WriteChunk(buffer, kBlocksPerChunk, chunk, streamed_))
+            return false;
+        pending_ = 0;
+        if (abortRequested_) {
+            streamed_.outcome = Outcome::Stopped;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Written at once, a chunk may hold the end of one track, a pause and the
+// start of the next: each track keeps the sectors from its INDEX 01 up to
+// the next track's pause, as the disc's table of contents gives them.
+void CDiscWriter::RecordAtOnce(const uint8_t* data, int blocks)
+{
+    for (int block = 0; block < blocks; ++block) {
+        const int64_t sector = nextAddress_ + block;
+        while (recordedTrack_ < trackSpans_.size() && sector >= trackSpans_[recordedTrack_].second)
+            ++recordedTrack_;
+        if (recordedTrack_ == trackSpans_.size() || sector < trackSpans_[recordedTrack_].first)
+            continue;
+        if (sector == trackSpans_[recordedTrack_].first)
+            written_.BeginTrack();
+        written_.Add(data + static_cast<ptrdiff_t>(block) * cd::kSectorSize, cd::kSectorSize);
+    }
+}
+
+bool CDiscWriter::StreamSilenceUpTo(int64_t end, std::vector<uint8_t>& buffer)
+{
+    return Stream(nullptr, std::max<int64_t>(0, end - streamEnd_), buffer);
+}
+
+// The stream's last chunk ends at the lead-out, on a sector's end; then the
+// drive writes what it holds and the lead-out.
+CDiscWriter::Outcome CDiscWriter::FinishDiscAtOnce(std::vector<uint8_t>& buffer)
+{
+    if (pending_ > 0 && !WriteChunk(buffer, pending_ / cd::kSectorSize, pending_, streamed_))
+        return streamed_.outcome;
+    ReportStep(kTextClosingSession, lastPercent_);
+    if (commands_.SynchronizeCache(GetDevice()) != 0)
+        return Failed("SYNCHRONIZE CACHE");
+    if (!WaitForSessionClose())
+        return abortRequested_ ? Outcome::Stopped : Outcome::Failed;
+    anyTrackWritten_ = true;
+    return Outcome::Done;
 }
 
 }  // namespace quillstar

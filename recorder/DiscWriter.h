@@ -8,14 +8,18 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/Event.h"
 #include "platform/PostMessage.h"
+#include "platform/aspi/CdTextPack.h"
 #include "recorder/BurnSettings.h"
 #include "recorder/CommandFailure.h"
+#include "recorder/CueSheet.h"
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
+#include "recorder/DiscText.h"
 #include "recorder/DiscVerification.h"
 #include "recorder/MmcCommands.h"
 #include "recorder/RecorderTimings.h"
@@ -27,7 +31,9 @@
 
 namespace quillstar {
 
-// Burns an audio CD track-at-once from a track source on a thread of its own.
+// Burns an audio CD from a track source on a thread of its own: track-at-once,
+// or the whole disc at once with chosen pauses (none for a gapless album)
+// and CD-TEXT.
 // It owns the drive list and reports to the main window by posting
 // WM_BURN_PROGRESS, WM_BURN_STOPPED and WM_BURN_FINISHED, after which the
 // window reads GetProgress and GetResult.
@@ -42,8 +48,12 @@ public:
 
     // Call before Initialize and between burns only.
     void SetTimings(const RecorderTimings& timings);
-    // The speed and test-write choice of the next burns; between burns only.
+    // The speed, test-write choice, write mode and pause of the next burns;
+    // between burns only.
     void SetBurnSettings(const BurnSettings& settings) { settings_ = settings; }
+    // The titles and performers of the next burn written at once: the
+    // album's, and one entry per track of the source; between burns only.
+    void SetDiscText(DiscText text) { discText_ = std::move(text); }
 
     // Loads the ASPI layer and finds the drives; false when the layer is missing.
     bool Initialize();
@@ -80,6 +90,8 @@ public:
     bool HasBlankDisc();
     // The last burn's verification; nothing when it did not verify.
     std::optional<DiscVerification> GetVerification() const;
+    // What the last burn had to change in its CD-TEXT (texts left out or cut).
+    std::vector<std::string> GetWarnings() const;
 
 private:
     enum class Outcome { Done, Stopped, Failed };
@@ -109,9 +121,21 @@ private:
     bool WaitForSessionClose();
     bool StartsVerification(Outcome outcome);
     void VerifyDisc();
-    bool SetWriteParameters();
+    bool SetWriteParameters(uint8_t writeType);
     int32_t GetWriteAddress();
     Outcome Failed(const char* command);
+    std::vector<int> TracksWithAudio();
+    CueSheet AtOnceLayout(const std::vector<int>& tracks, bool cdText);
+    Outcome WriteDiscAtOnce(std::vector<uint8_t>& buffer);
+    std::vector<CdTextPack> BuildCdText(const std::vector<int>& tracks);
+    void SkipTrackWithoutAudio();
+    Outcome StreamSession(const CueSheet& sheet, const std::vector<int>& tracks, std::vector<uint8_t>& buffer);
+    Outcome WriteLeadIn(const std::vector<CdTextPack>& packs);
+    Outcome StreamTrack(const CueSheet::Track& track, std::vector<uint8_t>& buffer);
+    bool Stream(const uint8_t* data, int64_t bytes, std::vector<uint8_t>& buffer);
+    bool StreamSilenceUpTo(int64_t end, std::vector<uint8_t>& buffer);
+    void RecordAtOnce(const uint8_t* data, int blocks);
+    Outcome FinishDiscAtOnce(std::vector<uint8_t>& buffer);
     int CurrentPercent() const;
     void SkipTrack(recorder::SkipReason reason);
     void RecordSkip(int trackIndex, recorder::SkipReason reason);
@@ -128,7 +152,7 @@ private:
     std::vector<SkippedTrack> skipped_;
     std::string failureText_;
     std::string speedText_;
-    BurnSettings settings_;
+    std::vector<std::string> warnings_;
     std::optional<DiscVerification> verification_;
     // From the start of the read-back to the next burn: a stop no longer
     // means an unfinished disc.
@@ -143,9 +167,19 @@ private:
     DeviceInfo nullDevice_;
     std::vector<std::unique_ptr<DeviceInfo>> devices_;
     int writeMode_ = 0;
-    int pauseSeconds_ = recorder::kPauseSeconds;
     int trackIndex_ = 0;
     int32_t nextAddress_ = 0;
+    BurnSettings settings_;
+    DiscText discText_;
+    // Written at once, the tracks run on as one stream of bytes: where it
+    // has got to, from sector 0, and how much of it waits in the buffer.
+    int64_t streamEnd_ = 0;
+    int pending_ = 0;
+    TrackWritten streamed_;
+    // Each track's sectors on a disc written at once, from its INDEX 01, and
+    // the one the stream has reached.
+    std::vector<std::pair<int64_t, int64_t>> trackSpans_;
+    size_t recordedTrack_ = 0;
     std::atomic<int> selectedDevice_{0};
     std::atomic<bool> initialized_{false};
     double totalBytes_ = 0.0;

@@ -290,6 +290,31 @@ int MmcCommands::ReadTrackInformation(const DeviceInfo& device, int trackNumber,
     return 0;
 }
 
+int MmcCommands::ReadLeadInStart(const DeviceInfo& device, int32_t& address)
+{
+    Cdb cdb{scsi::kReadDiscInformation};
+    cdb[8] = kDiscInformationLength;
+    std::array<uint8_t, kDiscInformationLength> reply{};
+    const int error =
+        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+    if (error != 0)
+        return error;
+    // Minutes from 90 on count back from the start of the disc's time.
+    const int32_t frames = (reply[17] * 60 + reply[18]) * 75 + reply[19];
+    address = frames - (reply[17] >= 90 ? cd::kLeadInTimeWrap : kFirstTrackOffsetFrames);
+    return 0;
+}
+
+int MmcCommands::SendCueSheet(const DeviceInfo& device, const std::vector<uint8_t>& sheet)
+{
+    Trace("SendCueSheet. %lu entries\n", static_cast<unsigned long>(sheet.size() / 8));
+    Cdb cdb{scsi::kSendCueSheet};
+    cdb[6] = static_cast<uint8_t>(sheet.size() >> 16);
+    big_endian::Put16(&cdb[7], static_cast<uint32_t>(sheet.size()));
+    return transport_.ExecuteCommand(device, 10, cdb.data(), kInfinite, const_cast<uint8_t*>(sheet.data()),
+                                     static_cast<uint32_t>(sheet.size()), kDataOut);
+}
+
 int MmcCommands::WriteBlock(const DeviceInfo& device, const uint8_t* data, int blocks, int length, int32_t address)
 {
     Trace("\nEntering CSCSI::WriteBlock: ");
@@ -368,6 +393,14 @@ int MmcCommands::ReadCd(const DeviceInfo& device, int32_t address, int blocks, u
     if (error != 0)
         Trace("ReadCd of %d sectors at %d failed: %d\n", blocks, address, error);
     return error;
+}
+
+int MmcCommands::PreventMediumRemoval(const DeviceInfo& device, bool prevent)
+{
+    Trace("PreventMediumRemoval. Value=%lu\n", static_cast<unsigned long>(prevent));
+    Cdb cdb{scsi::kPreventAllowMediumRemoval};
+    cdb[4] = prevent ? 0x01 : 0x00;
+    return transport_.ExecuteCommand(device, 6, cdb.data(), kShortCommandTimeout, nullptr, 0, kNoData);
 }
 
 }  // namespace quillstar

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "recorder/ScsiTransport.h"
 #include "recorder/TableOfContents.h"
@@ -47,6 +48,10 @@ public:
     // The next writable address of a blank track whose address the drive
     // flags valid; -1 for any other track.
     int ReadTrackInformation(const DeviceInfo& device, int trackNumber, int32_t* nextWritableAddress);
+    // Where the blank disc's lead-in starts (its ATIP time, before sector 0).
+    int ReadLeadInStart(const DeviceInfo& device, int32_t& address);
+    // SEND CUE SHEET: the layout of a session written at once.
+    int SendCueSheet(const DeviceInfo& device, const std::vector<uint8_t>& sheet);
     int WriteBlock(const DeviceInfo& device, const uint8_t* data, int blocks, int length, int32_t address);
     int SynchronizeCache(const DeviceInfo& device);
     int CloseTrackOrSession(const DeviceInfo& device, bool session, int trackNumber);
@@ -56,6 +61,8 @@ public:
     int ReadToc(const DeviceInfo& device, TableOfContents& toc);
     // READ CD of CD-DA sectors, user data only: blocks * 2352 bytes into data.
     int ReadCd(const DeviceInfo& device, int32_t address, int blocks, uint8_t* data);
+    // PREVENT ALLOW MEDIUM REMOVAL: locks the tray (prevent) or frees it.
+    int PreventMediumRemoval(const DeviceInfo& device, bool prevent);
 
 private:
     ScsiTransport& transport_;

@@ -1,6 +1,7 @@
 #include "recorder/ScsiTransport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -60,6 +61,8 @@ int ErrorStatusError(uint8_t adapterStatus, uint8_t targetStatus, const uint8_t*
         break;
     case HASTAT_SEL_TO:
         return Fail(kErrorSelectionTimeout, kTraceSelectionTimeout);
+    case HASTAT_COMMAND_TIMEOUT:
+        return kErrorTimedOut;  // the kernel gave up waiting for the drive
     case HASTAT_DO_DU:
         return Fail(kErrorDataOverrun, kTraceDataOverrun);
     case HASTAT_BUS_FREE:
@@ -210,6 +213,13 @@ int ScsiTransport::IOError(uint8_t status, uint8_t adapterStatus, uint8_t target
     default:
         return status;
     }
+}
+
+int ScsiTransport::HoldDevice(const DeviceInfo& device, bool hold)
+{
+    if (device.present == 0 || !library_.IsLoaded())
+        return ENODEV;
+    return library_.HoldDevice(device.adapterId, device.targetId, device.lun, hold);
 }
 
 void ScsiTransport::KeepUntilDone(std::unique_ptr<Request> request)

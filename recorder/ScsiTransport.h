@@ -38,6 +38,9 @@ public:
     std::vector<SkippedDrive> GetSkippedDrives() const { return library_.GetSkippedDrives(); }
     int ExecuteCommand(const DeviceInfo& device, uint8_t cdbLength, const uint8_t* cdb, uint32_t timeout,
                        uint8_t* buffer, uint32_t length, uint8_t direction);
+    // Takes the device for this program alone, or lets it go: 0 or an
+    // errno value (EBUSY or EWOULDBLOCK: another program has it).
+    int HoldDevice(const DeviceInfo& device, bool hold);
     // Maps a failed command's statuses and sense data to an error code,
     // tracing the failure.
     static int IOError(uint8_t status, uint8_t adapterStatus, uint8_t targetStatus, const uint8_t* sense);

@@ -66,13 +66,31 @@ inline constexpr char kModifiedTimeFormat[] = "HH:mm";
 // Our own boxes for what the desktop shell used to report.
 inline constexpr char kConfirmDeleteOneText[] =
     "Are you sure you want to delete \"%1\" for good?\nIt will not go to the trash.";
+inline constexpr char kConfirmDeleteFolderText[] =
+    "Are you sure you want to delete the folder \"%1\" and the %2 it holds for good?\nThey will not go to the trash.";
 inline constexpr char kConfirmDeleteManyText[] =
     "Are you sure you want to delete these %1 items for good?\nThey will not go to the trash.";
+// The many-item confirmation names the items below its question, at most
+// this many, folders with the files they hold.
+inline constexpr int kConfirmListedItems = 10;
+inline constexpr char kConfirmFolderLine[] = "%1 (folder, %2)";
+inline constexpr char kConfirmMoreLine[] = "and %1 more";
+inline constexpr char kOneFileText[] = "1 file";
+inline constexpr char kFilesText[] = "%1 files";
+// A delete that would reach further than the item chosen, or could not
+// remove all of it, is refused before anything goes.
+inline constexpr char kDeleteProtectedText[] =
+    "Cannot delete \"%1\": it is the home folder, a mounted drive or a folder that holds one of them.";
+inline constexpr char kDeleteUnchangeableText[] = "Cannot delete \"%1\": the folder \"%2\" cannot be changed.";
+inline constexpr char kDeleteUnreadableText[] = "Cannot delete \"%1\": part of it cannot be read (%2).";
 inline constexpr char kDeleteFailedText[] = "Cannot delete \"%1\".";
 inline constexpr char kTrashFailedText[] = "Cannot move \"%1\" to the trash.";
 inline constexpr char kTrashUnusableText[] = "The trash folder \"%1\" cannot be used.";
 inline constexpr char kRenameFailedText[] = "Cannot rename \"%1\" to \"%2\".";
 inline constexpr char kRenameTargetExistsText[] = "Cannot rename \"%1\": there is already an item named \"%2\".";
+
+// A folder the file list cannot read shows empty, and the user is told why.
+inline constexpr char kFolderUnreadableText[] = "Cannot open the folder \"%1\": %2.";
 
 // The properties window.
 inline constexpr char kPropertiesTitle[] = "%1 Properties";

@@ -40,5 +40,7 @@ inline constexpr int kKeyboardMenuPoint = 5;
 // Timing many files: after this long a window counts the files.
 inline constexpr int kProbeProgressDelayMs = 500;
 inline constexpr char kProbeProgressText[] = "Reading the length of file %1 of %2...";
+// Timing for a burn and the wait for the drives can be stopped.
+inline constexpr char kProbeStopText[] = "Stop";
 
 }  // namespace quillstar::burnlist

@@ -36,6 +36,14 @@ inline constexpr char kSpeedItem[] = "%1x";
 inline constexpr char kTestWriteBox[] = "Test write (nothing is burned)";
 inline constexpr char kCopiesLabel[] = "Copies";
 inline constexpr int kMostCopies = 99;
+// Disc-at-once: the pause (in seconds, to hundredths) and the album's CD-TEXT.
+inline constexpr char kDiscAtOnceBox[] = "Disc-at-once (no gaps, CD-TEXT)";
+inline constexpr char kPauseLabel[] = "Pause (seconds)";
+inline constexpr int kPauseDecimals = 2;
+inline constexpr double kPauseStep = 0.5;
+inline constexpr double kMostPauseSeconds = 10.0;
+inline constexpr char kAlbumTitleLabel[] = "Album title";
+inline constexpr char kAlbumPerformerLabel[] = "Album performer";
 // Several copies: the copy being burned, the next blank disc, the tally.
 inline constexpr char kCopyOf[] = "Copy %1 of %2";
 inline constexpr char kInsertNextDisc[] = "Insert a blank CD-R for copy %1 of %2, then press Continue.";

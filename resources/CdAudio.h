@@ -19,6 +19,9 @@ inline constexpr int kPauseSectors = 150;                          // 2 s
 inline constexpr int kGapSeconds = 2;
 inline constexpr int kSingleSpeedKBps = 176;
 inline constexpr int kSingleSpeedTenthsKBps = 1764;
+// A time of 90 minutes or more (a lead-in's) lies before the disc's time
+// starts: its sector is its frames less this.
+inline constexpr int kLeadInTimeWrap = 450150;
 // Drives refuse to close a track shorter than 4 seconds.
 inline constexpr int kMinimumTrackSectors = 300;
 

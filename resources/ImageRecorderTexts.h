@@ -27,6 +27,9 @@ inline constexpr int kHostScsiId = 7;
 
 // The disc the image recorder holds unless told otherwise.
 inline constexpr int kDefaultDiscMinutes = 80;
+// Where a blank disc's lead-in starts: 97:26:66 of its pre-groove, as READ
+// DISC INFORMATION reports it.
+inline constexpr int kLeadInStartSector = (97 * 60 + 26) * 75 + 66 - 450150;
 // Sectors of the earlier track on a disc the options describe as already
 // written (one minute).
 inline constexpr int kEarlierTrackSectors = 4500;

@@ -26,6 +26,8 @@ inline constexpr char kProgramIcon[] = ":/skin/quillstar.svg";
 inline constexpr const char* kFileTypeItems[] = {"MP3 Files {*.mp3}", "All Files {*.*}"};
 inline constexpr int kInitialFilterIndex = 1;
 inline constexpr char kNoDriveText[] = "CD-R/RW drive not found";
+// The drive box while the drives are looked for, after the window shows.
+inline constexpr char kSearchingDrivesText[] = "Searching for CD-R/RW drives…";
 inline constexpr char kMark74Text[] = "74min";
 inline constexpr char kMark80Text[] = "80min";
 // The capacity bar is full at 80 minutes; the 74-minute mark sits this far along.
@@ -116,6 +118,17 @@ inline constexpr char kSkippedDrivesIntro[] = "These drives cannot be used:";
 inline constexpr char kNoPermissionAdvice[] =
     "You are not allowed to open the drive. Add yourself to the group that owns it "
     "(on Debian and Ubuntu the \"cdrom\" group) and log in again:\n    sudo adduser %1 cdrom";
+
+// Closing the program: a running burn is stopped only when the user says
+// so, and a burn list changed since it was last loaded, saved or made new is
+// saved, dropped or kept open as the user answers.
+inline constexpr char kStopBurnQuestion[] = "An audio CD is being burned. Stop the burn and close the program?";
+inline constexpr char kStopBurnObjectName[] = "StopBurnOnClose";
+inline constexpr char kSaveChangesQuestion[] = "Save the changes to the burn list?";
+inline constexpr char kSaveChangesObjectName[] = "SaveChanges";
+inline constexpr char kSaveButton[] = "Save";
+inline constexpr char kDontSaveButton[] = "Don't Save";
+inline constexpr char kCancelButton[] = "Cancel";
 
 // Command line.
 inline constexpr char kImageRecorderOption[] = "image-recorder";

@@ -54,6 +54,9 @@ inline constexpr int kResultBurnFailed = 5;
 // The disc was burned, but reading it back found it differs from what was
 // written, or could not read it.
 inline constexpr int kResultVerificationFailed = 6;
+// Another program holds the drive or has its disc mounted: nothing was sent
+// to the disc.
+inline constexpr int kResultDriveInUse = 7;
 
 // Why a track of the list did not reach the disc whole.
 enum class SkipReason : int {
@@ -72,5 +75,15 @@ inline constexpr int kFirstTrackOffsetFrames = 150;
 inline constexpr int kWritePageCode = 0x05;
 inline constexpr int kCapabilitiesPageCode = 0x2A;
 inline constexpr int kWritePageBufferSize = 56;
+
+// Numbers of a disc written at once.
+// The pause before every track but the first: 0 (gapless) to 10 seconds.
+inline constexpr int kMostPauseFrames = 750;
+// CD-TEXT: one block of at most 256 packs, in ISO-8859-1, its language English.
+inline constexpr int kCdTextMostPacks = 256;
+inline constexpr uint8_t kCdTextLatin1 = 0x00;
+inline constexpr uint8_t kCdTextEnglish = 0x09;
+// Lead-in blocks of CD-TEXT sent in one WRITE.
+inline constexpr int kLeadInBlocksPerWrite = 300;
 
 }  // namespace quillstar::recorder

@@ -46,6 +46,7 @@ inline constexpr const char* kTextSpeedRefused =
     "The drive refused the chosen speed; writing at its current speed, %dx";
 inline constexpr const char* kTextTestWriteSuccess =
     "Test write finished: the audio CD would have burned successfully.";
+inline constexpr const char* kTextDriveInUse = "The CD-R/RW drive is in use by another program.";
 inline constexpr const char* kTextPowerCalibration = "Doing power calibration...";
 inline constexpr const char* kTextPreparingTrack = "Preparing Audio CD track %02d...";
 inline constexpr const char* kTextWritingTrack = "Writing Audio CD track %02d...";
@@ -53,6 +54,9 @@ inline constexpr const char* kTextClosingTrack = "Closing Audio CD track %02d...
 inline constexpr const char* kTextClosingSession = "Closing session, Writing lead-in and lead-out...";
 inline constexpr const char* kTextTrackNotPrimed = "Track could not be primed for burn";
 inline constexpr const char* kTextSessionNotPrimed = "Session could not be primed for burn";
+// Warnings of the CD-TEXT a disc written at once carries.
+inline constexpr const char* kTextCdTextLeftOut = "CD-TEXT: \"%s\" has no Latin-1 form and is left out.";
+inline constexpr const char* kTextCdTextShortened = "CD-TEXT: the texts are cut to %d characters to fit on the disc.";
 
 inline constexpr const char* SkipReasonText(SkipReason reason)
 {

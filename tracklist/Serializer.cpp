@@ -19,6 +19,17 @@ constexpr size_t kMinimumRecordSize = 1 + 4 + 1;
 // A list of ten thousand long paths stays far below this; anything larger
 // is not a CD info file.
 constexpr std::uintmax_t kLargestListFile = 64u * 1024 * 1024;
+// A burn list never holds more tracks than this; a longer list would only
+// build rows for minutes.
+constexpr int32_t kMostTracks = 10000;
+// As many links in a row as the system follows.
+constexpr int kMostLinkHops = 40;
+
+std::string TooManyTracks(int32_t count)
+{
+    return "lists " + std::to_string(count) + " tracks, more than the " + std::to_string(kMostTracks) +
+           " a burn list holds";
+}
 
 std::string Describe(const std::string& path, const std::string& reason)
 {
@@ -50,6 +61,23 @@ int KeepPermissionsOf(const std::string& old, const std::string& replacement)
         return 0;
     std::filesystem::permissions(replacement, status.permissions(), error);
     return error.value();
+}
+
+// A link stays in place: the file it leads to, through any further links,
+// is the one replaced, beside itself so that the rename stays atomic. A
+// link that leads nowhere gets its file made where it points.
+std::string LinkTargetOf(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path target = path;
+    std::error_code error;
+    for (int hop = 0; hop < kMostLinkHops && fs::is_symlink(target, error); ++hop) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target.string();
 }
 
 }  // namespace
@@ -92,6 +120,8 @@ void CSerializer::Store(Archive& archive) const
 void CSerializer::Load(Archive& archive)
 {
     const int32_t count = archive.ReadInt32();
+    if (count > kMostTracks)
+        archive.Fail(TooManyTracks(count));
     if (count > 0 && static_cast<size_t>(count) > archive.Remaining() / kMinimumRecordSize)
         archive.Fail("names " + std::to_string(count) + " tracks but is too short to hold them");
     std::vector<TrackInfo> loaded;
@@ -118,6 +148,10 @@ std::string CSerializer::LoadFile(const std::string& path)
     std::string bytes(static_cast<size_t>(size), '\0');
     if (!file || !file.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         return Describe(path, "cannot be read: " + std::string(std::strerror(errno)));
+    // Refused before anything is read, and not as damage: the file may be
+    // whole, only too long for a burn list.
+    if (const int32_t count = Archive(bytes.substr(0, 4)).ReadInt32(); count > kMostTracks)
+        return Describe(path, TooManyTracks(count));
     Archive archive(std::move(bytes));
     Serialize(archive);
     if (archive.Failed())
@@ -129,11 +163,12 @@ std::string CSerializer::SaveFile(const std::string& path) const
 {
     Archive archive;
     Store(archive);
-    const std::string temporary = path + ".saving";
+    const std::string target = LinkTargetOf(path);
+    const std::string temporary = target + ".saving";
     int error = WriteDurably(temporary, archive.Bytes());
     if (error == 0)
-        error = KeepPermissionsOf(path, temporary);
-    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) == 0)
+        error = KeepPermissionsOf(target, temporary);
+    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) == 0)
         return {};
     const int reason = error != 0 ? error : errno;
     std::remove(temporary.c_str());

@@ -24,7 +24,8 @@ public:
     void Serialize(Archive& archive);
 
     // The CD info file as a whole. Saving writes a temporary file beside the
-    // target and renames it over the old file only once it is complete.
+    // target and renames it over the old file only once it is complete;
+    // saving through a link replaces the file it leads to and keeps the link.
     // Both return an empty text on success, else a sentence naming the file
     // and what went wrong.
     std::string LoadFile(const std::string& path);

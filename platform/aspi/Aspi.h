@@ -142,8 +142,18 @@ typedef struct {
    null when capacity is 0) and returns how many devices were left out. */
 uint32_t QuillstarASPIGetSkippedDevices(QUILLSTAR_SKIPPED_DEVICE* devices, uint32_t capacity);
 
+/* With hold 1, takes the device for the calling program alone until it is
+   called with hold 0 (or the program ends). A real drive is opened again
+   exclusively, which the kernel refuses while its disc is mounted or another
+   program holds it so, and gets an advisory flock() that other burners
+   honour. Returns 0, EBUSY or EWOULDBLOCK when another program has the
+   device, another errno value when it cannot be held, or ENODEV when no
+   device is at that address. */
+int QuillstarASPIHoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, int hold);
+
 typedef int (*QuillstarASPISetImageRecorderFunction)(const char* path);
 typedef uint32_t (*QuillstarASPIGetSkippedDevicesFunction)(QUILLSTAR_SKIPPED_DEVICE* devices, uint32_t capacity);
+typedef int (*QuillstarASPIHoldDeviceFunction)(uint8_t adapter, uint8_t target, uint8_t lun, int hold);
 
 #ifdef __cplusplus
 }

@@ -83,3 +83,8 @@ QUILLSTAR_EXPORT uint32_t QuillstarASPIGetSkippedDevices(QUILLSTAR_SKIPPED_DEVIC
     }
     return static_cast<uint32_t>(skipped.size());
 }
+
+QUILLSTAR_EXPORT int QuillstarASPIHoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, int hold)
+{
+    return quillstar::AspiEnvironment::Instance().Layer().HoldDevice(adapter, target, lun, hold != 0);
+}

@@ -1,6 +1,7 @@
 #include "platform/aspi/AspiLayer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/Event.h"
@@ -79,6 +80,12 @@ uint8_t AspiLayer::HostAdapterInquiry(SRB_HAInquiry& block) const
     block.HA_Unique[3] = static_cast<uint8_t>(std::max<size_t>(adapter.targets.size(), 1));
     std::memcpy(&block.HA_Unique[4], &kMaximumTransferBytes, sizeof(kMaximumTransferBytes));
     return block.SRB_Status = SS_COMP;
+}
+
+int AspiLayer::HoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, bool hold)
+{
+    ScsiTarget* device = adapter < adapters_.size() ? FindTarget(adapter, target, lun) : nullptr;
+    return device != nullptr ? device->Hold(hold) : ENODEV;
 }
 
 ScsiTarget* AspiLayer::FindTarget(uint8_t adapter, uint8_t target, uint8_t lun) const

@@ -27,6 +27,9 @@ public:
     // Carries out a request block and returns its status. An execute block
     // is complete when this returns; its event, when it asks for one, is set.
     uint32_t SendCommand(void* request);
+    // Holds the device at that address for this program alone, or lets it
+    // go: 0, an errno value from the device, or ENODEV when none is there.
+    int HoldDevice(uint8_t adapter, uint8_t target, uint8_t lun, bool hold);
 
 private:
     uint8_t HostAdapterInquiry(SRB_HAInquiry& block) const;

@@ -51,6 +51,22 @@ std::string MinutesSecondsFrames(int64_t sector)
     return text;
 }
 
+std::string Quoted(std::string text)
+{
+    std::replace(text.begin(), text.end(), '"', '\'');
+    return "\"" + text + "\"";
+}
+
+std::string TextLines(const std::string& indent, const std::string& title, const std::string& performer)
+{
+    std::string lines;
+    if (!title.empty())
+        lines += indent + "TITLE " + Quoted(title) + "\n";
+    if (!performer.empty())
+        lines += indent + "PERFORMER " + Quoted(performer) + "\n";
+    return lines;
+}
+
 // Creates a hidden file of a fresh name beside path. Unlike mkstemp it
 // creates the file with the permissions the user's umask gives, which the
 // finished image keeps.
@@ -134,13 +150,25 @@ std::string DiscImage::CuePath(const std::string& imagePath)
     return std::filesystem::path(imagePath).replace_extension(".cue").string();
 }
 
-std::string DiscImage::CueSheet(const std::string& imageFileName, const std::vector<Track>& tracks)
+std::string DiscImage::CdTextPath(const std::string& imagePath)
 {
-    std::string text = "FILE \"" + imageFileName + "\" BINARY\n";
+    return std::filesystem::path(imagePath).replace_extension(".cdt").string();
+}
+
+std::string DiscImage::CueSheet(const std::string& imageFileName, const std::vector<Track>& tracks,
+                                const CdText& cdText)
+{
+    std::string text;
+    if (!cdText.packs.empty()) {
+        text += TextLines("", cdText.title, cdText.performer);
+        text += "CDTEXTFILE \"" + std::filesystem::path(CdTextPath(imageFileName)).filename().string() + "\"\n";
+    }
+    text += "FILE \"" + imageFileName + "\" BINARY\n";
     for (const Track& track : tracks) {
         char number[8];
         std::snprintf(number, sizeof(number), "%02d", track.number);
         text += std::string("  TRACK ") + number + " AUDIO\n";
+        text += TextLines("    ", track.title, track.performer);
         if (track.pauseStart < track.start)
             text += "    INDEX 00 " + MinutesSecondsFrames(track.pauseStart) + "\n";
         text += "    INDEX 01 " + MinutesSecondsFrames(track.start) + "\n";
@@ -252,7 +280,8 @@ bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string
     for (int number = 1; number <= kMostNumberedNames; ++number) {
         const std::string image = NumberedPath(path_, number);
         const std::string cue = CuePath(image);
-        if (access(cue.c_str(), F_OK) == 0)
+        const std::string cdText = CdTextPath(image);
+        if (access(cue.c_str(), F_OK) == 0 || (!cdText_.packs.empty() && access(cdText.c_str(), F_OK) == 0))
             continue;
         if (!RenameNoReplace(temporaryPath_, image)) {
             if (errno == EEXIST)
@@ -260,26 +289,50 @@ bool DiscImage::PlaceUnderFreeName(const std::vector<Track>& tracks, std::string
             error = SystemError("cannot name the image " + image, errno);
             return false;
         }
-        std::string cueTemporary;
-        const std::string text = CueSheet(std::filesystem::path(image).filename().string(), tracks);
-        int failure = WriteTemporaryBeside(cue, text, cueTemporary);
+        // The CUE sheet comes last: it is what makes the image finished.
+        int failure = PlaceCdText(cdText);
+        std::string failed = cdText;
         if (failure == 0) {
-            if (RenameNoReplace(cueTemporary, cue)) {
-                finishedPath = image;
-                return true;
+            std::string cueTemporary;
+            const std::string text = CueSheet(std::filesystem::path(image).filename().string(), tracks, cdText_);
+            failure = WriteTemporaryBeside(cue, text, cueTemporary);
+            failed = cue;
+            if (failure == 0) {
+                if (RenameNoReplace(cueTemporary, cue)) {
+                    finishedPath = image;
+                    return true;
+                }
+                failure = errno;
+                unlink(cueTemporary.c_str());
             }
-            failure = errno;
-            unlink(cueTemporary.c_str());
+            if (!cdText_.packs.empty())
+                unlink(cdText.c_str());
         }
         // Give the image its temporary name back so nothing stays half-finished.
         rename(image.c_str(), temporaryPath_.c_str());
         if (failure != EEXIST) {
-            error = SystemError("cannot write the CUE sheet " + cue, failure);
+            error = SystemError("cannot write " + failed, failure);
             return false;
         }
     }
     error = "no free name for " + path_;
     return false;
+}
+
+// 0 or the errno value; nothing to place without CD-TEXT.
+int DiscImage::PlaceCdText(const std::string& path)
+{
+    if (cdText_.packs.empty())
+        return 0;
+    std::string temporary;
+    const std::string bytes(cdText_.packs.begin(), cdText_.packs.end());
+    if (const int failure = WriteTemporaryBeside(path, bytes, temporary); failure != 0)
+        return failure;
+    if (RenameNoReplace(temporary, path))
+        return 0;
+    const int failure = errno;
+    unlink(temporary.c_str());
+    return failure;
 }
 
 bool DiscImage::Read(int64_t offset, uint8_t* data, size_t bytes, std::string& error) const

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -30,6 +31,7 @@ constexpr CommandRule kCommandRules[] = {
     {kTestUnitReady, 6, {0xFF, 0, 0, 0, 0, 0}, true},
     {kInquiry, 6, {0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0}, false},
     {kStartStopUnit, 6, {0xFF, 0x01, 0, 0, 0x03, 0}, false},
+    {kPreventAllowMediumRemoval, 6, {0xFF, 0, 0, 0, 0x01, 0}, false},
     {kWrite10, 10, {0xFF, 0x18, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0}, true},
     {kSynchronizeCache, 10, {0xFF, 0x06, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0}, true},
     {kReadDiscInformation, 10, {0xFF, 0x07, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0}, true},
@@ -39,8 +41,9 @@ constexpr CommandRule kCommandRules[] = {
     {kModeSense10, 10, {0xFF, 0x18, 0xFF, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0}, false},
     {kCloseTrackOrSession, 10, {0xFF, 0x01, 0x07, 0, 0xFF, 0xFF, 0, 0, 0, 0}, true},
     {kSetSpeed, 12, {0xFF, 0x03, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}, false},
-    // Format 0 only, in LBA or MSF form.
-    {kReadToc, 10, {0xFF, 0x02, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
+    {kSendCueSheet, 10, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
+    // LBA or MSF form; the format in byte 2.
+    {kReadToc, 10, {0xFF, 0x02, 0x0F, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, true},
     // Sector type and DAP; user data without headers, error flags or sub-channels.
     {kReadCd, 12, {0xFF, 0x1E, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0, 0}, true},
 };
@@ -52,6 +55,8 @@ constexpr int kBytesPerKilobyte = 1000;  // drive speeds count kB as 1000 bytes
 constexpr uint16_t kFastestSpeed = 0xFFFF;
 constexpr uint8_t kInvisibleTrack = 0xFF;
 constexpr uint8_t kLeadOutTrack = 0xAA;
+constexpr uint8_t kTocFormat = 0;
+constexpr uint8_t kCdTextFormat = 5;
 // ADR 1 (the Q sub-channel holds the position), control 0: two-channel audio.
 constexpr uint8_t kAudioAdrControl = 0x10;
 constexpr size_t kTocDescriptorLength = 8;
@@ -89,7 +94,16 @@ ScsiOutcome Reply(const ScsiCommand& command, const std::vector<uint8_t>& data, 
     if (length > command.dataLength)
         return ScsiOutcome::AdapterFailure(HASTAT_DO_DU);
     std::memcpy(command.data, data.data(), length);
-    return ScsiOutcome::Good();
+    ScsiOutcome outcome = ScsiOutcome::Good();
+    outcome.transferred = static_cast<uint32_t>(length);
+    return outcome;
+}
+
+// True for the write numbered write when it is one of count writes in a row
+// starting with number first.
+bool IsInRun(int write, int first, int count)
+{
+    return write >= first && write < first + count;
 }
 
 // Checks that the host offers the length bytes a command takes from it.
@@ -164,13 +178,26 @@ void ImageRecorder::InsertDisc()
 ScsiOutcome ImageRecorder::Execute(const ScsiCommand& command)
 {
     std::lock_guard lock(mutex_);
+    // A slow drive: every command takes at least the delay, as a real one
+    // may take tens to hundreds of milliseconds.
+    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.commandDelayMs);
     const ScsiOutcome outcome = Answer(command);
+    std::this_thread::sleep_until(due);
     if (!outcome.IsGood()) {
         const scsi::SenseCode code = outcome.Code();
         Trace("Image recorder: command 0x%02x refused, status 0x%02x, sense %x/%02x/%02x\n",
               command.cdbLength > 0 ? command.cdb[0] : 0, outcome.targetStatus, code.key, code.asc, code.ascq);
     }
     return outcome;
+}
+
+int ImageRecorder::Hold(bool hold)
+{
+    std::lock_guard lock(mutex_);
+    if (hold && held_)
+        return EBUSY;
+    held_ = hold;
+    return 0;
 }
 
 ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
@@ -195,6 +222,8 @@ ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
         return Inquiry(command);
     case kStartStopUnit:
         return StartStopUnit(command);
+    case kPreventAllowMediumRemoval:
+        return PreventAllowMediumRemoval(command);
     case kWrite10:
         return Write(command);
     case kSynchronizeCache:
@@ -211,6 +240,8 @@ ScsiOutcome ImageRecorder::Answer(const ScsiCommand& command)
         return ModeSense(command);
     case kCloseTrackOrSession:
         return CloseTrackOrSession(command);
+    case kSendCueSheet:
+        return SendCueSheet(command);
     case kReadToc:
         return ReadToc(command);
     case kReadCd:
@@ -256,6 +287,8 @@ ScsiOutcome ImageRecorder::StartStopUnit(const ScsiCommand& command)
     const bool loadOrEject = (command.cdb[4] & 0x02) != 0;
     const bool start = (command.cdb[4] & 0x01) != 0;
     if (loadOrEject && !start) {
+        if (trayLocked_)
+            return ScsiOutcome::CheckCondition(scsi::kMediumRemovalPrevented);
         // An unfinished image goes with the disc; a fresh one takes its place.
         InsertDisc();
         Trace("Image recorder: disc ejected, fresh disc inserted\n");
@@ -263,34 +296,45 @@ ScsiOutcome ImageRecorder::StartStopUnit(const ScsiCommand& command)
     return ScsiOutcome::Good();
 }
 
-bool ImageRecorder::IsFailingWrite()
+ScsiOutcome ImageRecorder::PreventAllowMediumRemoval(const ScsiCommand& command)
 {
-    ++writesOnDisc_;
-    return writesOnDisc_ >= options_.firstFailingWrite &&
-           writesOnDisc_ < options_.firstFailingWrite + options_.writeFailures;
+    trayLocked_ = (command.cdb[4] & 0x01) != 0;
+    Trace("Image recorder: tray %s\n", trayLocked_ ? "locked" : "unlocked");
+    return ScsiOutcome::Good();
 }
 
 ScsiOutcome ImageRecorder::Write(const ScsiCommand& command)
 {
     const int64_t address = static_cast<int32_t>(big_endian::Get32(&command.cdb[2]));
     const int64_t blocks = big_endian::Get16(&command.cdb[7]);
-    if (!pages_.SelectsTrackAtOnceAudio())
+    const bool atOnce = pages_.SelectsSessionAtOnce();
+    if (!atOnce && !pages_.SelectsTrackAtOnceAudio())
         return ScsiOutcome::CheckCondition(scsi::kIllegalModeForThisTrack);
     if (blocks == 0)
         return ScsiOutcome::Good();
-    const uint32_t bytes = static_cast<uint32_t>(blocks) * cd::kSectorSize;
     if (command.direction != DataDirection::kOut || command.data == nullptr)
         return ScsiOutcome::AdapterFailure(HASTAT_PHASE_ERR);
-    if (command.dataLength != bytes)
-        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
-    const ScsiOutcome allowed = disc_->CheckWrite(address, blocks, pages_.PauseSectors());
+    const uint32_t bytes = command.dataLength;
+    ScsiOutcome allowed = ScsiOutcome::Good();
+    if (atOnce)
+        allowed = disc_->CheckWriteAtOnce(address, blocks, bytes);
+    else if (bytes != static_cast<uint32_t>(blocks) * cd::kSectorSize)
+        allowed = ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    else
+        allowed = disc_->CheckWrite(address, blocks, pages_.PauseSectors());
     if (!allowed.IsGood())
         return allowed;
     if (options_.throttle && !buffer_.HasRoomFor(bytes))
         return ScsiOutcome::CheckCondition(scsi::kLongWriteInProgress);
-    if (IsFailingWrite())
+    // A timed-out WRITE never reached the drive: nothing is written.
+    const int write = ++writesOnDisc_;
+    if (IsInRun(write, options_.firstTimedOutWrite, options_.writeTimeouts))
+        return ScsiOutcome::AdapterFailure(HASTAT_COMMAND_TIMEOUT);
+    if (IsInRun(write, options_.firstFailingWrite, options_.writeFailures))
         return ScsiOutcome::CheckCondition(options_.writeFailureSense);
-    const ScsiOutcome written = disc_->Write(address, command.data, blocks, pages_.TrackMode(), pages_.TestWrite());
+    const ScsiOutcome written =
+        atOnce ? disc_->WriteAtOnce(address, command.data, blocks, pages_.TestWrite())
+               : disc_->Write(address, command.data, blocks, pages_.TrackMode(), pages_.TestWrite());
     if (written.IsGood() && options_.throttle)
         buffer_.Fill(bytes);
     return written;
@@ -303,7 +347,15 @@ ScsiOutcome ImageRecorder::SynchronizeCache(const ScsiCommand& command)
         buffer_.WaitUntilEmpty();
     if (options_.syncCacheFails)
         return ScsiOutcome::CheckCondition(scsi::kWriteError);
-    return ScsiOutcome::Good();
+    // A session written at once ends when its last sector reaches the disc.
+    if (!disc_->IsWrittenToLeadOut())
+        return ScsiOutcome::Good();
+    if (options_.closeSessionFails)
+        return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
+    const ScsiOutcome finished = disc_->FinishAtOnce(pages_.TestWrite());
+    if (finished.IsGood())
+        notReadyAnswers_ = options_.notReadyPollsAfterClose;
+    return finished;
 }
 
 ScsiOutcome ImageRecorder::ReadDiscInformation(const ScsiCommand& command)
@@ -328,9 +380,10 @@ ScsiOutcome ImageRecorder::ReadDiscInformation(const ScsiCommand& command)
     if (complete || options_.unknownCapacity) {
         std::fill(data.begin() + 16, data.begin() + 24, 0xFF);
     } else {
-        data[17] = 97;  // lead-in start from the disc's pre-groove, 97:26:66
-        data[18] = 26;
-        data[19] = 66;
+        const int leadIn = aspi::kLeadInStartSector + cd::kLeadInTimeWrap;
+        data[17] = static_cast<uint8_t>(leadIn / (60 * cd::kSectorsPerSecond));
+        data[18] = static_cast<uint8_t>(leadIn / cd::kSectorsPerSecond % 60);
+        data[19] = static_cast<uint8_t>(leadIn % cd::kSectorsPerSecond);
         PutMinutesSecondsFrames(&data[20], disc_->LeadOutStart());
     }
     return Reply(command, data, big_endian::Get16(&command.cdb[7]));
@@ -494,7 +547,29 @@ ScsiOutcome ImageRecorder::SetSpeed(const ScsiCommand& command)
     return ScsiOutcome::Good();
 }
 
+ScsiOutcome ImageRecorder::SendCueSheet(const ScsiCommand& command)
+{
+    if (!pages_.SelectsSessionAtOnce())
+        return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    const uint32_t length = uint32_t{command.cdb[6]} << 16 | big_endian::Get16(&command.cdb[7]);
+    const ScsiOutcome transfer = CheckDataOut(command, length);
+    if (!transfer.IsGood())
+        return transfer;
+    return disc_->SendCueSheet(command.data, length);
+}
+
+// Formats 0 (the table of contents) and 5 (the lead-in's CD-TEXT).
 ScsiOutcome ImageRecorder::ReadToc(const ScsiCommand& command)
+{
+    const uint8_t format = command.cdb[2] & 0x0F;
+    if (format == kTocFormat)
+        return TableOfContents(command);
+    if (format == kCdTextFormat)
+        return LeadInCdText(command);
+    return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+}
+
+ScsiOutcome ImageRecorder::TableOfContents(const ScsiCommand& command)
 {
     const uint8_t* cdb = command.cdb;
     const bool minutesSecondsFrames = (cdb[1] & 0x02) != 0;
@@ -522,6 +597,19 @@ ScsiOutcome ImageRecorder::ReadToc(const ScsiCommand& command)
     addDescriptor(kLeadOutTrack, disc_->ReadableEnd());
     big_endian::Put16(&data[0], static_cast<uint32_t>(data.size() - 2));
     return Reply(command, data, big_endian::Get16(&cdb[7]));
+}
+
+// The packs as the lead-in holds them, after a 4-byte header; a disc without
+// CD-TEXT answers the header alone, a blank one nothing.
+ScsiOutcome ImageRecorder::LeadInCdText(const ScsiCommand& command)
+{
+    if (disc_->ClosedTracks().empty())
+        return ScsiOutcome::CheckCondition(scsi::kInvalidFieldInCdb);
+    std::vector<uint8_t> data(4, 0);
+    for (const CdTextPack& pack : disc_->CdTextPacks())
+        data.insert(data.end(), pack.bytes.begin(), pack.bytes.end());
+    big_endian::Put16(&data[0], static_cast<uint32_t>(data.size() - 2));
+    return Reply(command, data, big_endian::Get16(&command.cdb[7]));
 }
 
 ScsiOutcome ImageRecorder::ReadCd(const ScsiCommand& command)

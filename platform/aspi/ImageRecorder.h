@@ -16,15 +16,19 @@ namespace quillstar {
 // A CD-R/RW writer that burns to a disc image. It answers the MMC commands
 // a burner sends as strictly as a real drive: wrong fields, a WRITE at the
 // wrong address or in the wrong mode, closing what cannot be closed all end
-// in CHECK CONDITION with the fitting sense. Closing the session writes the
-// image and its CUE sheet; the tracks it closed read back with READ TOC and
-// READ CD, shifted and damaged as the options ask. Ejecting inserts a fresh
-// disc.
+// in CHECK CONDITION with the fitting sense. It writes track-at-once or, after
+// a cue sheet, the whole session at once with CD-TEXT in its lead-in. Closing
+// the session (or, written at once, reaching its lead-out) writes the image
+// and its CUE sheet; the tracks it closed read back with READ TOC (the table
+// of contents and the CD-TEXT) and READ CD, shifted and damaged as the
+// options ask. Ejecting inserts a fresh disc, unless the tray is locked.
 class ImageRecorder : public ScsiTarget {
 public:
     ImageRecorder(std::string imagePath, const ImageRecorderOptions& options);
 
     ScsiOutcome Execute(const ScsiCommand& command) override;
+    // One holder at a time, as for a real drive.
+    int Hold(bool hold) override;
 
 private:
     ScsiOutcome Answer(const ScsiCommand& command);
@@ -32,6 +36,7 @@ private:
 
     ScsiOutcome Inquiry(const ScsiCommand& command);
     ScsiOutcome StartStopUnit(const ScsiCommand& command);
+    ScsiOutcome PreventAllowMediumRemoval(const ScsiCommand& command);
     ScsiOutcome Write(const ScsiCommand& command);
     ScsiOutcome SynchronizeCache(const ScsiCommand& command);
     ScsiOutcome ReadDiscInformation(const ScsiCommand& command);
@@ -41,7 +46,10 @@ private:
     ScsiOutcome ModeSense(const ScsiCommand& command);
     ScsiOutcome CloseTrackOrSession(const ScsiCommand& command);
     ScsiOutcome SetSpeed(const ScsiCommand& command);
+    ScsiOutcome SendCueSheet(const ScsiCommand& command);
     ScsiOutcome ReadToc(const ScsiCommand& command);
+    ScsiOutcome TableOfContents(const ScsiCommand& command);
+    ScsiOutcome LeadInCdText(const ScsiCommand& command);
     ScsiOutcome ReadCd(const ScsiCommand& command);
 
     std::vector<uint8_t> TrackInformation(int number) const;
@@ -49,7 +57,6 @@ private:
     int TrackContaining(int64_t address) const;
     void CorruptSectors(int64_t firstByte, uint8_t* data, size_t bytes) const;
     void InsertDisc();
-    bool IsFailingWrite();
 
     const std::string imagePath_;
     const ImageRecorderOptions options_;
@@ -60,6 +67,8 @@ private:
     int notReadyAnswers_ = 0;
     int writesOnDisc_ = 0;
     int trackClosesOnDisc_ = 0;
+    bool trayLocked_ = false;
+    bool held_ = false;
 };
 
 }  // namespace quillstar

@@ -13,6 +13,7 @@ namespace quillstar {
 namespace {
 
 constexpr int kMaximumCount = 1000000;
+constexpr int kMaximumCommandDelayMs = 60000;
 // Ten seconds of samples either way: far beyond any drive's read offset.
 constexpr int kMaximumReadOffset = 441000;
 
@@ -136,12 +137,15 @@ std::optional<ImageRecorderOptions> ImageRecorderOptions::Parse(const std::strin
         {"current-write-speed", NumberInto(options.forcedWriteSpeed, 1, 0xFFFE)},
         {"write-fails", NumberInto(options.writeFailures, 0, kMaximumCount)},
         {"write-fails-at", NumberInto(options.firstFailingWrite, 1, kMaximumCount)},
+        {"write-times-out", NumberInto(options.writeTimeouts, 0, kMaximumCount)},
+        {"write-times-out-at", NumberInto(options.firstTimedOutWrite, 1, kMaximumCount)},
         {"not-ready-after-close", NumberInto(options.notReadyPollsAfterClose, 0, kMaximumCount)},
         {"buffer-kb", NumberInto(options.bufferKilobytes, 1, 0xFFFF)},
         {"read-offset", NumberInto(options.readOffsetSamples, -kMaximumReadOffset, kMaximumReadOffset)},
         {"read-corrupt", SectorRangeInto(options.corruptSectors)},
         {"read-fails", SectorRangeInto(options.unreadableSectors)},
         {"close-track-fails", NumberInto(options.failingTrackClose, 1, kMaximumCount)},
+        {"command-delay-ms", NumberInto(options.commandDelayMs, 0, kMaximumCommandDelayMs)},
     };
     const std::map<std::string, std::function<void()>> flags = {
         {"unknown-capacity", [&] { options.unknownCapacity = true; }},

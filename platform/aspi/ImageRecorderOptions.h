@@ -38,6 +38,8 @@ struct ImageRecorderOptions {
     int writeFailures = 0;                                  // write-fails=K
     int firstFailingWrite = 1;                              // write-fails-at=N
     scsi::SenseCode writeFailureSense = scsi::kWriteError;  // write-fail-sense=K/ASC/ASCQ
+    int writeTimeouts = 0;                                  // write-times-out=K
+    int firstTimedOutWrite = 1;                             // write-times-out-at=N
     int notReadyPollsAfterClose = 0;                        // not-ready-after-close=N
     bool capabilitiesPage = true;                           // no-capabilities-page
     bool canWrite = true;                                   // reader-only
@@ -52,6 +54,7 @@ struct ImageRecorderOptions {
     int failingTrackClose = 0;                              // close-track-fails=N (the N-th)
     bool closeSessionFails = false;                         // close-session-fails
     bool imageWriteFails = false;                           // image-write-fails
+    int commandDelayMs = 0;                                 // command-delay-ms=N
     bool setSpeedFails = false;                             // set-speed-fails
 
     // The options of the text; nothing and a one-line reason when an option

@@ -1,8 +1,10 @@
 #include "platform/aspi/RecordableDisc.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Trace.h"
+#include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "resources/ImageRecorderTexts.h"
 
@@ -17,6 +19,7 @@ constexpr int kAudioTrackMode = 0x0;
 
 RecordableDisc::RecordableDisc(const ImageRecorderOptions& options, const std::string& imagePath)
     : leadOutStart_(static_cast<int64_t>(options.minutes) * 60 * cd::kSectorsPerSecond - 1 - kLeadInSectors),
+      atOnce_(aspi::kLeadInStartSector, leadOutStart_),
       image_(imagePath, options.imageWriteFails)
 {
     using Disc = ImageRecorderOptions::Disc;
@@ -56,6 +59,8 @@ int64_t RecordableDisc::NextWritableAddress(int pauseSectors) const
 
 ScsiOutcome RecordableDisc::CheckWrite(int64_t address, int64_t blocks, int pauseSectors) const
 {
+    if (IsWrittenAtOnce())
+        return ScsiOutcome::CheckCondition(scsi::kIllegalModeForThisTrack);
     if (sessionClosed_ || address != NextWritableAddress(pauseSectors))
         return ScsiOutcome::CheckCondition(scsi::kInvalidAddressForWrite);
     if (address + blocks > leadOutStart_)
@@ -81,7 +86,7 @@ ScsiOutcome RecordableDisc::Write(int64_t address, const uint8_t* data, int64_t 
 
 ScsiOutcome RecordableDisc::CloseTrack(int number)
 {
-    if (sessionClosed_)
+    if (sessionClosed_ || IsWrittenAtOnce())
         return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
     if (number >= 1 && number < IncompleteTrackNumber())
         return ScsiOutcome::Good();  // already closed
@@ -97,6 +102,8 @@ ScsiOutcome RecordableDisc::CloseTrack(int number)
 
 ScsiOutcome RecordableDisc::CloseSession(bool simulate)
 {
+    if (IsWrittenAtOnce())
+        return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
     if (!sessionClosed_ && incompleteSectors_ > 0)
         return ScsiOutcome::CheckCondition(scsi::kIncompleteTrackInSession);
     if (sessionClosed_ || tracks_.empty())
@@ -109,7 +116,7 @@ ScsiOutcome RecordableDisc::CloseSession(bool simulate)
     }
     std::vector<DiscImage::Track> cueTracks;
     for (const Track& track : tracks_)
-        cueTracks.push_back({track.number, track.pauseStart, track.start});
+        cueTracks.push_back({track.number, track.pauseStart, track.start, {}, {}});
     std::string imagePath;
     std::string error;
     if (!image_.Finish(tracks_.back().end, cueTracks, imagePath, error)) {
@@ -147,6 +154,77 @@ ScsiOutcome RecordableDisc::Read(int64_t firstByte, uint8_t* data, size_t bytes)
         Trace("Image recorder: %s\n", error.c_str());
         return ScsiOutcome::CheckCondition(scsi::kUncorrectableReadError);
     }
+    return ScsiOutcome::Good();
+}
+
+ScsiOutcome RecordableDisc::SendCueSheet(const uint8_t* sheet, size_t length)
+{
+    if (GetStatus() != Status::kEmpty)
+        return ScsiOutcome::CheckCondition(scsi::kCommandSequenceError);
+    return atOnce_.TakeCueSheet(sheet, length);
+}
+
+ScsiOutcome RecordableDisc::CheckWriteAtOnce(int64_t address, int64_t blocks, size_t bytes) const
+{
+    if (sessionClosed_)
+        return ScsiOutcome::CheckCondition(scsi::kInvalidAddressForWrite);
+    return atOnce_.CheckWrite(address, blocks, bytes);
+}
+
+// The image starts at track 1's INDEX 01: neither the lead-in nor the pause
+// before track 1 is in it.
+ScsiOutcome RecordableDisc::WriteAtOnce(int64_t address, const uint8_t* data, int64_t blocks, bool simulate)
+{
+    const int64_t skipped = std::clamp<int64_t>(-address, 0, blocks);
+    std::string error;
+    if (!simulate && skipped < blocks &&
+        !image_.Write(address + skipped, data + skipped * cd::kSectorSize,
+                      static_cast<size_t>(blocks - skipped) * cd::kSectorSize, error)) {
+        Trace("Image recorder: %s\n", error.c_str());
+        return ScsiOutcome::CheckCondition(scsi::kWriteError);
+    }
+    atOnce_.Wrote(address, data, blocks);
+    return ScsiOutcome::Good();
+}
+
+ScsiOutcome RecordableDisc::FinishAtOnce(bool simulate)
+{
+    if (simulate) {
+        atOnce_ = SessionAtOnce(aspi::kLeadInStartSector, leadOutStart_);
+        image_.Discard();
+        Trace("Image recorder: test write finished, the disc is still blank\n");
+        return ScsiOutcome::Good();
+    }
+    const std::vector<CdTextPack>& packs = atOnce_.Packs();
+    const std::vector<std::string> titles = CdTextPack::Texts(packs, CdTextPack::kTitle);
+    const std::vector<std::string> performers = CdTextPack::Texts(packs, CdTextPack::kPerformer);
+    const auto text = [](const std::vector<std::string>& texts, size_t at) {
+        return at < texts.size() ? texts[at] : std::string();
+    };
+    DiscImage::CdText cdText{text(titles, 0), text(performers, 0), {}};
+    if (!packs.empty()) {
+        cdText.packs.resize(4);
+        big_endian::Put16(cdText.packs.data(), static_cast<uint32_t>(packs.size() * CdTextPack::kBytes + 2));
+        for (const CdTextPack& pack : packs)
+            cdText.packs.insert(cdText.packs.end(), pack.bytes.begin(), pack.bytes.end());
+    }
+    std::vector<Track> tracks;
+    std::vector<DiscImage::Track> cueTracks;
+    for (const SessionAtOnce::Track& track : atOnce_.Tracks()) {
+        const int64_t pauseStart = std::max<int64_t>(track.pauseStart, 0);
+        tracks.push_back({track.number, pauseStart, track.start, track.end, track.control});
+        const auto at = static_cast<size_t>(track.number);
+        cueTracks.push_back({track.number, pauseStart, track.start, text(titles, at), text(performers, at)});
+    }
+    image_.SetCdText(std::move(cdText));
+    std::string imagePath;
+    std::string error;
+    if (!image_.Finish(atOnce_.LeadOutStart(), cueTracks, imagePath, error)) {
+        Trace("Image recorder: the image could not be written: %s\n", error.c_str());
+        return ScsiOutcome::CheckCondition(scsi::kSessionFixationError);
+    }
+    tracks_ = std::move(tracks);
+    sessionClosed_ = true;
     return ScsiOutcome::Good();
 }
 

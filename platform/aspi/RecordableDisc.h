@@ -7,12 +7,13 @@
 #include "platform/aspi/DiscImage.h"
 #include "platform/aspi/ImageRecorderOptions.h"
 #include "platform/aspi/ScsiOutcome.h"
+#include "platform/aspi/SessionAtOnce.h"
 
 namespace quillstar {
 
-// The CD-R in the image recorder: one session written track-at-once, the
-// incomplete (invisible) track after the closed ones, and the image its
-// sectors go to.
+// The CD-R in the image recorder: one session, written track-at-once (the
+// incomplete, invisible track after the closed ones) or at once (after a
+// cue sheet), and the image its sectors go to.
 class RecordableDisc {
 public:
     enum class Status { kEmpty = 0, kIncomplete = 1, kComplete = 2 };
@@ -60,12 +61,27 @@ public:
     // The disc's bytes from firstByte on; silence outside the readable sectors.
     ScsiOutcome Read(int64_t firstByte, uint8_t* data, size_t bytes) const;
 
+    // A session written at once: a blank disc takes a cue sheet before its
+    // first WRITE, then only the WRITEs the sheet allows; once every sector
+    // up to the lead-out is written, finishing writes the image, its CUE
+    // sheet and its CD-TEXT, and the disc is complete.
+    ScsiOutcome SendCueSheet(const uint8_t* sheet, size_t length);
+    bool IsWrittenAtOnce() const { return atOnce_.HasCueSheet(); }
+    ScsiOutcome CheckWriteAtOnce(int64_t address, int64_t blocks, size_t bytes) const;
+    ScsiOutcome WriteAtOnce(int64_t address, const uint8_t* data, int64_t blocks, bool simulate);
+    bool IsWrittenToLeadOut() const { return !sessionClosed_ && atOnce_.IsComplete(); }
+    // After a test write the disc is left blank as it was.
+    ScsiOutcome FinishAtOnce(bool simulate);
+    // The CD-TEXT packs the lead-in of a complete disc holds.
+    const std::vector<CdTextPack>& CdTextPacks() const { return atOnce_.Packs(); }
+
 private:
     int64_t leadOutStart_;
     bool sessionClosed_ = false;
     std::vector<Track> tracks_;
     Track incomplete_;
     int64_t incompleteSectors_ = 0;
+    SessionAtOnce atOnce_;
     DiscImage image_;
 };
 

@@ -17,6 +17,7 @@ constexpr size_t kHeaderLength = 8;
 constexpr size_t kBlockDescriptorLength = 8;
 constexpr size_t kCapabilitiesLength = 0x18 + 2;
 constexpr int kTrackAtOnce = 1;
+constexpr int kSessionAtOnce = 2;
 constexpr int kRawBlocks = 0;
 constexpr int kDefaultPause = 150;
 
@@ -171,6 +172,11 @@ bool RecorderModePages::SelectsTrackAtOnceAudio() const
 {
     const bool audio = (writeParameters_[3] & 0x0C) == 0;  // neither data nor four channels
     return (writeParameters_[2] & 0x0F) == kTrackAtOnce && audio && (writeParameters_[4] & 0x0F) == kRawBlocks;
+}
+
+bool RecorderModePages::SelectsSessionAtOnce() const
+{
+    return (writeParameters_[2] & 0x0F) == kSessionAtOnce;
 }
 
 bool RecorderModePages::TestWrite() const

@@ -33,6 +33,8 @@ public:
 
     // Page 0x05 asks for track-at-once writing of raw 2352-byte audio sectors.
     bool SelectsTrackAtOnceAudio() const;
+    // Page 0x05 asks for session-at-once writing, which a cue sheet lays out.
+    bool SelectsSessionAtOnce() const;
     int PauseSectors() const;
     bool TestWrite() const;
     uint8_t TrackMode() const;

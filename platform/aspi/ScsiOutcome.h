@@ -20,6 +20,9 @@ struct ScsiOutcome {
     uint8_t targetStatus = STATUS_GOOD;
     std::array<uint8_t, kSenseBytes> sense{};
     uint8_t senseLength = 0;
+    // Bytes a data-in command returned; the kernel reports the rest of the
+    // caller's buffer to SG_IO callers as the residual count.
+    uint32_t transferred = 0;
 
     static ScsiOutcome Good();
     // Fixed-format sense data carrying the code.

@@ -30,6 +30,7 @@ inline constexpr SenseCode kInvalidFieldInCdb{kIllegalRequest, 0x24, 0x00};
 inline constexpr SenseCode kInvalidFieldInParameterList{kIllegalRequest, 0x26, 0x00};
 inline constexpr SenseCode kCommandSequenceError{kIllegalRequest, 0x2C, 0x00};
 inline constexpr SenseCode kSavingParametersNotSupported{kIllegalRequest, 0x39, 0x00};
+inline constexpr SenseCode kMediumRemovalPrevented{kIllegalRequest, 0x53, 0x02};
 inline constexpr SenseCode kIllegalModeForThisTrack{kIllegalRequest, 0x64, 0x00};
 inline constexpr SenseCode kIncompleteTrackInSession{kIllegalRequest, 0x72, 0x03};
 

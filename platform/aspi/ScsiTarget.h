@@ -23,6 +23,9 @@ class ScsiTarget {
 public:
     virtual ~ScsiTarget() = default;
     virtual ScsiOutcome Execute(const ScsiCommand& command) = 0;
+    // Takes the device for this program alone (hold) or lets it go again:
+    // 0, or an errno value (EBUSY or EWOULDBLOCK when another program has it).
+    virtual int Hold(bool hold) = 0;
 };
 
 }  // namespace quillstar

@@ -1,6 +1,7 @@
 #include "platform/aspi/SgDrive.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -50,14 +51,38 @@ std::unique_ptr<SgDrive> SgDrive::Open(const std::string& path, int& error, std:
     }
     error = 0;
     reason.clear();
-    return std::unique_ptr<SgDrive>(new SgDrive(descriptor));
+    return std::unique_ptr<SgDrive>(new SgDrive(descriptor, path));
 }
 
-SgDrive::SgDrive(int descriptor) : descriptor_(descriptor) {}
+SgDrive::SgDrive(int descriptor, std::string path) : descriptor_(descriptor), path_(std::move(path)) {}
 
 SgDrive::~SgDrive()
 {
+    Hold(false);
     close(descriptor_);
+}
+
+int SgDrive::Hold(bool hold)
+{
+    std::lock_guard lock(holdMutex_);
+    if (!hold) {
+        if (heldDescriptor_ >= 0)
+            close(heldDescriptor_);  // lets go of the flock() too
+        heldDescriptor_ = -1;
+        return 0;
+    }
+    if (heldDescriptor_ >= 0)
+        return EBUSY;
+    const int descriptor = open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_EXCL);
+    if (descriptor < 0)
+        return errno;
+    if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        close(descriptor);
+        return error;
+    }
+    heldDescriptor_ = descriptor;
+    return 0;
 }
 
 unsigned SgDrive::TimeoutFor(uint8_t opcode)

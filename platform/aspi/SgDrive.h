@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/aspi/ScsiTarget.h"
@@ -18,6 +19,11 @@ public:
     SgDrive& operator=(const SgDrive&) = delete;
 
     ScsiOutcome Execute(const ScsiCommand& command) override;
+    // Opens the device a second time, exclusively (the kernel refuses while
+    // its disc is mounted or another program holds it so), and takes an
+    // advisory flock() other burners honour; letting go closes that second
+    // descriptor, and so does the kernel when the program ends.
+    int Hold(bool hold) override;
 
     // Milliseconds a command may take before the kernel aborts it: closing a
     // session or flushing the cache can take minutes, everything else
@@ -25,9 +31,12 @@ public:
     static unsigned TimeoutFor(uint8_t opcode);
 
 private:
-    explicit SgDrive(int descriptor);
+    SgDrive(int descriptor, std::string path);
 
-    int descriptor_;
+    const int descriptor_;
+    const std::string path_;
+    std::mutex holdMutex_;
+    int heldDescriptor_ = -1;
 };
 
 }  // namespace quillstar

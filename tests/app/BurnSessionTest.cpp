@@ -4,15 +4,22 @@
 // and the program ending during a burn.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 
@@ -22,11 +29,14 @@
 #include "app/MainWindow.h"
 #include "app/TipDialog.h"
 #include "browse/BurnList.h"
+#include "decode/AudioTrackSource.h"
 #include "decode/PluginRegistry.h"
+#include "platform/Event.h"
 #include "platform/PostMessage.h"
 #include "recorder/DiscWriter.h"
 #include "resources/ImageRecorderTexts.h"
 #include "resources/Messages.h"
+#include "resources/PrintTexts.h"
 
 using namespace quillstar;
 using test::ModalWatcher;
@@ -107,7 +117,12 @@ private slots:
         ScanDecoderPlugins();
     }
 
-    void init() { MakeWindow(); }
+    void init()
+    {
+        slowTiming_ = false;
+        timingGate_.Reset();
+        MakeWindow();
+    }
 
     void cleanup() { window_.reset(); }
 
@@ -222,6 +237,38 @@ private slots:
         QVERIFY(first.readAll() == second.readAll());
     }
 
+    void ADiscAtOnceTakesTheCoversAlbumTitleAndThePause()
+    {
+        AddTracks({"first.mp3", "second.mp3"});
+        {
+            ModalWatcher cover([](QWidget* modal) {
+                modal->findChild<QLineEdit*>(QString::number(print::IDC_ALBUM_TITLE))->setText("Cover Title");
+                return false;
+            });
+            window_->OnSkinEvent("cdcover");
+        }
+        const QStringList imagesBefore = Images();
+        RunSession([&](BurnNowDialog& burnNow) {
+            QVERIFY(!burnNow.PauseBox()->isEnabled() && !burnNow.AlbumTitleEdit()->isEnabled());
+            burnNow.DiscAtOnceBox()->setChecked(true);
+            QVERIFY(burnNow.PauseBox()->isEnabled() && burnNow.AlbumTitleEdit()->isEnabled());
+            QCOMPARE(burnNow.AlbumTitleEdit()->text(), QString("Cover Title"));
+            burnNow.PauseBox()->setValue(0.0);
+            BurnToTheEnd(burnNow);
+            QCOMPARE(burnNow.StatusText(), QString("Verified: all 2 tracks match the music files."));
+        });
+        QStringList images = Images();
+        for (const QString& before : imagesBefore)
+            images.removeOne(before);
+        QCOMPARE(images.size(), 1);
+        QFile cue(ImageFolder() + "/" + QFileInfo(images[0]).completeBaseName() + ".cue");
+        QVERIFY(cue.open(QIODevice::ReadOnly));
+        const QString sheet = QString::fromUtf8(cue.readAll());
+        QVERIFY2(sheet.startsWith("TITLE \"Cover Title\"\nCDTEXTFILE ") && sheet.contains("TITLE \"second\"") &&
+                     !sheet.contains("INDEX 00"),
+                 qPrintable(sheet));
+    }
+
     void StopBurningMidTrack()
     {
         AddTracks({"first.mp3", "second.mp3"});
@@ -275,17 +322,31 @@ private slots:
         QCOMPARE(Images().size(), imagesBefore.size() + 1);
     }
 
-    void ClosingTheProgramDuringABurnStopsIt()
+    // The program asks first whether to stop the burn, then about the
+    // unsaved list; "No" to the first keeps both running.
+    void ClosingTheProgramDuringABurnStopsItWhenTheUserSaysSo()
     {
         window_.reset();
         const int threadsBefore = ThreadCount();
         MakeWindow();
         AddTracks({"first.mp3", "second.mp3"});
         const QStringList imagesBefore = Images();
-        RunSession([&](BurnNowDialog& burnNow) {
-            BurnUntilTrack1IsWritten(burnNow);
-            window_->OnSkinEvent("Exit");
-        });
+        QMessageBox::StandardButton stop = QMessageBox::No;
+        const auto answer = [&stop](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            box->button(box->objectName() == "StopBurnOnClose" ? stop : QMessageBox::Discard)->click();
+            return true;
+        };
+        RunSession(
+            [&](BurnNowDialog& burnNow) {
+                BurnUntilTrack1IsWritten(burnNow);
+                window_->OnSkinEvent("Exit");
+                QVERIFY(window_->isVisible() && burnNow.IsBurning());
+                stop = QMessageBox::Yes;
+                window_->OnSkinEvent("Exit");
+            },
+            answer);
+        QCOMPARE(seen_, (QStringList{"BurnNowDialog", "StopBurnOnClose", "StopBurnOnClose", "SaveChanges"}));
         QVERIFY(!window_->isVisible());
         QCOMPARE(window_->result(), 1);
         window_.reset();
@@ -356,18 +417,78 @@ private slots:
         QCOMPARE(seen_, (QStringList{"BurnNowDialog", QString("Tip%1").arg(expectedTip)}));
     }
 
+    // A long list of slow files is timed for the burn beside the window:
+    // the counting window shows and its Stop is answered while a file is
+    // still being timed; nothing is burned.
+    void TimingForABurnLeavesTheWindowAnswering()
+    {
+        const std::string slow = fixtures_.Path() + "/slow.wav";
+        QVERIFY(test::WriteTestWav(slow, 44100, 2, 1.0) > 0);
+        // Changed in the future, never settled: timed afresh every time.
+        QFile(QString::fromStdString(slow))
+            .setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+        AddTracks(QStringList(40, "slow.wav"));
+        const QStringList imagesBefore = Images();
+        slowTiming_ = true;
+        RunSession([&](BurnNowDialog& burnNow) {
+            QTest::mouseClick(burnNow.BurnNowButton(), Qt::LeftButton);
+            QCOMPARE(StatesOf(burnNow), kBurning);
+            QProgressDialog* counting = nullptr;
+            QTRY_VERIFY((counting = burnNow.findChild<QProgressDialog*>("ProbeProgress")) && counting->isVisible());
+            QCOMPARE(counting->labelText(), QString("Reading the length of file 1 of 40..."));
+            QTest::mouseClick(counting->findChild<QPushButton*>(), Qt::LeftButton);
+            QCOMPARE(StatesOf(burnNow), kReady);
+            QCOMPARE(burnNow.StatusText(), kStopped);
+            QVERIFY(!counting->isVisible());
+            timingGate_.Set();
+        });
+        QCOMPARE(Images(), imagesBefore);
+    }
+
+    // Run with the recorder's commands slowed down: finding the drive takes
+    // seconds, and the window answers all the while. "Burn Now" pressed
+    // meanwhile waits for the drives, then goes on.
+    void TheWindowAnswersWhileASlowDriveIsFound()
+    {
+        if (!qEnvironmentVariable("QUILLSTAR_IMAGE_RECORDER_OPTIONS").contains("command-delay-ms"))
+            QSKIP("needs command-delay-ms in the recorder's options");
+        window_.reset();
+        MakeWindow(false);
+        QCOMPARE(window_->DriveCombo()->itemText(0), QString("Searching for CD-R/RW drives…"));
+        QComboBox* fileType = window_->FileTypeCombo();
+        QCoreApplication::postEvent(fileType, new QKeyEvent(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier));
+        QTRY_COMPARE(window_->filterIndex(), 0);
+        ModalWatcher watcher;
+        window_->OnSkinEvent("BurnNow");
+        auto* wait = window_->findChild<QProgressDialog*>("ProbeProgress");
+        QVERIFY(wait);
+        QTRY_VERIFY(wait->isVisible());
+        QCOMPARE(wait->labelText(), QString("Searching for CD-R/RW drives…"));
+        QVERIFY(!window_->DrivesKnown());
+        QVERIFY(watcher.seen.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seen, QStringList{"Tip152"}, kBurnMs);
+        QVERIFY(window_->DriveCombo()->itemText(0).startsWith("QUILLSTR IMAGE RECORDER"));
+    }
+
 private:
-    void MakeWindow()
+    void MakeWindow(bool waitForDrives = true)
     {
         MainWindowSetup setup;
         setup.helpFile = QCoreApplication::applicationDirPath() + "/quillstar.html";
         setup.drives = [this] { return QStringList{QString::fromStdString(fixtures_.Path())}; };
-        setup.probe = [](const std::string&) { return 5; };
+        // The burn takes its lengths from the list's timings.
+        setup.probe = [this](const std::string& path) {
+            if (slowTiming_)
+                timingGate_.Wait();
+            return AudioTrackSource::TrackSeconds(path);
+        };
         setup.openUrl = [](const QUrl&) { return false; };
         setup.skippedDrives = [] { return std::vector<SkippedDrive>{}; };
         window_ = std::make_unique<MainWindow>(std::move(setup));
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        if (waitForDrives)
+            QTRY_VERIFY_WITH_TIMEOUT(window_->DrivesKnown(), kBurnMs);
     }
 
     void AddTracks(const QStringList& names)
@@ -379,7 +500,7 @@ private:
     // Opens the Burn Now window from the skin and runs the script in it; the
     // window is closed afterwards if the script left it open. Tips are closed
     // as they come; every modal window is named in seen_.
-    void RunSession(const std::function<void(BurnNowDialog&)>& script)
+    void RunSession(const std::function<void(BurnNowDialog&)>& script, const ModalWatcher::Handler& others = nullptr)
     {
         bool ran = false;
         ModalWatcher watcher([&](QWidget* modal) {
@@ -392,7 +513,7 @@ private:
             }
             auto* burnNow = qobject_cast<BurnNowDialog*>(modal);
             if (!burnNow)
-                return false;
+                return others && others(modal);
             ran = true;
             script(*burnNow);
             if (burnNow->isVisible())
@@ -406,6 +527,10 @@ private:
     }
 
     test::FixtureFolder fixtures_;
+    // Set, every file timed waits for the gate: a slow file, for as long as
+    // the test needs.
+    std::atomic<bool> slowTiming_{false};
+    Event timingGate_;
     std::unique_ptr<MainWindow> window_;
     QStringList seen_;
     QStringList titles_;

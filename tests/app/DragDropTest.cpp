@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "BrowsingWindow.h"
@@ -252,6 +253,28 @@ private slots:
         Play(*w_->window, &data, Qt::CopyAction, path_, drop_->Marker());
         QVERIFY(path_.dropTaken);
         expectMusicAdded();
+    }
+
+    // The drops come while the files of an add are timed (the counting
+    // window lets events through between files); they wait for the add
+    // and land in the order they came.
+    void DropsDuringTimingLandInOrderAfterIt()
+    {
+        w_->Burn().SetProbeProgressDelay(std::chrono::milliseconds(0));
+        QList<bool> taken;
+        for (const char* name : {"b.mp3", "a.mp3"}) {
+            QTimer::singleShot(0, [this, &taken, name] {
+                QMimeData data;
+                data.setUrls({QUrl::fromLocalFile(w_->Drive(name))});
+                DragPath below;
+                below.points = {BurnPoint(QPoint(40, w_->Burn().viewport()->height() - 3))};
+                Play(*w_->window, &data, Qt::CopyAction, below, drop_->Marker());
+                taken.append(below.dropTaken);
+            });
+        }
+        w_->Burn().AddFiles("/elsewhere/", Numbered("t", 6));
+        QCOMPARE(taken, (QList<bool>{true, true}));
+        QTRY_COMPARE(w_->TrackTitles().mid(5), (QStringList{"t05", "b", "a"}));
     }
 
 private:

@@ -10,6 +10,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "../browse/ListInput.h"
 #include "../browse/SandboxHome.h"
 #include "BrowsingWindow.h"
@@ -37,6 +41,19 @@ MenuSeen OpenMenu(FileList& list, QContextMenuEvent::Reason reason = QContextMen
 QString Trash()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/files/";
+}
+
+// Root reads every folder; without these two capabilities this thread meets
+// a folder's permissions as any user does.
+bool ReadLikeAnyUser(bool likeAnyUser)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[_LINUX_CAPABILITY_U32S_3]{};
+    if (syscall(SYS_capget, &header, caps) != 0)
+        return false;
+    const uint32_t reading = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+    caps[0].effective = likeAnyUser ? caps[0].effective & ~reading : caps[0].effective | (caps[0].permitted & reading);
+    return syscall(SYS_capset, &header, caps) == 0;
 }
 
 }  // namespace
@@ -171,6 +188,31 @@ private slots:
         QVERIFY(!FolderTree::FindChild(w_->Tree().currentItem(), "Old"));
         QCOMPARE(w_->Files().CurrentFolder(), w_->Drive("Music/"));
         QCOMPARE(w_->Names(), (QStringList{"..", "song.mp3"}));
+    }
+
+    // The tree and the list show the folder; opening it shows it empty and
+    // says why, and nothing waits on it.
+    void AFolderThatCannotBeReadSaysWhyWhenOpened()
+    {
+        QVERIFY(QDir(w_->Drive()).mkpath("Locked/Deep"));
+        QVERIFY(QFile::setPermissions(w_->Drive("Locked"), QFileDevice::Permissions()));
+        QVERIFY(ReadLikeAnyUser(true));
+        QString told;
+        ModalWatcher watcher([&told](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                told = box->text();
+            return false;
+        });
+        w_->Browse(w_->Drive());
+        QVERIFY(w_->Names().contains("Locked"));
+        QVERIFY(FolderTree::FindChild(w_->Tree().currentItem(), "Locked"));
+        w_->Browse(w_->Drive("Locked"));
+        QVERIFY(ReadLikeAnyUser(false));
+        QFile::setPermissions(w_->Drive("Locked"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(told, QString("Cannot open the folder \"%1/\": Permission denied.").arg(w_->Drive("Locked")));
+        QCOMPARE(w_->Names(), QStringList{".."});
+        QCOMPARE(w_->Tree().currentItem()->childCount(), 0);
     }
 
     void RenamingChecksTheNameAndF2WantsOneRow()

@@ -13,6 +13,7 @@
 #include <QTextBrowser>
 
 #include <cerrno>
+#include <functional>
 #include <map>
 
 #include "BrowsingWindow.h"
@@ -162,6 +163,28 @@ private slots:
         QCOMPARE(window_->TrackList().Tracks(), saved);
         QCOMPARE(BurnTitles(), (QStringList{"First song", "two"}));
         QCOMPARE(window_->TotalsLabel()->text(), totals);
+    }
+
+    void NamesBeyondAsciiComeBackFromASavedList()
+    {
+        const QStringList names{"Ça ira — Édith.mp3", "Ünïcødé 歌 🎵.mp3"};
+        for (const QString& name : names)
+            MakeFile(music_ + name);
+        window_->FolderChosen(music_);
+        SelectNames(*window_->Files(), names);
+        window_->OnSkinEvent("Add");
+        const QStringList titles{"Ça ira — Édith", "Ünïcødé 歌 🎵"};
+        QCOMPARE(BurnTitles(), titles);
+        {
+            InfoFileDialogs dialogs({music_ + "Liste à écouter"});
+            window_->OnSkinEvent("Save");
+        }
+        window_->OnSkinEvent("New");
+        InfoFileDialogs dialogs({music_ + "Liste à écouter.tlm"});
+        window_->OnSkinEvent("Load");
+        QCOMPARE(BurnTitles(), titles);
+        for (int row = 0; row < 2; ++row)
+            QCOMPARE(window_->Burn()->topLevelItem(row)->text(burnlist::kFromColumn), music_ + names[row]);
     }
 
     void SavingNamesTheFileAndAsksBeforeReplacingOne()
@@ -402,6 +425,41 @@ private slots:
         QCOMPARE(finished.count(), 1);
     }
 
+    // Each way of closing asks about a changed list, and each answer does
+    // what it says; an empty or unchanged list closes at once.
+    void ClosingAsksToSaveAChangedBurnList()
+    {
+        QSignalSpy finished(window_.get(), &QDialog::finished);
+        const QString saved = music_ + "kept.tlm";
+        const struct {
+            std::function<void()> change;
+            std::function<void()> close;
+            QMessageBox::StandardButton answer;
+            bool asked;
+            bool closes;
+        } cases[] = {
+            {[] {}, [this] { window_->close(); }, QMessageBox::Save, false, true},
+            {[this] { AddBothFiles(); }, [this] { QTest::keyClick(window_->Tree(), Qt::Key_Escape); },
+             QMessageBox::Cancel, true, false},
+            {[] {}, [this] { window_->SystemCommand(0xF060); }, QMessageBox::Save, true, true},
+            {[] {}, [this] { window_->close(); }, QMessageBox::Save, false, true},
+            {[this] { window_->Burn()->ChangeTitle(0, "Renamed"); }, [this] { window_->OnSkinEvent("Exit"); },
+             QMessageBox::Discard, true, true},
+            {[this] { window_->OnSkinEvent("New"); }, [this] { window_->close(); }, QMessageBox::Save, false, true},
+        };
+        for (const auto& test : cases) {
+            window_->show();
+            test.change();
+            const int closedBefore = finished.count();
+            InfoFileDialogs dialogs({saved}, test.answer);
+            test.close();
+            QCOMPARE(dialogs.watcher.seen.contains("SaveChanges"), test.asked);
+            QCOMPARE(finished.count() - closedBefore, test.closes ? 1 : 0);
+            QCOMPARE(window_->isVisible(), !test.closes);
+        }
+        QCOMPARE(ListInFile(saved).Tracks().front().title, std::string("one"));
+    }
+
     void CdCoverOpensThePrintWindowOnTheTrackList()
     {
         ModalWatcher watcher;
@@ -527,6 +585,7 @@ private:
         window_ = std::make_unique<MainWindow>(std::move(setup));
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QTRY_VERIFY(window_->DrivesKnown());
     }
 
     const QString helpFile_ = QCoreApplication::applicationDirPath() + "/quillstar.html";

@@ -17,10 +17,12 @@ public:
     void RebuildFolderTree() override {}
     void AddSelectionToBurnList() override {}
     bool BeginDrag(BurnListModel::DragSource, QAbstractItemView&, const QPoint&) override { return false; }
+    const DeleteGuard& Guard() const override { return guard; }
 
     QStringList chosen;
     QStringList revealed;
     int filter = 1;
+    DeleteGuard guard;
 };
 
 }  // namespace quillstar

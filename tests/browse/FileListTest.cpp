@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "FakeOwner.h"
+#include "MessageBoxAnswerer.h"
 #include "browse/FileList.h"
 #include "browse/FileListHeader.h"
 #include "browse/FileListModel.h"
@@ -114,8 +115,11 @@ private slots:
         list.ShowFolder(folder_);
         QCOMPARE(Names(list), (QStringList{"..", ".hidden", "Album.mp3"}));
 
+        MessageBoxAnswerer answerer;
         list.ShowFolder(folder_ + "missing");
         QCOMPARE(Names(list), QStringList{".."});
+        QCOMPARE(answerer.texts,
+                 QStringList{"Cannot open the folder \"" + folder_ + "missing/\": No such file or directory."});
     }
 
     void aLargeFolderIsListedWhole()

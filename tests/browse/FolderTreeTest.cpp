@@ -176,6 +176,19 @@ private slots:
         QCOMPARE(ChildTexts(rock), QStringList{"Live"});
         QCOMPARE(FolderTree::FindChild(rock->parent(), "jAZZ")->text(0), QString("Jazz"));
         QVERIFY(!FolderTree::FindChild(rock->parent(), "Blues"));
+
+        // Beside a folder of the same name in another case, the name as
+        // written wins; the other case is only a fallback.
+        MakeFolders(drive_, {"music/rock"});
+        tree.Initialize();
+        const std::pair<const char*, const char*> chosen[] = {{"/music/rock", "/music/rock/"},
+                                                              {"/music/Rock", "/music/rock/"},
+                                                              {"/Music/rock", "/Music/Rock/"},
+                                                              {"/MUSIC/ROCK", "/Music/Rock/"}};
+        for (const auto& [path, selected] : chosen) {
+            QVERIFY(tree.SelectPath(drive_ + path));
+            QCOMPARE(tree.ItemPath(tree.currentItem()), drive_ + selected);
+        }
     }
 
     void selectPathOfMissingFolderChangesNothing()
@@ -340,6 +353,45 @@ private slots:
         QVERIFY(!QFileInfo::exists(drive_ + "/Music/Gone"));
         QVERIFY(!QFileInfo::exists(trash + "Gone"));
         QCOMPARE(ChildTexts(tree.currentItem()), QStringList{"Kept"});
+    }
+
+    // Tests run as root, who may change any folder: the mount table and
+    // the folders that cannot be changed are the guard's seams.
+    void deleteForGoodRefusesWhatReachesFurtherThanTheFolder()
+    {
+        MakeFolders(drive_, {"Holder/Mounted/Deep", "Locked/Inner", "Music/Album"});
+        for (const char* name : {"Music/a.mp3", "Music/Album/b.mp3", "Locked/Inner/c.mp3"})
+            QVERIFY(QFile(drive_ + "/" + name).open(QIODevice::WriteOnly));
+        owner_.guard = DeleteGuard([&] { return QStringList{drive_ + "/Holder/Mounted"}; },
+                                   [&](const QString& folder) { return folder != drive_ + "/Locked"; });
+        FolderTree tree(owner_, [] { return QStringList{"/"}; });
+        tree.show();
+        tree.Initialize();
+        const QString refused =
+            "Cannot delete \"%1\": it is the home folder, a mounted drive or a folder that "
+            "holds one of them.";
+        const struct {
+            QString folder;
+            QString told;
+        } cases[] = {
+            {QDir::homePath(), refused.arg(QDir::homePath())},
+            {drive_ + "/Holder", refused.arg(drive_ + "/Holder")},
+            {drive_ + "/Holder/Mounted", refused.arg(drive_ + "/Holder/Mounted")},
+            {drive_ + "/Locked/Inner",
+             QString("Cannot delete \"%1/Locked/Inner\": the folder \"%1/Locked\" cannot be changed.").arg(drive_)},
+            {drive_ + "/Music", QString("Are you sure you want to delete the folder \"%1/Music\" and the 2 files it "
+                                        "holds for good?\nThey will not go to the trash.")
+                                    .arg(drive_)},
+        };
+        for (const auto& test : cases) {
+            QVERIFY(tree.SelectPath(test.folder));
+            MessageBoxAnswerer answerer(QMessageBox::Yes);
+            QTest::keyClick(&tree, Qt::Key_Delete, Qt::ShiftModifier);
+            QCOMPARE(answerer.texts, QStringList{test.told});
+        }
+        QVERIFY(QFileInfo::exists(drive_ + "/Holder/Mounted/Deep"));
+        QVERIFY(QFileInfo::exists(drive_ + "/Locked/Inner/c.mp3"));
+        QVERIFY(!QFileInfo::exists(drive_ + "/Music"));
     }
 
 private:

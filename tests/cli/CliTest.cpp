@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <fileref.h>
+#include <sndfile.h>
+#include <sys/file.h>
+#include <tag.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -13,7 +20,11 @@
 #include "BurnProcess.h"
 #include "DecodeFixtures.h"
 #include "decode/AudioTrackSource.h"
+#include "platform/ProgramPath.h"
+#include "platform/aspi/CdTextPack.h"
 #include "resources/BurnExitCodes.h"
+#include "resources/ImageRecorderTexts.h"
+#include "tests/platform/aspi/SgTestDrive.h"
 #include "tests/recorder/BurnedDisc.h"
 #include "tracklist/Serializer.h"
 
@@ -85,6 +96,16 @@ Outcome RunBurn(const FixtureFolder& folder, const std::vector<std::string>& arg
 {
     Burn burn(folder, arguments, environment);
     return burn.Wait();
+}
+
+// quillstar-burn's only drive is the test drive, reached through SG_IO and
+// burning into the image with the image recorder's test options.
+std::map<std::string, std::string> TestDrive(const std::string& image, const std::string& options = "")
+{
+    return {{"LD_PRELOAD", ProgramDirectory() + "/libquillstar-test-drive.so"},
+            {aspi::kDrivesVariable, kTestDrivePath},
+            {kTestDriveImageVariable, image},
+            {kTestDriveOptionsVariable, options}};
 }
 
 class QuillstarBurn : public ::testing::Test {
@@ -430,4 +451,176 @@ TEST_F(QuillstarBurn, AStopDuringTheSecondCopyKeepsTheFirst)
     EXPECT_TRUE(fs::exists(folder_.PathOf("disc.cue")));
     for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(folder_.PathOf("disc.bin")).parent_path()))
         EXPECT_EQ(entry.path().filename().string().find("disc-2"), std::string::npos) << entry.path();
+}
+
+// One continuous tone cut into three files inside sectors, each tagged with
+// the same artist and album.
+TEST_F(QuillstarBurn, ADiscWrittenAtOnceIsGaplessOrPausedAsAskedWithItsTagsAsCdText)
+{
+    const int rate = 44100;
+    const std::vector<int> cuts = {0, rate * 5 + 111, rate * 10 + 333, rate * 15};
+    std::vector<int16_t> tone(static_cast<size_t>(cuts.back()) * 2);
+    for (size_t at = 0; at < tone.size(); ++at)
+        tone[at] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440.0 * double(at / 2) / rate));
+    std::vector<std::string> files;
+    for (size_t part = 0; part + 1 < cuts.size(); ++part) {
+        files.push_back(folder_.PathOf(std::string(1, static_cast<char>('a' + part)) + ".wav"));
+        SF_INFO info{};
+        info.samplerate = rate;
+        info.channels = 2;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        SNDFILE* file = sf_open(files.back().c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        sf_writef_short(file, &tone[static_cast<size_t>(cuts[part]) * 2], cuts[part + 1] - cuts[part]);
+        sf_close(file);
+        TagLib::FileRef tagged(files.back().c_str());
+        tagged.tag()->setArtist("Band");
+        tagged.tag()->setAlbum("Album");
+        ASSERT_TRUE(tagged.save());
+    }
+    const std::string image = folder_.PathOf("disc.bin");
+    std::vector<std::string> arguments = {"--dao", "--pause", "0", "--verify", "--image-recorder", image};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const Outcome gapless = RunBurn(folder_, arguments);
+    ASSERT_EQ(gapless.exitCode, 0) << gapless.err;
+    EXPECT_NE(gapless.out.find("Verified: all 3 tracks match the music files."), std::string::npos) << gapless.out;
+    // Sample for sample, then silence to the end of the last sector; each
+    // INDEX 01 at the sector its file's first sample is in.
+    std::vector<uint8_t> expected(tone.size() * 2);
+    std::memcpy(expected.data(), tone.data(), expected.size());
+    expected.resize((expected.size() + kSectorSize - 1) / kSectorSize * kSectorSize, 0);
+    EXPECT_TRUE(ReadFileBytes(image) == expected);
+    const BurnedDisc disc = ReadBurnedDisc(image, folder_.PathOf("disc.cue"));
+    ASSERT_EQ(disc.tracks.size(), 3u);
+    for (size_t part = 0; part < 2; ++part)
+        EXPECT_EQ(disc.tracks[part].audio.size(),
+                  size_t(cuts[part + 1] * 4 / kSectorSize - cuts[part] * 4 / kSectorSize) * kSectorSize);
+    const std::vector<uint8_t> cdt = ReadFileBytes(folder_.PathOf("disc.cdt"));
+    std::vector<CdTextPack> packs(cdt.size() / 18);
+    for (size_t at = 0; at < packs.size(); ++at) {
+        std::copy_n(cdt.begin() + 4 + static_cast<ptrdiff_t>(at * 18), 18, packs[at].bytes.begin());
+        EXPECT_TRUE(packs[at].HasValidCrc());
+    }
+    EXPECT_EQ(CdTextPack::Texts(packs, CdTextPack::kTitle), (std::vector<std::string>{"Album", "a", "b", "c"}));
+    EXPECT_EQ(CdTextPack::Texts(packs, CdTextPack::kPerformer), std::vector<std::string>(4, "Band"));
+    EXPECT_TRUE(RunProgram({"sh", "-c", "cd " + folder_.Path() + " && cdrdao toc-size disc.cue"}));
+
+    // A 1.2-second pause is 90 frames of digital silence before each later track.
+    arguments[2] = "1.2";
+    arguments.insert(arguments.begin(), {"--title", "Mine"});
+    const Outcome paused = RunBurn(folder_, arguments);
+    ASSERT_EQ(paused.exitCode, 0) << paused.err;
+    const std::vector<uint8_t> second = ReadFileBytes(folder_.PathOf("disc-2.bin"));
+    const BurnedDisc pausedDisc = ReadBurnedDisc(folder_.PathOf("disc-2.bin"), folder_.PathOf("disc-2.cue"));
+    ASSERT_EQ(pausedDisc.tracks.size(), 3u);
+    size_t start = 0;
+    for (size_t part = 0; part < 3; ++part) {
+        start += size_t(pausedDisc.tracks[part].pauseSectors) * kSectorSize;
+        EXPECT_EQ(pausedDisc.tracks[part].pauseSectors, part == 0 ? 0 : 90);
+        EXPECT_TRUE(std::all_of(second.begin() + ptrdiff_t(start - pausedDisc.tracks[part].pauseSectors * kSectorSize),
+                                second.begin() + ptrdiff_t(start), [](uint8_t byte) { return byte == 0; }));
+        start += pausedDisc.tracks[part].audio.size();
+    }
+    EXPECT_EQ(ReadText(folder_.PathOf("disc-2.cue")).rfind("TITLE \"Mine\"\n", 0), 0u);
+
+    // A test write at once leaves the disc blank.
+    const Outcome test =
+        RunBurn(folder_, {"--simulate", "--dao", "--image-recorder", folder_.PathOf("test.bin"), files[0]});
+    EXPECT_EQ(test.exitCode, 0) << test.err;
+    EXPECT_FALSE(fs::exists(folder_.PathOf("test.bin")));
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"--dao", "--pause", "10.01", files[0]}, {"--pause", "1", files[0]}}) {
+        const Outcome outcome = RunBurn(folder_, refused);
+        EXPECT_EQ(outcome.exitCode, cli::kExitUsage);
+        EXPECT_NE(outcome.err.find("--pause"), std::string::npos) << outcome.err;
+    }
+}
+
+TEST_F(QuillstarBurn, BurnsThroughSgIoWhatTheImageRecorderBurns)
+{
+    const std::string first = Wav("a.wav", 44100, 2, 5.0);
+    const std::string second = Wav("b.wav", 22050, 1, 4.5);
+    fs::create_directory(folder_.PathOf("reference"));
+    const Outcome reference =
+        RunBurn(folder_, {"--image-recorder", folder_.PathOf("reference/disc.bin"), first, second});
+    ASSERT_EQ(reference.exitCode, 0) << reference.out << reference.err;
+
+    struct Case {
+        const char* options;
+        int exitCode;
+        const char* failure;
+    };
+    // A full drive buffer (NOT READY, long write in progress) is waited for
+    // and a WRITE that timed out once is sent again; WRITEs the drive keeps
+    // refusing or never answers fail the burn.
+    const std::vector<Case> cases = {
+        {"", 0, nullptr},
+        {"write-fail-sense=2/04/08,write-fails=5,write-fails-at=3", 0, nullptr},
+        {"write-times-out=1,write-times-out-at=3", 0, nullptr},
+        {"write-fails=100000,write-fails-at=5", cli::kExitNotCompleted, "WRITE refused by the drive: sense 3/0C/00"},
+        {"write-times-out=100000,write-times-out-at=5", cli::kExitNotCompleted, "WRITE got no answer from the drive"},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].options);
+        const std::string folder = folder_.PathOf("case" + std::to_string(i));
+        fs::create_directory(folder);
+        const Outcome outcome =
+            RunBurn(folder_, {"--verify", first, second}, TestDrive(folder + "/disc.bin", cases[i].options));
+        EXPECT_EQ(outcome.exitCode, cases[i].exitCode) << outcome.out << outcome.err;
+        EXPECT_EQ(fs::exists(folder + "/disc.cue"), cases[i].failure == nullptr);
+        if (cases[i].failure != nullptr) {
+            EXPECT_NE(outcome.out.find("The burning process failed, the audio CD is not completed."),
+                      std::string::npos);
+            EXPECT_NE(outcome.err.find(cases[i].failure), std::string::npos) << outcome.err;
+        } else {
+            EXPECT_NE(outcome.out.find("Verified: all 2 tracks match the music files."), std::string::npos);
+            EXPECT_TRUE(ReadFileBytes(folder + "/disc.bin") == ReadFileBytes(folder_.PathOf("reference/disc.bin")));
+            EXPECT_EQ(ReadText(folder + "/disc.cue"), ReadText(folder_.PathOf("reference/disc.cue")));
+        }
+    }
+    // A disc written at once (cue sheet, CD-TEXT) comes out the same too.
+    fs::create_directory(folder_.PathOf("reference-dao"));
+    fs::create_directory(folder_.PathOf("dao"));
+    const std::string dao = folder_.PathOf("dao/disc.bin");
+    ASSERT_EQ(RunBurn(folder_, {"--dao", "--image-recorder", folder_.PathOf("reference-dao/disc.bin"), first, second})
+                  .exitCode,
+              0);
+    EXPECT_EQ(RunBurn(folder_, {"--dao", "--verify", first, second}, TestDrive(dao)).exitCode, 0);
+    for (const char* file : {"disc.bin", "disc.cue", "disc.cdt"}) {
+        EXPECT_TRUE(ReadFileBytes(folder_.PathOf(std::string("dao/") + file)) ==
+                    ReadFileBytes(folder_.PathOf(std::string("reference-dao/") + file)))
+            << file;
+    }
+    // The drive is found again after every burn.
+    const Outcome devices = RunBurn(folder_, {"--devices"}, TestDrive(folder_.PathOf("disc.bin")));
+    EXPECT_NE(devices.out.find("0  QUILLSTR IMAGE RECORDER"), std::string::npos) << devices.out << devices.err;
+}
+
+TEST_F(QuillstarBurn, ADriveAnotherProgramHoldsIsNotTouched)
+{
+    const std::string wav = Wav("a.wav", 44100, 2, 5.0);
+    const std::string image = folder_.PathOf("disc.bin");
+    // This process plays the other program, the test drive loaded into it
+    // for the rest of the run.
+    void* drive = dlopen((ProgramDirectory() + "/libquillstar-test-drive.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(drive, nullptr) << dlerror();
+    const auto openDrive = reinterpret_cast<int (*)(const char*, int, ...)>(dlsym(drive, "open"));
+    const auto closeDrive = reinterpret_cast<int (*)(int)>(dlsym(drive, "close"));
+    setenv(kTestDriveImageVariable, image.c_str(), 1);
+    // Opened exclusively, as a mount does, or only locked with flock(), as
+    // other burners do.
+    for (const bool exclusive : {true, false}) {
+        SCOPED_TRACE(exclusive ? "O_EXCL" : "flock");
+        const int descriptor = openDrive(kTestDrivePath, O_RDWR | O_NONBLOCK | (exclusive ? O_EXCL : 0));
+        ASSERT_GE(descriptor, 0);
+        ASSERT_TRUE(exclusive || flock(descriptor, LOCK_EX | LOCK_NB) == 0);
+        const Outcome outcome = RunBurn(folder_, {wav}, TestDrive(image));
+        EXPECT_EQ(outcome.exitCode, cli::kExitNotCompleted) << outcome.out << outcome.err;
+        EXPECT_NE(outcome.out.find("The CD-R/RW drive is in use by another program."), std::string::npos);
+        EXPECT_EQ(outcome.out.find("Writing"), std::string::npos) << outcome.out;
+        closeDrive(descriptor);
+    }
+    unsetenv(kTestDriveImageVariable);
+    EXPECT_EQ(RunBurn(folder_, {wav}, TestDrive(image)).exitCode, 0);
+    EXPECT_TRUE(fs::exists(image));
 }

@@ -2,6 +2,7 @@
 // made for each test and on plug-in tracks the test plug-in plays.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -183,8 +184,11 @@ TEST_F(TrackSource, FilesThatCannotBeDecodedAreNotOpened)
     std::fill(header.begin() + 12, header.begin() + 36, 0xEE);
     const std::string corrupt = folder_.PathOf("corrupt.wav");
     ASSERT_TRUE(WriteFileBytes(corrupt, header));
+    // Opening a pipe to read it would wait for a writer that never comes.
+    const std::string pipe = folder_.PathOf("pipe.mp3");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     for (const std::string& path :
-         {corrupt, folder_.PathOf("gone.wav"), Text("notes.mp3", "no frames\n"), Text("empty.mp3", "")})
+         {corrupt, folder_.PathOf("gone.wav"), Text("notes.mp3", "no frames\n"), Text("empty.mp3", ""), pipe})
         EXPECT_EQ(source_.AddTrack(path), 0.0) << path;
     std::vector<uint8_t> buffer(kBlock);
     for (int track = 0; track < source_.GetTrackCount(); ++track) {

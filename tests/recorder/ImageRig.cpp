@@ -40,6 +40,14 @@ std::vector<uint8_t> ImageRig::Image() const
     return ReadWholeFile(ImagePath());
 }
 
+std::vector<std::string> ImageRig::Files() const
+{
+    // The test drive's lock file is the drive's, not the burn's.
+    std::vector<std::string> names = folder_.Names();
+    std::erase_if(names, [](const std::string& name) { return name.ends_with(".lock"); });
+    return names;
+}
+
 std::string ImageRig::Options(const DriveSetup& setup)
 {
     std::ostringstream options;

@@ -27,7 +27,7 @@ public:
     // The bytes of the image of the rig's first burn.
     std::vector<uint8_t> Image() const;
     // Every file in the folder, hidden ones (unfinished images) included.
-    std::vector<std::string> Files() const override { return folder_.Names(); }
+    std::vector<std::string> Files() const override;
     void ExpectImageOf(const std::vector<std::vector<uint8_t>>& tracks) const override;
 
     // The recorder's test options for a setup.

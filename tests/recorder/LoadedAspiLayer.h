@@ -10,7 +10,8 @@ namespace quillstar::test {
 // The real libwnaspi32.so from beside the test program, loaded afresh and
 // started with the real drives hidden: the image recorder writing to
 // imagePath with the given test options is its only device, or it has no
-// adapter at all when imagePath is empty. While this lives, bindings from
+// adapter at all when imagePath is empty. Built for the test drive, the
+// recorder is that drive instead, reached through SG_IO. While this lives, bindings from
 // Library() share its copy of the layer; when it and they are gone the
 // layer is unloaded, so the next one starts anew with other options.
 class LoadedAspiLayer {

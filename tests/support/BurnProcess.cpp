@@ -18,7 +18,9 @@ BurnProcess::BurnProcess(std::vector<std::string> arguments, const std::map<std:
                          const std::string& outPath, const std::string& errPath)
 {
     arguments.insert(arguments.begin(), ProgramDirectory() + "/quillstar-burn");
-    std::vector<std::string> variables = {"QUILLSTAR_DRIVES="};
+    std::vector<std::string> variables;
+    if (!environment.contains("QUILLSTAR_DRIVES"))
+        variables.push_back("QUILLSTAR_DRIVES=");
     for (char** variable = environ; *variable; ++variable) {
         const std::string text = *variable;
         if (text.rfind("QUILLSTAR_", 0) != 0)

@@ -11,7 +11,8 @@ namespace quillstar::test {
 
 // quillstar-burn from beside the running program, started with the given
 // arguments in an environment without the caller's QUILLSTAR_ variables and
-// without real drives (only the image recorder), plus the given variables.
+// without real drives (only the image recorder) unless the given variables,
+// added to it, name some.
 // Its output goes to the named files ("/dev/null" drops it).
 class BurnProcess {
 public:

@@ -13,10 +13,10 @@ extern "C" const char* __tsan_default_options()
 
 // Their frames carry no frame pointers: only the slow unwinder follows an
 // allocation back to whoever asked for it, so that a leak is pinned on the
-// right code.
+// right code. The test drive is preloaded ahead of the sanitizer's runtime.
 extern "C" const char* __asan_default_options()
 {
-    return "fast_unwind_on_malloc=0";
+    return "fast_unwind_on_malloc=0:verify_asan_link_order=0";
 }
 
 // What GLib allocates in its library constructor for the whole run, and the

@@ -135,7 +135,7 @@ TEST_F(TempFolder, AFailedSaveKeepsTheOldFile)
     EXPECT_EQ(loaded.GetCount(), 1);
 }
 
-TEST_F(TempFolder, AReplacedFileKeepsItsPermissions)
+TEST_F(TempFolder, AReplacedFileKeepsItsPermissionsAndItsLinks)
 {
     CSerializer list;
     list.AddTrackInfo("Private", 1, "/private.mp3");
@@ -144,6 +144,18 @@ TEST_F(TempFolder, AReplacedFileKeepsItsPermissions)
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_EQ(list.SaveFile(path), "");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    // Saved through a link in another folder, the link stays and leads to
+    // the new list.
+    fs::create_directory(folder_ / "links");
+    fs::create_symlink("../private.tlm", folder_ / "links" / "shown.tlm");
+    list.AddTrackInfo("Second", 2, "/second.mp3");
+    ASSERT_EQ(list.SaveFile((folder_ / "links" / "shown.tlm").string()), "");
+    EXPECT_TRUE(fs::is_symlink(folder_ / "links" / "shown.tlm"));
+    CSerializer loaded;
+    EXPECT_EQ(loaded.LoadFile(path), "");
+    EXPECT_EQ(loaded.GetCount(), 2);
+    EXPECT_FALSE(fs::exists(folder_ / "links" / "shown.tlm.saving"));
 }
 
 TEST_F(TempFolder, LoadErrorsNameTheFileAndTheReason)
@@ -156,4 +168,8 @@ TEST_F(TempFolder, LoadErrorsNameTheFileAndTheReason)
     const std::string error = list.LoadFile(truncated);
     EXPECT_NE(error.find(truncated), std::string::npos);
     EXPECT_NE(error.find("damaged"), std::string::npos);
+    // 10,001 tracks are refused before one is read.
+    std::ofstream(truncated, std::ios::binary | std::ios::trunc) << Bytes({0x11, 0x27, 0, 0});
+    EXPECT_NE(list.LoadFile(truncated).find("lists 10001 tracks, more than the 10000 a burn list holds"),
+              std::string::npos);
 }

@@ -22,7 +22,7 @@ void Touch(const std::string& path, const std::string& text = "earlier")
     std::fclose(file);
 }
 
-const std::vector<DiscImage::Track> kOneTrack = {{1, 0, 0}};
+const std::vector<DiscImage::Track> kOneTrack = {{1, 0, 0, {}, {}}};
 
 }  // namespace
 

@@ -59,13 +59,14 @@ protected:
 TEST(ImageRecorderOptionsParse, TakesCommasOrSpacesAndKeepsDefaultsForTheRest)
 {
     std::string error;
-    const auto options =
-        ImageRecorderOptions::Parse(" minutes=74, media=cdrw  current-read-speed=0x7d0,throttle", error);
+    const auto options = ImageRecorderOptions::Parse(
+        " minutes=74, media=cdrw  current-read-speed=0x7d0,throttle command-delay-ms=250", error);
     ASSERT_TRUE(options.has_value()) << error;
     EXPECT_EQ(options->minutes, 74);
     EXPECT_TRUE(options->erasable);
     EXPECT_EQ(options->forcedReadSpeed, 2000);
     EXPECT_TRUE(options->throttle);
+    EXPECT_EQ(options->commandDelayMs, 250);
     EXPECT_EQ(options->disc, ImageRecorderOptions::Disc::kBlank);
     EXPECT_EQ(options->maxWriteSpeed, 8467);
     EXPECT_EQ(options->writeFailures, 0);

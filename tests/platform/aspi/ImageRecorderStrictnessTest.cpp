@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
+#include "platform/aspi/CdTextPack.h"
 #include "platform/aspi/ScsiProtocol.h"
 #include "resources/CdAudio.h"
 #include "tests/platform/aspi/TemporaryFolder.h"
@@ -230,4 +232,83 @@ TEST_F(ImageRecorderStrictness, AClosedDiscTakesNoMoreWrites)
     EXPECT_EQ(SenseOf(WriteSectors(450, 16)), kBadWriteAddress);
     EXPECT_EQ(SenseOf(burner_.ReadTrackInformation(0xFF, info)), kInvalidField);
     EXPECT_EQ(SenseOf(burner_.CloseSession()), kSequenceError);
+}
+
+TEST_F(ImageRecorderStrictness, ASessionAtOnceTakesOnlyAValidCueSheetAndThenItsWritesInOrder)
+{
+    // CD-TEXT in the lead-in; track 1 after its pause at 00:02:00; track 2
+    // after a 1-second pause at 00:08:00; the lead-out at 00:14:00.
+    const std::vector<uint8_t> sheet = {0x21, 0, 0, 0x41, 0, 0, 0, 0, 0x21, 1,    0, 0, 0, 0, 0,  0,
+                                        0x21, 1, 1, 0,    0, 0, 2, 0, 0x21, 2,    0, 0, 0, 0, 7,  0,
+                                        0x21, 2, 1, 0,    0, 0, 8, 0, 0x21, 0xAA, 1, 1, 0, 0, 14, 0};
+    EXPECT_EQ(SenseOf(burner_.SendCueSheet(sheet)), kSequenceError) << "page 0x05 selects track-at-once";
+    ASSERT_TRUE(IsGood(burner_.SelectSessionAtOnce()));
+    EXPECT_EQ(SenseOf(WriteSectors(-150, 16)), kSequenceError) << "no cue sheet yet";
+    struct Fault {
+        const char* what;
+        size_t at;
+        uint8_t value;
+    };
+    const Fault faults[] = {
+        {"a data track", 16, 0x61},
+        {"no lead-in first", 1, 1},
+        {"track 1 without its pause", 10, 1},
+        {"track 1 not at 00:02:00", 22, 3},
+        {"an address before the one above", 30, 1},
+        {"track 3 after track 1", 25, 3},
+        {"a track shorter than 4 seconds", 46, 11},
+        {"no lead-out last", 41, 3},
+        {"a lead-out past the disc's", 45, 80},
+    };
+    for (const Fault& fault : faults) {
+        std::vector<uint8_t> wrong = sheet;
+        wrong[fault.at] = fault.value;
+        EXPECT_EQ(SenseOf(burner_.SendCueSheet(wrong)), kInvalidParameter) << fault.what;
+    }
+    ASSERT_TRUE(IsGood(burner_.SendCueSheet(sheet)));
+
+    // The lead-in runs from 97:26:66 to track 1's pause in 96-byte blocks,
+    // its packs repeating: titles, a pack with a broken CRC, size information.
+    std::vector<CdTextPack> packs = {{{0x80, 0, 0, 0, 'A', 'l', 'b', 0, 'O', 'n', 'e', 0, 'T', 'w', 'o', 0}},
+                                     {{0x81, 0, 1, 0, 'x'}},
+                                     {{0x8F, 0, 1, 0, 0, 1, 2}},
+                                     {{0x8F, 1, 2}},
+                                     {{0x8F, 2, 3}}};
+    const uint16_t leadInBlocks = 11634 - 150;
+    std::vector<uint8_t> leadIn((leadInBlocks + 1) * 96, 0);
+    for (size_t at = 0; at < packs.size(); ++at)
+        packs[at].Seal();
+    packs[1].bytes[17] ^= 1;
+    for (size_t at = 0; at * 24 < leadIn.size(); ++at)
+        packs[at % packs.size()].ToSymbols(&leadIn[at * 24]);
+    EXPECT_EQ(SenseOf(WriteSectors(-150, 16)), kBadWriteAddress) << "the lead-in comes first";
+    EXPECT_EQ(SenseOf(burner_.Write(-11634, leadIn.data(), 16, 16 * kSector)), kInvalidField) << "2352-byte blocks";
+    EXPECT_EQ(SenseOf(burner_.Write(-11634, leadIn.data(), leadInBlocks + 1, (leadInBlocks + 1) * 96)),
+              (scsi::SenseCode{5, 0x64, 0}))
+        << "one WRITE into the pause";
+    ASSERT_TRUE(IsGood(burner_.Write(-11634, leadIn.data(), leadInBlocks, leadInBlocks * 96)));
+    EXPECT_EQ(SenseOf(burner_.CloseTrack(1)), kSequenceError) << "nothing to close in a session at once";
+    EXPECT_EQ(SenseOf(WriteSectors(-150, 1051)), (scsi::SenseCode{5, 0x21, 0})) << "past the lead-out";
+    ASSERT_TRUE(IsGood(WriteSectors(-150, 1050)));
+    EXPECT_FALSE(std::filesystem::exists(folder_.File("disc.cue"))) << "the lead-out comes with SYNCHRONIZE CACHE";
+    ASSERT_TRUE(IsGood(burner_.SynchronizeCache()));
+    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"disc.bin", "disc.cdt", "disc.cue"}));
+    EXPECT_EQ(ReadWholeFile(folder_.File("disc.bin")), std::vector<uint8_t>(900 * kSector, 0x5A));
+    const std::vector<uint8_t> cue = ReadWholeFile(folder_.File("disc.cue"));
+    EXPECT_EQ(
+        std::string(cue.begin(), cue.end()),
+        "TITLE \"Alb\"\nCDTEXTFILE \"disc.cdt\"\nFILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    TITLE \"One\"\n"
+        "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE \"Two\"\n    INDEX 00 00:05:00\n    INDEX 01 00:06:00\n");
+    std::vector<uint8_t> toc(804, 0);
+    ASSERT_TRUE(IsGood(burner_.Execute({0x43, 0, 0, 0, 0, 0, 0, 0x03, 0x24}, 10, SRB_DIR_IN, toc.data(), 804)));
+    EXPECT_EQ(std::vector<uint8_t>(toc.begin(), toc.begin() + 28),
+              (std::vector<uint8_t>{0, 26, 1, 2, 0,    0x10, 1, 0,    0,    0, 0, 0, 0,    0x10,
+                                    2, 0,  0, 0, 0x01, 0xC2, 0, 0x10, 0xAA, 0, 0, 0, 0x03, 0x84}));
+    // The packs that pass their CRC, once, as the .cdt file holds them.
+    ASSERT_TRUE(IsGood(burner_.Execute({0x43, 0, 5, 0, 0, 0, 0, 0x03, 0x24}, 10, SRB_DIR_IN, toc.data(), 804)));
+    std::vector<uint8_t> cdText = {0, 4 * 18 + 2, 0, 0};
+    for (const CdTextPack& pack : {packs[0], packs[2], packs[3], packs[4]})
+        cdText.insert(cdText.end(), pack.bytes.begin(), pack.bytes.end());
+    EXPECT_EQ(std::vector<uint8_t>(toc.begin(), toc.begin() + static_cast<ptrdiff_t>(cdText.size())), cdText);
+    EXPECT_EQ(ReadWholeFile(folder_.File("disc.cdt")), cdText);
 }

@@ -87,6 +87,19 @@ SRB_ExecSCSICmd TestBurner::SelectWriteParameters(const std::vector<uint8_t>& pa
 
 SRB_ExecSCSICmd TestBurner::SelectTrackAtOnceAudio(int pauseSectors)
 {
+    return SelectAudioWriting(0x01, pauseSectors);
+}
+
+SRB_ExecSCSICmd TestBurner::SendCueSheet(const std::vector<uint8_t>& sheet)
+{
+    const auto size = static_cast<uint32_t>(sheet.size());
+    return Execute({0x5D, 0, 0, 0, 0, 0, static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 8),
+                    static_cast<uint8_t>(size)},
+                   10, SRB_DIR_OUT, const_cast<uint8_t*>(sheet.data()), size);
+}
+
+SRB_ExecSCSICmd TestBurner::SelectAudioWriting(uint8_t writeType, int pauseSectors)
+{
     std::vector<uint8_t> reply;
     const SRB_ExecSCSICmd sensed = SensePage(0x05, reply);
     if (!IsGood(sensed))
@@ -94,7 +107,7 @@ SRB_ExecSCSICmd TestBurner::SelectTrackAtOnceAudio(int pauseSectors)
     const size_t start = 8 + big_endian::Get16(&reply[6]);
     std::vector<uint8_t> page(reply.begin() + start, reply.begin() + start + reply[start + 1] + 2);
     page[0] &= 0x7F;
-    page[2] = (page[2] & 0xE0) | 0x40 | 0x01;
+    page[2] = (page[2] & 0xE0) | 0x40 | writeType;
     page[3] = 0x42;
     page[4] = 0;
     big_endian::Put16(&page[14], pauseSectors);

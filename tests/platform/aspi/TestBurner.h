@@ -36,6 +36,9 @@ public:
     // Senses page 0x05 and selects it back changed as the writer changes it:
     // track-at-once, raw 2352-byte audio, buffer underrun protection, a pause.
     SRB_ExecSCSICmd SelectTrackAtOnceAudio(int pauseSectors = 150);
+    // The same for a session written at once (write type 2).
+    SRB_ExecSCSICmd SelectSessionAtOnce() { return SelectAudioWriting(0x02, 150); }
+    SRB_ExecSCSICmd SendCueSheet(const std::vector<uint8_t>& sheet);
     SRB_ExecSCSICmd SelectWriteParameters(const std::vector<uint8_t>& page);
     SRB_ExecSCSICmd ReadDiscInformation(std::vector<uint8_t>& data, uint16_t allocation = 100);
     SRB_ExecSCSICmd ReadTrackInformation(uint32_t track, std::vector<uint8_t>& data);
@@ -63,6 +66,8 @@ public:
     AspiLayer* Layer() const { return layer_.get(); }
 
 private:
+    SRB_ExecSCSICmd SelectAudioWriting(uint8_t writeType, int pauseSectors);
+
     std::shared_ptr<AspiLayer> layer_;
     SendFunction send_;
     uint8_t adapter_;
