@@ -23,7 +23,7 @@ public:
     int Close() override;
     int64_t Seek(int64_t position, int unit) override;
     // One slot of the ring at most; 0 once the plug-in was stopped with
-    // nothing left queued, or when nothing came for a second.
+    // nothing left queued, or when nothing came for the read time-out.
     int Read(uint8_t* buffer, int length) override;
     int GetLength() override;
     int GetPosition() override;
@@ -44,7 +44,6 @@ private:
     const PluginRegistry& registry_;
     PluginRecord record_;
     int64_t bytesAsked_ = 0;
-    int bitsPerSample_ = 16;
     bool playing_ = false;
 };
 

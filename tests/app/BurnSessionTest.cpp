@@ -114,7 +114,7 @@ private slots:
         QVERIFY(test::WriteTestWav(folder + "/long1.wav", 44100, 2, 35.0) > 0);
         QVERIFY(test::WriteTestWav(folder + "/long2.wav", 44100, 2, 35.0) > 0);
         QVERIFY(test::WriteFileBytes(folder + "/broken.mp3", std::vector<uint8_t>(5000, 0x55)));
-        ScanDecoderPlugins(nullptr);
+        ScanDecoderPlugins();
     }
 
     void init()
@@ -485,7 +485,6 @@ private:
         setup.openUrl = [](const QUrl&) { return false; };
         setup.skippedDrives = [] { return std::vector<SkippedDrive>{}; };
         window_ = std::make_unique<MainWindow>(std::move(setup));
-        PluginRegistry::Process().SetMainWindow(window_->Handle());
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         if (waitForDrives)

@@ -1,5 +1,5 @@
 // The track source as the disc writer and the burn list use it, on WAV files
-// made for each test (the decode-thread path without plug-ins).
+// made for each test and on plug-in tracks the test plug-in plays.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +11,7 @@
 
 #include "AudioFixtures.h"
 #include "DecodeFixtures.h"
+#include "TestPluginProtocol.h"
 #include "TrackReader.h"
 #include "decode/AudioTrackSource.h"
 #include "resources/CdAudio.h"
@@ -102,12 +103,10 @@ TEST_F(TrackSource, AFileIsTimedAndDecodedByWhatItHoldsWhateverItsName)
     EXPECT_EQ(source_.GetTrackBytes(1), 0.0);
 
     EXPECT_EQ(ReadTrack(source_, 0).pcm, ReadWavSamples(wav));
-    const TrackRead nothing = ReadTrack(source_, 1);
-    EXPECT_TRUE(nothing.lengths.empty());
-    EXPECT_EQ(nothing.lastLength, 0);
+    EXPECT_FALSE(source_.OpenTrack(1));
 }
 
-TEST_F(TrackSource, ADecoderThatRunsShortIsMadeUpWithSilence)
+TEST_F(TrackSource, ADecoderThatRunsShortIsMadeUpWithSilenceAndReportedDamaged)
 {
     // The track is added at 50000 bytes; by the burn the file holds 10000.
     const std::string path = Wav("shrinks.wav", 12500);
@@ -122,6 +121,15 @@ TEST_F(TrackSource, ADecoderThatRunsShortIsMadeUpWithSilence)
     EXPECT_TRUE(std::equal(read.pcm.begin(), read.pcm.begin() + 10000, ReadWavSamples(path).begin()));
     EXPECT_TRUE(AllZero(read.pcm, 10000, 50000));
     EXPECT_EQ(source_.GetBytesDone(), 10000.0);
+    double stoppedAt = 0;
+    ASSERT_TRUE(source_.GetTrackDamage(0, stoppedAt));
+    EXPECT_DOUBLE_EQ(stoppedAt, 10000.0 / 176400);
+
+    // Short by less than a few codec frames: a probe that measured a little
+    // long, not damage.
+    Wav("shrinks.wav", 12500 - 4000);
+    ReadTrack(source_, 0);
+    EXPECT_FALSE(source_.GetTrackDamage(0, stoppedAt));
 }
 
 TEST_F(TrackSource, ADecoderThatOvershootsIsCutAtTheByteCount)
@@ -136,6 +144,8 @@ TEST_F(TrackSource, ADecoderThatOvershootsIsCutAtTheByteCount)
     EXPECT_EQ(read.lastLength, 0);
     const std::vector<uint8_t> samples = ReadWavSamples(path);
     EXPECT_TRUE(std::equal(read.pcm.begin(), read.pcm.end(), samples.begin()));
+    double stoppedAt = 0;
+    EXPECT_FALSE(source_.GetTrackDamage(0, stoppedAt));
 }
 
 TEST_F(TrackSource, FinishBurnKeepsTheListAndClearsTheProgress)
@@ -163,8 +173,13 @@ TEST_F(TrackSource, FinishBurnKeepsTheListAndClearsTheProgress)
     EXPECT_EQ(again.pcm, ReadWavSamples(path));
 }
 
-TEST_F(TrackSource, FilesThatCannotBeReadGetNoSecondsAndDeliverNothing)
+// A track whose decoder cannot open is left out before it starts, never
+// burned as silence, whether or not it was measured when it was added.
+TEST_F(TrackSource, FilesThatCannotBeDecodedAreNotOpened)
 {
+    const std::string vanishing = Wav("vanishing.wav", 44100);
+    EXPECT_EQ(source_.AddTrack(vanishing), 1.0);
+    fs::remove(vanishing);
     std::vector<uint8_t> header = ReadFileBytes(Wav("good.wav", 4410));
     std::fill(header.begin() + 12, header.begin() + 36, 0xEE);
     const std::string corrupt = folder_.PathOf("corrupt.wav");
@@ -172,25 +187,47 @@ TEST_F(TrackSource, FilesThatCannotBeReadGetNoSecondsAndDeliverNothing)
     // Opening a pipe to read it would wait for a writer that never comes.
     const std::string pipe = folder_.PathOf("pipe.mp3");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    const std::vector<std::string> paths{corrupt, folder_.PathOf("gone.wav"), Text("notes.mp3", "no frames\n"),
-                                         Text("empty.mp3", ""), pipe};
-    for (const std::string& path : paths)
+    for (const std::string& path :
+         {corrupt, folder_.PathOf("gone.wav"), Text("notes.mp3", "no frames\n"), Text("empty.mp3", ""), pipe})
         EXPECT_EQ(source_.AddTrack(path), 0.0) << path;
+    std::vector<uint8_t> buffer(kBlock);
     for (int track = 0; track < source_.GetTrackCount(); ++track) {
-        EXPECT_EQ(source_.GetTrackBytes(track), 0.0);
-        const TrackRead read = ReadTrack(source_, track);
-        EXPECT_TRUE(read.pcm.empty()) << paths[static_cast<size_t>(track)];
-        EXPECT_EQ(read.lastLength, 0);
+        EXPECT_FALSE(source_.OpenTrack(track)) << track;
+        int length = kBlock;
+        EXPECT_FALSE(source_.ReadAudio(buffer.data(), length));
+        EXPECT_EQ(length, 0);
     }
+    EXPECT_EQ(source_.GetBytesDone(), 0.0);
 }
 
-TEST_F(TrackSource, AFileGoneBeforeTheBurnBurnsAsSilenceOfItsLength)
+TEST_F(TrackSource, AnMp3WithoutItsPluginIsSkippedAndAStalledPluginFinishesItsTrackDamaged)
 {
-    const std::string path = Wav("vanishing.wav", 44100);
-    source_.AddTrack(path);
-    fs::remove(path);
-    const TrackRead read = ReadTrack(source_, 0);
-    ASSERT_EQ(read.pcm.size(), 176400u);
-    EXPECT_TRUE(AllZero(read.pcm, 0, read.pcm.size()));
-    EXPECT_EQ(source_.GetBytesDone(), 0.0);
+    if (!HaveProgram("lame"))
+        GTEST_SKIP() << "lame is not installed";
+    const std::string wav = Wav("tone.wav", 44100);
+    // The test plug-in claims the file by its name.
+    const std::string mp3 = folder_.PathOf("stall-claimed.mp3");
+    ASSERT_TRUE(EncodeMp3(wav, mp3, {"-b", "128"}));
+
+    // With the Decoders/ folder missing no plug-in plays the MP3; the track
+    // after it comes out exact.
+    const PluginRegistry none;
+    AudioTrackSource bare(none);
+    EXPECT_GT(bare.AddTrack(mp3), 0.9);
+    bare.AddTrack(wav);
+    EXPECT_FALSE(bare.OpenTrack(0));
+    EXPECT_EQ(ReadTrack(bare, 1).pcm, ReadWavSamples(wav));
+
+    // The plug-in plays half a second, then nothing.
+    AudioTrackSource source(TestPlugins());
+    source.SetStallLimit(300);
+    source.AddTrack(mp3);
+    const TrackRead read = ReadTrack(source, 0);
+    ASSERT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
+    for (size_t at = 0; at < testplugin::kStallBytes; ++at)
+        ASSERT_EQ(read.pcm[at], testplugin::PatternByte(at)) << at;
+    EXPECT_TRUE(AllZero(read.pcm, testplugin::kStallBytes, read.pcm.size()));
+    double stoppedAt = 0;
+    ASSERT_TRUE(source.GetTrackDamage(0, stoppedAt));
+    EXPECT_DOUBLE_EQ(stoppedAt, 0.5);
 }

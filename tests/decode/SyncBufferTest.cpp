@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <random>
@@ -36,11 +37,17 @@ std::vector<uint8_t> ReadBlock(SyncBuffer& buffer, bool* more = nullptr)
 {
     std::vector<uint8_t> block(kBlock);
     int length = -1;
-    const bool delivered = buffer.ReadData(block.data(), length);
+    const bool delivered = buffer.ReadData(block.data(), length) == SyncBuffer::Delivery::Block;
     if (more != nullptr)
         *more = delivered;
     block.resize(length);
     return block;
+}
+
+void SlowChange()
+{
+    thread_local std::mt19937 random(std::hash<std::thread::id>()(std::this_thread::get_id()));
+    std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 200)(random)));
 }
 
 bool WaitForTrace(const TraceCapture& capture, const std::string& text, int count)
@@ -103,36 +110,46 @@ TEST(SyncBuffer, ReadAfterEndOfDataOnAnEmptyBlockReturnsAtOnce)
     EXPECT_TRUE(trace.Contains("No more data\n"));
 }
 
+// Run a second time with every change of the hand-off's lock state slowed
+// down, and the reader slowed down as the writer is by its drive, so that a
+// reader catching a change half made would take a block the producer is
+// still filling.
 TEST(SyncBuffer, ProducerAndConsumerThreadsMoveAWholeTrackInOrder)
 {
-    SyncBuffer buffer;
-    buffer.Open(kBlock);
-    const auto track = Pattern(3'000'000);
-    std::thread producer([&] {
-        std::mt19937 random(7);
-        std::uniform_int_distribution<size_t> pieceSize(1, 20000);
-        for (size_t at = 0; at < track.size();) {
-            const size_t piece = std::min(pieceSize(random), track.size() - at);
-            buffer.AddData(track.data() + at, static_cast<int>(piece));
-            at += piece;
+    for (const SyncLock::ChangeHook hook : {SyncLock::ChangeHook{}, SlowChange}) {
+        SyncLock::SetChangeHook(hook);
+        const auto track = Pattern(hook ? 300'000 : 3'000'000);
+        const int capacity = hook ? 500 : kBlock;
+        SyncBuffer buffer;
+        buffer.Open(capacity);
+        std::thread producer([&] {
+            std::mt19937 random(7);
+            std::uniform_int_distribution<size_t> pieceSize(1, 20000);
+            for (size_t at = 0; at < track.size();) {
+                const size_t piece = std::min(pieceSize(random), track.size() - at);
+                buffer.AddData(track.data() + at, static_cast<int>(piece));
+                at += piece;
+            }
+            buffer.SetEndOfData();
+        });
+        std::vector<uint8_t> received;
+        std::vector<size_t> blockSizes;
+        for (bool more = true; more;) {
+            if (hook)
+                hook();
+            const auto block = ReadBlock(buffer, &more);
+            if (more)
+                blockSizes.push_back(block.size());
+            received.insert(received.end(), block.begin(), block.end());
         }
-        buffer.SetEndOfData();
-    });
-    std::vector<uint8_t> received;
-    std::vector<size_t> blockSizes;
-    bool more = true;
-    while (more) {
-        const auto block = ReadBlock(buffer, &more);
-        if (more)
-            blockSizes.push_back(block.size());
-        received.insert(received.end(), block.begin(), block.end());
+        // Frees a producer a read that ended too early left waiting.
+        buffer.Release();
+        producer.join();
+        SyncLock::SetChangeHook(nullptr);
+        EXPECT_TRUE(received == track) << (hook ? "slowed" : "at full speed");
+        EXPECT_EQ(std::count(blockSizes.begin(), blockSizes.end(), static_cast<size_t>(capacity)),
+                  static_cast<std::ptrdiff_t>(track.size() / capacity));
     }
-    producer.join();
-    EXPECT_EQ(received, track);
-    ASSERT_FALSE(blockSizes.empty());
-    blockSizes.pop_back();
-    for (size_t size : blockSizes)
-        ASSERT_EQ(size, static_cast<size_t>(kBlock));
 }
 
 TEST(SyncBuffer, ReleaseFreesAWaitingProducerAndLaterAdds)

@@ -10,7 +10,6 @@
 #include "decode/PluginRegistry.h"
 #include "decode/WavOutputEmulator.h"
 #include "platform/DynamicLibrary.h"
-#include "platform/MessageQueue.h"
 #include "platform/ProgramPath.h"
 #include "platform/TraceCapture.h"
 #include "resources/Plugins.h"
@@ -52,25 +51,25 @@ protected:
     }
 
     test::FixtureFolder folder_;
-    MessageQueue window_;
 };
 
 TEST_F(PluginFolder, RegistersOnlyModulesThatPlayThroughTheOutputModule)
 {
     TraceCapture trace;
     PluginRegistry registry;
-    registry.Scan(window_.Handle(), folder_.Path());
+    registry.Scan(folder_.Path());
 
     ASSERT_EQ(registry.Records().size(), 1u);
     const PluginRecord& record = registry.Records()[0];
     EXPECT_EQ(record.extensions, testplugin::kExtensions);
     EXPECT_EQ(record.fileName, testplugin::kPlaysFile);
     ASSERT_NE(record.library, nullptr);
-    EXPECT_EQ(record.module->hMainWindow, window_.Handle());
+    // Their end-of-file notices go to the output module.
+    EXPECT_EQ(record.module->hMainWindow, WavOutputEmulator::Instance().NoticeWindow());
     EXPECT_EQ(record.module->hDllInstance, record.library);
     EXPECT_EQ(CountIn(*record.library, "init"), 1);
     EXPECT_EQ(CountIn(*record.library, "quit"), 0);
-    EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window_.Handle());
+    EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, WavOutputEmulator::Instance().NoticeWindow());
 
     // Initialised, told to quit, and kept loaded.
     DynamicLibrary silent;
@@ -88,27 +87,16 @@ TEST_F(PluginFolder, ARegistryQuitsItsModulesWhenItGoes)
     ASSERT_TRUE(plays.Open(folder_.PathOf(testplugin::kPlaysFile)));
     {
         PluginRegistry registry;
-        registry.Scan(nullptr, folder_.Path());
+        registry.Scan(folder_.Path());
         EXPECT_EQ(CountIn(plays, "quit"), 0);
     }
     EXPECT_EQ(CountIn(plays, "quit"), 1);
 }
 
-TEST_F(PluginFolder, SetMainWindowReachesEveryModuleAndTheOutput)
-{
-    PluginRegistry registry;
-    registry.Scan(nullptr, folder_.Path());
-    ASSERT_EQ(registry.Records().size(), 1u);
-    EXPECT_EQ(registry.Records()[0].module->hMainWindow, nullptr);
-    registry.SetMainWindow(window_.Handle());
-    EXPECT_EQ(registry.Records()[0].module->hMainWindow, window_.Handle());
-    EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window_.Handle());
-}
-
 TEST(PluginRegistry, AMissingFolderLeavesTheRegistryEmpty)
 {
     PluginRegistry registry;
-    registry.Scan(nullptr, "/nonexistent/Decoders");
+    registry.Scan("/nonexistent/Decoders");
     EXPECT_TRUE(registry.Records().empty());
 }
 
@@ -121,7 +109,7 @@ TEST(PluginRegistry, TheProgramsPluginsComeFromBesideTheProgramNotTheCurrentDire
     fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), elsewhere.PathOf("Decoders/") + testplugin::kPlaysFile);
     const fs::path before = fs::current_path();
     fs::current_path(elsewhere.Path());
-    ScanDecoderPlugins(nullptr);
+    ScanDecoderPlugins();
     fs::current_path(before);
 
     const auto& records = PluginRegistry::Process().Records();

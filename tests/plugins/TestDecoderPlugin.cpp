@@ -43,21 +43,23 @@ void Pause1ms()
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-void Stream()
+void Stream(size_t total, bool stall)
 {
     std::vector<char> piece(kPieceBytes);
-    for (size_t sent = 0; sent < kStreamBytes && !stopping;) {
+    for (size_t sent = 0; sent < total && !stopping;) {
         if (module.outMod->CanWrite() < kPieceBytes) {
             Pause1ms();
             continue;
         }
-        const size_t bytes = std::min<size_t>(kPieceBytes, kStreamBytes - sent);
+        const size_t bytes = std::min<size_t>(kPieceBytes, total - sent);
         for (size_t i = 0; i < bytes; ++i)
             piece[i] = static_cast<char>(PatternByte(sent + i));
         if (module.outMod->Write(piece.data(), static_cast<int>(bytes)) != 0)
             return;
         sent += bytes;
     }
+    if (stall)
+        return;
     while (!stopping && module.outMod->IsPlaying())
         Pause1ms();
     if (!stopping)
@@ -89,10 +91,13 @@ int Play(const char* path)
     if (NameHas(path, "mute"))
         return 0;
     const bool mono = NameHas(path, "mono22k");
-    module.outMod->Open(mono ? 22050 : 44100, mono ? 1 : 2, 16, -1, -1);
+    const int bits = NameHas(path, "24bit") ? 24 : NameHas(path, "8bit") ? 8 : 16;
+    module.outMod->Open(mono ? 22050 : 44100, mono ? 1 : 2, bits, -1, -1);
     stopping = false;
     if (NameHas(path, "stream"))
-        writer = std::thread(Stream);
+        writer = std::thread(Stream, kStreamBytes, false);
+    else if (NameHas(path, "stall"))
+        writer = std::thread(Stream, kStallBytes, true);
     else if (NameHas(path, "flood"))
         writer = std::thread(Flood);
     return 0;

@@ -8,8 +8,11 @@
 //   "fail"     Play fails
 //   "mute"     Play succeeds but the output is never opened
 //   "mono22k"  the output is opened as 22050 Hz mono instead of CD format
+//   "8bit", "24bit"  the output is opened with that many bits per sample
 //   "stream"   a thread writes kStreamBytes of the pattern, asking CanWrite
 //              first, and posts WM_PLUGIN_EOF once the output drained
+//   "stall"    a thread writes kStallBytes of the pattern, then nothing more
+//              and no notification
 //   "flood"    a thread writes without asking CanWrite until Write refuses
 //   "claimed"  IsOurFile claims the file
 namespace testplugin {
@@ -20,7 +23,9 @@ inline constexpr char kSilentFile[] = "NoOutputDecoder.so";
 inline constexpr char kExtensions[] = "TST;WAV";
 inline constexpr int kLengthMs = 10000;
 inline constexpr size_t kStreamBytes = 300000;
-inline constexpr int kPieceBytes = 4608;
+inline constexpr size_t kStallBytes = 88200;  // half a second of CD audio
+// Not a whole number of 24-bit stereo frames: a piece may end inside one.
+inline constexpr int kPieceBytes = 4000;
 
 // Counts of the module's calls: "init", "quit", "play", "stop".
 inline constexpr char kCountFunction[] = "TestPluginCount";

@@ -10,9 +10,10 @@
 #include <numbers>
 #include <thread>
 
-#include "EofPump.h"
+#include "TestPluginProtocol.h"
 #include "decode/GStreamerSupport.h"
 #include "decode/PluginRegistry.h"
+#include "platform/ProgramPath.h"
 
 namespace quillstar::test {
 
@@ -175,9 +176,16 @@ int CountProgramThreads()
 
 void ScanPluginsOnce()
 {
-    static EofPump pump;
     static std::once_flag once;
-    std::call_once(once, [] { ScanDecoderPlugins(pump.Handle()); });
+    std::call_once(once, [] { ScanDecoderPlugins(); });
+}
+
+const PluginRegistry& TestPlugins()
+{
+    static PluginRegistry plugins;
+    static std::once_flag once;
+    std::call_once(once, [] { plugins.Scan(ProgramDirectory() + "/" + testplugin::kTestPluginFolder); });
+    return plugins;
 }
 
 }  // namespace quillstar::test

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace quillstar {
+class PluginRegistry;
+}
+
 namespace quillstar::test {
 
 // Writes a WAV of a tone with a little noise in 8-bit (unsigned), 16-bit or
@@ -36,9 +40,11 @@ DecodedAudio DecodeWithGStreamer(const std::string& path);
 // itself (GStreamer and GLib name theirs).
 int CountProgramThreads();
 
-// Fills the program's plug-in registry from Decoders/ once per process, with
-// a stand-in main window that ends each plug-in track on its end-of-file
-// notification, as the windowed program does.
+// Fills the program's plug-in registry from Decoders/ once per process.
 void ScanPluginsOnce();
+
+// A registry of the test plug-in (tests/plugins/TestPluginProtocol.h), made
+// once per process.
+const PluginRegistry& TestPlugins();
 
 }  // namespace quillstar::test
