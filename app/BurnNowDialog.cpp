@@ -289,7 +289,6 @@ bool BurnNowDialog::event(QEvent* event)
 {
     const auto type = static_cast<uint32_t>(event->type());
     switch (type) {
-    case msg::WM_PLUGIN_EOF:
     case msg::WM_BURN_PROGRESS:
     case msg::WM_BURN_STOPPED:
     case msg::WM_BURN_FINISHED:

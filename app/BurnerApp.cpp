@@ -47,7 +47,7 @@ int BurnerApp::Run()
         setenv(aspi::kImageRecorderVariable, commandLine_.ImageRecorder().toLocal8Bit().constData(), 1);
 
     MainWindow window(std::move(setup));
-    ScanDecoderPlugins(window.Handle());
+    ScanDecoderPlugins();
     QObject::connect(&instance, &SingleInstance::ShowRequested, &window, [&window] {
         Trace("BurnerApp: shown at the request of another start\n");
         window.BringToFront();

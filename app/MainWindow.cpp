@@ -37,7 +37,6 @@
 #include "browse/ProbeProgress.h"
 #include "controls/ColorLabel.h"
 #include "decode/MusicFile.h"
-#include "decode/WavOutputEmulator.h"
 #include "print/PrintNowDialog.h"
 #include "print/PrintNowServices.h"
 #include "recorder/DiscWriter.h"
@@ -363,12 +362,6 @@ void MainWindow::Deliver(const WindowMessage& message)
 bool MainWindow::event(QEvent* event)
 {
     switch (static_cast<uint32_t>(event->type())) {
-    case msg::WM_PLUGIN_EOF:
-        if (burnNow_)
-            QCoreApplication::postEvent(burnNow_.get(), new QEvent(event->type()));
-        else
-            StopAllPlugins();
-        return true;
     case msg::WM_BURN_PROGRESS:
     case msg::WM_BURN_STOPPED:
         if (burnNow_)

@@ -45,7 +45,7 @@ int main()
     setenv(aspi::kDrivesVariable, "", 1);
 
     MessageQueue messages;
-    ScanDecoderPlugins(messages.Handle());
+    ScanDecoderPlugins();
     CDiscWriter writer(messages.Handle());
     if (!writer.Initialize() || writer.GetDeviceCount() == 0) {
         std::fprintf(stderr, "bench-verify: the image recorder is missing\n");

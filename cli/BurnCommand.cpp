@@ -61,7 +61,7 @@ int BurnCommand::Run()
 
     if (!options_.imageRecorder.empty())
         setenv("QUILLSTAR_IMAGE_RECORDER", options_.imageRecorder.c_str(), 1);
-    ScanDecoderPlugins(messages_.Handle());
+    ScanDecoderPlugins();
     CDiscWriter writer(messages_.Handle());
     if (!writer.Initialize() || writer.GetDeviceCount() == 0) {
         Fail("no CD recorder found (try --image-recorder PATH)");

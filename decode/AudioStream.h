@@ -5,8 +5,23 @@
 namespace quillstar {
 
 // How a decoder delivers its samples: interleaved, little-endian, either
-// 16-bit signed integers or 32-bit floats in [-1, 1].
-enum class SampleFormat { Int16, Float32 };
+// integers (8-bit unsigned as in WAV files, 16, 24 or 32-bit signed) or
+// 32-bit floats in [-1, 1].
+enum class SampleFormat { UInt8, Int16, Int24, Int32, Float32 };
+
+inline constexpr int SampleBytes(SampleFormat format)
+{
+    switch (format) {
+    case SampleFormat::UInt8:
+        return 1;
+    case SampleFormat::Int16:
+        return 2;
+    case SampleFormat::Int24:
+        return 3;
+    default:
+        return 4;
+    }
+}
 
 // Root of every file decoder: what the decode thread needs to know about an
 // open file.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "decode/DecoderChoice.h"
+#include "platform/Trace.h"
 #include "resources/CdAudio.h"
 #include "resources/DecodeEngineTexts.h"
 
@@ -31,7 +32,7 @@ int32_t ByteCountOf(double seconds)
 
 }  // namespace
 
-AudioTrackSource::AudioTrackSource()
+AudioTrackSource::AudioTrackSource(const PluginRegistry& plugins) : engine_(plugins)
 {
     engine_.SetBlockLength(cd::kBlockSize);
 }
@@ -77,21 +78,18 @@ bool AudioTrackSource::OpenTrack(int track)
     bytesInTrack_ = 0;
     currentTrack_ = track;
     trackOpen_ = false;
-    const TrackEntry* entry = EntryAt(track);
-    if (entry == nullptr)
+    audioStopped_ = false;
+    if (track < 0 || track >= static_cast<int>(tracks_.size()))
         return false;
-    if (DecoderChoice::For(entry->path) != DecoderKind::MediaGraph) {
-        trackOpen_ = true;
-        engine_.StartDecodeThread(entry->path);
-        return true;
-    }
+    TrackEntry& entry = *tracks_[static_cast<size_t>(track)];
+    entry.damagedAt = -1.0;
+    if (DecoderChoice::For(entry.path) != DecoderKind::MediaGraph)
+        trackOpen_ = engine_.StartDecodeThread(entry.path);
     // A graph that started counts as open whether it is already running or
     // still on its way there.
-    if (engine_.OpenGraph(entry->path) >= 0) {
-        trackOpen_ = true;
-        return true;
-    }
-    return false;
+    else
+        trackOpen_ = engine_.OpenGraph(entry.path) >= 0;
+    return trackOpen_;
 }
 
 bool AudioTrackSource::ReadAudio(uint8_t* buffer, int& length)
@@ -101,24 +99,46 @@ bool AudioTrackSource::ReadAudio(uint8_t* buffer, int& length)
         return FinishTrack(length);
 
     const int wanted = length;
-    const bool delivered = engine_.Read(buffer, length);
+    ReadDecoded(buffer, length);
     const int got = std::max(length, 0);
     bytesDone_ += got;
     const int64_t left = int64_t{entry->byteCount} - bytesInTrack_;
     if (got < wanted && got < left) {
-        // The decoder ran short of the track's length: silence makes up the rest.
+        AudioStopped(bytesInTrack_ + got);
+        // Silence makes up the rest of the track.
         std::memset(buffer + got, 0, static_cast<size_t>(wanted - got));
         length = static_cast<int>(std::min<int64_t>(wanted, left));
-        bytesInTrack_ += length;
-        return true;
-    }
-    bool result = delivered;
-    if (got > left) {
+    } else if (got > left) {
         length = static_cast<int>(left);
-        result = true;
     }
     bytesInTrack_ += length;
-    return result;
+    return true;
+}
+
+// A decoder that delivers nothing for the stall limit is given up: it is
+// stopped, and what it had decoded still comes out.
+void AudioTrackSource::ReadDecoded(uint8_t* buffer, int& length)
+{
+    const int wanted = length;
+    if (engine_.Read(buffer, length, stallLimitMs_) != SyncBuffer::Delivery::TimedOut)
+        return;
+    Trace(kTraceDecoderStalled, static_cast<unsigned long>(stallLimitMs_), static_cast<unsigned long>(bytesInTrack_));
+    engine_.RequestStop();
+    engine_.Stop();
+    length = wanted;
+    engine_.Read(buffer, length);
+}
+
+// Decided at the first shortfall, where the decoder's audio ended: one within
+// the tolerance is a probe that measured a little long, not damage.
+void AudioTrackSource::AudioStopped(int64_t atByte)
+{
+    if (audioStopped_)
+        return;
+    audioStopped_ = true;
+    TrackEntry& entry = *tracks_[static_cast<size_t>(currentTrack_)];
+    if (entry.byteCount - atByte > decode::kShortfallToleranceBytes)
+        entry.damagedAt = static_cast<double>(atByte) * cd::kSecondsPerByte;
 }
 
 bool AudioTrackSource::FinishTrack(int& length)
@@ -183,6 +203,15 @@ double AudioTrackSource::GetTrackBytes(int track)
 {
     const TrackEntry* entry = EntryAt(track);
     return entry != nullptr ? entry->byteCount : 0.0;
+}
+
+bool AudioTrackSource::GetTrackDamage(int track, double& secondsWhereAudioStopped) const
+{
+    const TrackEntry* entry = EntryAt(track);
+    if (entry == nullptr || entry->damagedAt < 0.0)
+        return false;
+    secondsWhereAudioStopped = entry->damagedAt;
+    return true;
 }
 
 }  // namespace quillstar

@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -24,9 +25,8 @@ using namespace engine;
 
 namespace {
 
-// Integer samples are 16 bits wide; the graph hands out nothing else,
-// whatever the file holds.
-constexpr uint16_t kIntegerSampleBits = 16;
+// The graph hands out 16-bit integer samples whatever the file holds.
+constexpr uint16_t kGraphSampleBits = 16;
 
 bool IsCdFormat(const WaveFormat& format)
 {
@@ -39,8 +39,9 @@ WaveFormat SourceFormat(const AudioDecoder& decoder)
 {
     const auto sampleRate = static_cast<uint32_t>(std::max(decoder.SampleRate(), 0));
     const auto channels = static_cast<uint16_t>(std::clamp(decoder.Channels(), 0, 0xFFFF));
-    return decoder.Format() == SampleFormat::Float32 ? WaveFormat::Float(sampleRate, channels)
-                                                     : WaveFormat::Pcm(sampleRate, channels, kIntegerSampleBits);
+    if (decoder.Format() == SampleFormat::Float32)
+        return WaveFormat::Float(sampleRate, channels);
+    return WaveFormat::Pcm(sampleRate, channels, static_cast<uint16_t>(SampleBytes(decoder.Format()) * 8));
 }
 
 bool IsAudio(GstCaps* caps)
@@ -84,7 +85,7 @@ struct DecodeEngine::GraphCallbacks {
 };
 
 // Until a track is opened a Read finds the end of data at once.
-DecodeEngine::DecodeEngine()
+DecodeEngine::DecodeEngine(const PluginRegistry& plugins) : plugins_(plugins)
 {
     feed_.SetEndOfData();
 }
@@ -99,7 +100,7 @@ double DecodeEngine::ProbeDuration(const std::string& path)
     return IsRegularFile(path) ? DetectAudioSeconds(path) : 0.0;
 }
 
-std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(DecoderKind kind)
+std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(DecoderKind kind, const PluginRegistry& plugins)
 {
     switch (kind) {
     case DecoderKind::SndFile:
@@ -107,7 +108,7 @@ std::unique_ptr<AudioDecoder> DecodeEngine::CreateDecoder(DecoderKind kind)
     case DecoderKind::Libav:
         return std::make_unique<LibavDecoder>();
     default:
-        return std::make_unique<PluginDecoder>();
+        return std::make_unique<PluginDecoder>(plugins);
     }
 }
 
@@ -117,9 +118,9 @@ void DecodeEngine::SetBlockLength(int length)
     blockLength_ = std::max(length, 0);
 }
 
-bool DecodeEngine::Read(uint8_t* destination, int& length)
+SyncBuffer::Delivery DecodeEngine::Read(uint8_t* destination, int& length, uint32_t milliseconds)
 {
-    return feed_.ReadData(destination, length);
+    return feed_.ReadData(destination, length, milliseconds);
 }
 
 void DecodeEngine::RequestStop()
@@ -140,10 +141,11 @@ void DecodeEngine::Stop()
 void DecodeEngine::EndProducer()
 {
     stopRequest_ = 1;
+    graphSettled_.Set();
     feed_.Release();
     if (decodeThread_.joinable()) {
-        // A plug-in decoder may wait up to a second for the plug-in's next
-        // piece; the stop ends that wait.
+        // A plug-in decoder may be waiting for the plug-in to open its
+        // output or for its next piece; the stop ends either wait.
         if (UsesPlugin())
             StopAllPlugins();
         decodeThread_.join();
@@ -157,49 +159,79 @@ bool DecodeEngine::UsesPlugin() const
     return decoderKind_ == DecoderKind::Plugin;
 }
 
-void DecodeEngine::StartDecodeThread(const std::string& path)
+bool DecodeEngine::StartDecodeThread(const std::string& path)
 {
-    std::lock_guard control(controlMutex_);
-    EndProducer();
-    path_ = path;
-    decoderKind_ = DecoderChoice::For(path);
-    feed_.Open(blockLength_);
-    stopRequest_ = 0;
-    try {
-        decodeThread_ = std::thread(&DecodeEngine::DecodeThread, this);
-    } catch (const std::system_error& error) {
-        Trace(kTraceThreadNotStarted, "decode thread", error.what());
-        feed_.SetEndOfData();
+    {
+        std::lock_guard control(controlMutex_);
+        EndProducer();
+        path_ = path;
+        decoderKind_ = DecoderChoice::For(path);
+        feed_.Open(blockLength_);
+        stopRequest_ = 0;
+        decoderOpened_ = false;
+        decoderSettled_.Reset();
+        try {
+            decodeThread_ = std::thread(&DecodeEngine::DecodeThread, this);
+        } catch (const std::system_error& error) {
+            Trace(kTraceThreadNotStarted, "decode thread", error.what());
+            feed_.SetEndOfData();
+            return false;
+        }
     }
+    // A Stop meanwhile ends the opening (a plug-in waiting for its output
+    // is released) and joins the thread, which settles before it ends.
+    decoderSettled_.Wait();
+    return decoderOpened_ && !stopRequest_;
 }
 
 void DecodeEngine::DecodeThread()
 {
-    decoder_ = CreateDecoder(decoderKind_);
-    if (IsSpecialFile(path_) || !decoder_->Open(path_)) {
-        Trace(kTraceDecoderNotOpened, path_.c_str());
-        decoder_.reset();
-        feed_.SetEndOfData();
-        return;
-    }
-    if (ChooseConversion(SourceFormat(*decoder_)) == kStatusOk) {
-        const int blockSize = std::max(decoder_->ReadBlockSize(), 1);
-        std::vector<uint8_t> block(static_cast<size_t>(blockSize));
-        while (!stopRequest_) {
-            const int bytes = decoder_->Read(block.data(), blockSize);
-            if (bytes <= 0)
-                break;
-            AddAudio(block.data(), std::min(bytes, blockSize));
-        }
+    decoderOpened_ = OpenDecoder();
+    decoderSettled_.Set();
+    if (decoderOpened_) {
+        PumpDecoder();
         if (!stopRequest_)
             AddConverterTail();
         CloseConverter();
-    } else {
-        Trace(kTraceCannotConvert, path_.c_str());
     }
     feed_.SetEndOfData();
     decoder_->Close();
     decoder_.reset();
+}
+
+bool DecodeEngine::OpenDecoder()
+{
+    decoder_ = CreateDecoder(decoderKind_, plugins_);
+    if (IsSpecialFile(path_) || !decoder_->Open(path_)) {
+        Trace(kTraceDecoderNotOpened, path_.c_str());
+        return false;
+    }
+    if (ChooseConversion(SourceFormat(*decoder_)) != kStatusOk) {
+        Trace(kTraceCannotConvert, path_.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A decoder's reads need not end on a whole frame (a plug-in's output ring
+// splits what it is given into slots of its own size): the part of a frame
+// a read ends with waits in the block for the rest.
+void DecodeEngine::PumpDecoder()
+{
+    const int frameBytes = std::max(decoder_->Channels() * SampleBytes(decoder_->Format()), 1);
+    const int blockSize = std::max(decoder_->ReadBlockSize(), 1);
+    std::vector<uint8_t> block(static_cast<size_t>(blockSize + frameBytes));
+    int carried = 0;
+    while (!stopRequest_) {
+        const int bytes = decoder_->Read(block.data() + carried, blockSize);
+        if (bytes <= 0)
+            break;
+        const int held = carried + std::min(bytes, blockSize);
+        const int whole = held - held % frameBytes;
+        AddAudio(block.data(), whole);
+        carried = held - whole;
+        std::memmove(block.data(), block.data() + whole, static_cast<size_t>(carried));
+    }
 }
 
 int32_t DecodeEngine::ChooseConversion(const WaveFormat& source)
@@ -249,9 +281,35 @@ void DecodeEngine::CloseConverter()
 
 int32_t DecodeEngine::OpenGraph(const std::string& path)
 {
-    std::lock_guard control(controlMutex_);
-    if (blockLength_ <= 0 || IsSpecialFile(path))
+    int32_t started = kStatusFailed;
+    {
+        std::lock_guard control(controlMutex_);
+        if (blockLength_ <= 0 || IsSpecialFile(path))
+            return kStatusFailed;
+        started = StartGraph(path);
+        if (started < 0) {
+            EndProducer();
+            return started;
+        }
+    }
+    // The wait runs without the control lock: a Stop meanwhile ends it at
+    // once and tears the graph down itself.
+    const int32_t status = WaitUntilConnected();
+    if (stopRequest_)
         return kStatusFailed;
+    std::lock_guard control(controlMutex_);
+    if (stopRequest_)
+        return kStatusFailed;
+    if (status != kStatusOk) {
+        EndProducer();
+        return status;
+    }
+    Trace(kTraceOpenFileExited);
+    return started;
+}
+
+int32_t DecodeEngine::StartGraph(const std::string& path)
+{
     EndProducer();
     path_ = path;
     stopRequest_ = 0;
@@ -268,17 +326,16 @@ int32_t DecodeEngine::OpenGraph(const std::string& path)
     }
     if (status == kStatusOk)
         status = StartGraphWatcher();
-    GstStateChangeReturn started = GST_STATE_CHANGE_FAILURE;
-    if (status == kStatusOk) {
-        started = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-        status = started == GST_STATE_CHANGE_FAILURE ? kStatusFailed : WaitUntilConnected();
-    }
-    if (status != kStatusOk) {
-        EndProducer();
+    if (status != kStatusOk)
         return status;
+    switch (gst_element_set_state(pipeline_, GST_STATE_PLAYING)) {
+    case GST_STATE_CHANGE_FAILURE:
+        return kStatusFailed;
+    case GST_STATE_CHANGE_ASYNC:
+        return kStatusStarting;
+    default:
+        return kStatusOk;
     }
-    Trace(kTraceOpenFileExited);
-    return started == GST_STATE_CHANGE_ASYNC ? kStatusStarting : kStatusOk;
 }
 
 int32_t DecodeEngine::BuildGraph(const std::string& path)
@@ -375,6 +432,8 @@ int32_t DecodeEngine::WaitUntilConnected()
         Trace(kTraceGraphNotConnected, "timed out");
         return kStatusFailed;
     }
+    if (stopRequest_)
+        return kStatusFailed;
     if (!graphConnected_) {
         Trace(kTraceGraphNotConnected, path_.c_str());
         return kStatusFailed;
@@ -408,7 +467,7 @@ int32_t DecodeEngine::CheckMediaType(GstCaps* connected)
         return kStatusInvalidMediaType;
     const uint32_t sampleRate = static_cast<uint32_t>(std::max(GST_AUDIO_INFO_RATE(&info), 0));
     const uint16_t channels = static_cast<uint16_t>(std::clamp(GST_AUDIO_INFO_CHANNELS(&info), 0, 0xFFFF));
-    return ChooseConversion(WaveFormat::Pcm(sampleRate, channels, kIntegerSampleBits));
+    return ChooseConversion(WaveFormat::Pcm(sampleRate, channels, kGraphSampleBits));
 }
 
 int32_t DecodeEngine::BufferCB(double, const uint8_t* data, int length)

@@ -10,6 +10,7 @@
 #include "decode/AcmConverter.h"
 #include "decode/AudioDecoder.h"
 #include "decode/MusicFile.h"
+#include "decode/PluginRegistry.h"
 #include "decode/SyncBuffer.h"
 #include "decode/WaveFormat.h"
 #include "platform/Event.h"
@@ -43,10 +44,11 @@ namespace quillstar {
 // thread joined or pipeline stopped, then end of data) before anything of it
 // is deleted, so no byte of an old track reaches the next one. The control
 // operations may come from two threads (a stop from the user interface while
-// the burn thread works).
+// the burn thread works); a stop never waits for a decoder that is opening.
 class DecodeEngine {
 public:
-    DecodeEngine();
+    // Plug-in formats decode through the given plug-ins.
+    explicit DecodeEngine(const PluginRegistry& plugins = PluginRegistry::Process());
     ~DecodeEngine();
     DecodeEngine(const DecodeEngine&) = delete;
     DecodeEngine& operator=(const DecodeEngine&) = delete;
@@ -57,17 +59,22 @@ public:
     // The decoder the decode thread runs for a kind of file: libsndfile's or
     // FFmpeg's reader, the input plug-in decoder for the plug-in and any
     // other kind.
-    static std::unique_ptr<AudioDecoder> CreateDecoder(DecoderKind kind);
+    static std::unique_ptr<AudioDecoder> CreateDecoder(DecoderKind kind,
+                                                       const PluginRegistry& plugins = PluginRegistry::Process());
 
     void SetBlockLength(int length);
-    void StartDecodeThread(const std::string& path);
+    // Starts the decode thread and waits until its decoder opened the file:
+    // false when it cannot (no decoder for it, unreadable, a format that
+    // cannot be converted), or when a Stop came first.
+    bool StartDecodeThread(const std::string& path);
     // Builds and starts the pipeline and waits until its audio reaches the
     // grabber: 0 when it runs, 1 when it still reaches the running state on
     // its own, a failure status (negative) when the file gives no audio the
-    // pipeline can decode or the format cannot be converted.
+    // pipeline can decode or the format cannot be converted, or when a Stop
+    // came first.
     int32_t OpenGraph(const std::string& path);
     // The next block from the feed buffer, as SyncBuffer::ReadData gives it.
-    bool Read(uint8_t* destination, int& length);
+    SyncBuffer::Delivery Read(uint8_t* destination, int& length, uint32_t milliseconds = kInfinite);
     // Asks the decode thread to leave its loop after the current block.
     void RequestStop();
     // Ends the producer; a reader waiting in Read gets the rest of the block
@@ -77,6 +84,8 @@ public:
 private:
     void EndProducer();
     void DecodeThread();
+    bool OpenDecoder();
+    void PumpDecoder();
     bool UsesPlugin() const;
     // Decides whether the source format needs converting and opens the
     // converter for it. 0, or the invalid media type status.
@@ -85,6 +94,9 @@ private:
     void AddConverterTail();
     void CloseConverter();
 
+    // Builds the graph and sets it going: kStatusOk or kStatusStarting as
+    // OpenGraph gives them, or a failure status.
+    int32_t StartGraph(const std::string& path);
     int32_t BuildGraph(const std::string& path);
     GstElement* AddElement(const char* factory, const char* name);
     int32_t WaitUntilConnected();
@@ -105,12 +117,17 @@ private:
     // GStreamer's callbacks, which hand over to the members above.
     struct GraphCallbacks;
 
-    // Decode-thread path.
+    const PluginRegistry& plugins_;
+
+    // Decode-thread path. The thread sets decoderSettled_ once its decoder
+    // opened or failed to.
     std::unique_ptr<AudioDecoder> decoder_;
     std::string path_;
     DecoderKind decoderKind_ = DecoderKind::None;
     std::thread decodeThread_;
     std::atomic<int32_t> stopRequest_{0};
+    Event decoderSettled_;
+    std::atomic<bool> decoderOpened_{false};
 
     // Both paths; a producer's own while it runs.
     bool convert_ = false;
@@ -128,14 +145,15 @@ private:
     // the set-up and tear-down of the graph.
     std::mutex graphMutex_;
     bool graphEnded_ = false;
-    // Set once the audio reached the grabber or the stream ended; opening
-    // reads the two results after it without the lock, which a streaming
-    // thread may hold while it waits for the first read.
+    // Set once the audio reached the grabber, the stream ended or a stop
+    // came; opening reads the two results after it without the lock, which
+    // a streaming thread may hold while it waits for the first read.
     Event graphSettled_;
     std::atomic<bool> graphConnected_{false};
     std::atomic<int32_t> mediaTypeStatus_{0};
 
-    // Serialises the control operations (start, open, stop).
+    // Serialises the control operations (start, open, stop); not held while
+    // an opening waits for its decoder.
     std::mutex controlMutex_;
 };
 

@@ -45,7 +45,7 @@ double GraphSeconds(const std::string& path)
     int64_t bytes = 0;
     for (bool more = true; more;) {
         int length = cd::kBlockSize;
-        more = engine.Read(block.data(), length);
+        more = engine.Read(block.data(), length) == SyncBuffer::Delivery::Block;
         bytes += std::max(length, 0);
     }
     engine.Stop();

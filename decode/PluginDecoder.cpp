@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "decode/WavOutputEmulator.h"
 #include "platform/Trace.h"
@@ -29,6 +30,24 @@ std::string ExtensionOf(const std::string& path)
     if (extension.empty() || extension.size() > 3)
         return plugin::kDefaultExtension;
     return ToLower(extension);
+}
+
+// The samples of an output opened with that many bits; none for a width no
+// converter reads.
+std::optional<SampleFormat> IntegerSamplesOf(int bitsPerSample)
+{
+    switch (bitsPerSample) {
+    case 8:
+        return SampleFormat::UInt8;
+    case 16:
+        return SampleFormat::Int16;
+    case 24:
+        return SampleFormat::Int24;
+    case 32:
+        return SampleFormat::Int32;
+    default:
+        return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -60,6 +79,7 @@ bool PluginDecoder::Open(const std::string& path)
 
     channels_ = plugin::kPresetChannels;
     sampleRate_ = plugin::kPresetSampleRate;
+    sampleFormat_ = SampleFormat::Int16;
     return StartPlaying(path);
 }
 
@@ -84,16 +104,27 @@ bool PluginDecoder::StartPlaying(const std::string& path)
         return false;
     }
     // A plug-in that never opens its output would hold the decode thread
-    // forever; past the bound it is stopped and the track fails.
-    if (!output.WaitUntilOpened(plugin::kOpenTimeoutMs)) {
-        Trace("%s", plugin::kTraceOpenTimedOut);
+    // forever; past the bound, or on a stop, it is stopped and the track
+    // fails.
+    const auto giveUp = [&] {
         output.Stop();
         module.Stop();
         return false;
+    };
+    if (!output.WaitUntilOpened(plugin::kOpenTimeoutMs)) {
+        if (!output.IsStopped())
+            Trace("%s", plugin::kTraceOpenTimedOut);
+        return giveUp();
     }
     const OutputFormat format = output.Format();
+    const std::optional<SampleFormat> samples = IntegerSamplesOf(format.bitsPerSample);
+    if (!samples) {
+        Trace(plugin::kTraceOutputWidth, format.bitsPerSample);
+        return giveUp();
+    }
     channels_ = format.channels;
     sampleRate_ = format.sampleRate;
+    sampleFormat_ = *samples;
     playing_ = true;
     return true;
 }

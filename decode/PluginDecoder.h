@@ -21,7 +21,7 @@ public:
     bool Open(const std::string& path) override;
     int Close() override;
     // One slot of the ring at most; 0 once the plug-in was stopped with
-    // nothing left queued, or when nothing came for a second.
+    // nothing left queued, or when nothing came for the read time-out.
     int Read(uint8_t* buffer, int length) override;
 
     // The plug-in chosen by the last Open; no module when none was.

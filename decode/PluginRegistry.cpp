@@ -40,12 +40,8 @@ PluginRegistry& PluginRegistry::Process()
     return *registry;
 }
 
-void PluginRegistry::Scan(WindowHandle window, const std::string& folder)
+void PluginRegistry::Scan(const std::string& folder)
 {
-    Out_Module* output = WavOutputEmulator::Instance().Module();
-    output->hMainWindow = window;
-    output->hDllInstance = nullptr;
-
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error);
     if (error) {
@@ -56,11 +52,11 @@ void PluginRegistry::Scan(WindowHandle window, const std::string& folder)
         const std::string fileName = entry->path().filename().string();
         std::error_code kindError;
         if (HasPluginName(fileName) && !entry->is_directory(kindError))
-            LoadPlugin(window, folder, fileName);
+            LoadPlugin(folder, fileName);
     }
 }
 
-void PluginRegistry::LoadPlugin(WindowHandle window, const std::string& folder, const std::string& fileName)
+void PluginRegistry::LoadPlugin(const std::string& folder, const std::string& fileName)
 {
     auto library = std::make_unique<DynamicLibrary>();
     if (!library->Open(folder + "/" + fileName)) {
@@ -73,7 +69,7 @@ void PluginRegistry::LoadPlugin(WindowHandle window, const std::string& folder, 
         Trace("ScanDecoderPlugins: %s is no input plug-in\n", fileName.c_str());
         return;
     }
-    module->hMainWindow = window;
+    module->hMainWindow = WavOutputEmulator::Instance().NoticeWindow();
     module->hDllInstance = library.get();
     module->Init();
     PluginRecord record{module->FileExtensions ? module->FileExtensions : "", fileName, library.get(), module};
@@ -87,21 +83,14 @@ void PluginRegistry::LoadPlugin(WindowHandle window, const std::string& folder, 
     records_.push_back(std::move(record));
 }
 
-void PluginRegistry::SetMainWindow(WindowHandle window)
-{
-    WavOutputEmulator::Instance().Module()->hMainWindow = window;
-    for (const PluginRecord& record : records_)
-        record.module->hMainWindow = window;
-}
-
 std::string DecoderPluginFolder()
 {
     return ProgramDirectory() + "/" + plugin::kFolderName;
 }
 
-void ScanDecoderPlugins(WindowHandle window, const std::string& folder)
+void ScanDecoderPlugins(const std::string& folder)
 {
-    PluginRegistry::Process().Scan(window, folder);
+    PluginRegistry::Process().Scan(folder);
 }
 
 }  // namespace quillstar

@@ -6,7 +6,6 @@
 
 #include "decode/PluginRecord.h"
 #include "platform/DynamicLibrary.h"
-#include "platform/PostMessage.h"
 
 namespace quillstar {
 
@@ -27,15 +26,13 @@ public:
 
     // Loads every "*Decoder.so" in the folder, in the order the file system
     // lists them, and registers each module that plays through an output
-    // module. Modules are given `window` for their notifications.
-    void Scan(WindowHandle window, const std::string& folder);
-    // Hands every registered module, and the output module, the window that
-    // receives their notifications from now on. Only while nothing plays.
-    void SetMainWindow(WindowHandle window);
+    // module. Modules are given the output module's notice window as their
+    // main window.
+    void Scan(const std::string& folder);
     const std::vector<PluginRecord>& Records() const { return records_; }
 
 private:
-    void LoadPlugin(WindowHandle window, const std::string& folder, const std::string& fileName);
+    void LoadPlugin(const std::string& folder, const std::string& fileName);
 
     std::vector<std::unique_ptr<DynamicLibrary>> libraries_;
     std::vector<PluginRecord> records_;
@@ -48,6 +45,6 @@ std::string DecoderPluginFolder();
 
 // Fills the program's registry from DecoderPluginFolder(), or from `folder`
 // when one is given.
-void ScanDecoderPlugins(WindowHandle window, const std::string& folder = DecoderPluginFolder());
+void ScanDecoderPlugins(const std::string& folder = DecoderPluginFolder());
 
 }  // namespace quillstar

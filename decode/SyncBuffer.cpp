@@ -65,32 +65,34 @@ void SyncBuffer::AddToBlock(const uint8_t* data, int length)
         filled_.Lock();
 }
 
-bool SyncBuffer::ReadData(uint8_t* destination, int& length)
+SyncBuffer::Delivery SyncBuffer::ReadData(uint8_t* destination, int& length, uint32_t milliseconds)
 {
     Trace(kTraceReadData);
-    WaitForBufferToBeFilled();
-    if (fill_ == 0) {
-        length = 0;
-        return false;
-    }
+    length = 0;
+    if (!WaitForBufferToBeFilled(milliseconds))
+        return Delivery::TimedOut;
+    if (fill_ == 0)
+        return Delivery::EndOfData;
     std::memcpy(destination, block_.get(), fill_);
     length = fill_;
     fill_ = 0;
     read_.Lock();
     Trace(kTraceReadDataExit);
-    return true;
+    return Delivery::Block;
 }
 
-void SyncBuffer::WaitForBufferToBeFilled()
+bool SyncBuffer::WaitForBufferToBeFilled(uint32_t milliseconds)
 {
     Trace(kTraceWaitFilled, static_cast<unsigned long>(filled_.IsLocked()));
     if (endOfData_) {
         Trace(kTraceWaitFilledNoMoreData);
-        return;
+        return true;
     }
-    filled_.WaitLocked();
+    if (!filled_.WaitLocked(milliseconds))
+        return false;
     filled_.Unlock();
     Trace(kTraceWaitFilledExit);
+    return true;
 }
 
 void SyncBuffer::WaitForBufferToBeRead()

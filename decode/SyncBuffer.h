@@ -27,11 +27,15 @@ public:
     void Open(int capacity);
     // Producer: appends the data, handing over every block that fills up.
     void AddData(const uint8_t* data, int length);
-    // Consumer: waits for a block and copies it out; the destination must
-    // hold a whole block, whatever length asks for. False with length 0 once
-    // end of data is marked and the block is empty.
-    bool ReadData(uint8_t* destination, int& length);
-    void WaitForBufferToBeFilled();
+    enum class Delivery { Block, EndOfData, TimedOut };
+    // Consumer: waits up to the given time for a block and copies it out; the
+    // destination must hold a whole block, whatever length asks for. A block
+    // (the last one may be partial), the end of data once it is marked and
+    // the block is empty, or the time ran out first; length is 0 unless a
+    // block came.
+    Delivery ReadData(uint8_t* destination, int& length, uint32_t milliseconds = kInfinite);
+    // True once a block was handed over or end of data is marked.
+    bool WaitForBufferToBeFilled(uint32_t milliseconds = kInfinite);
     void WaitForBufferToBeRead();
     // Releases a consumer waiting for a block, which then takes the partial
     // block; data added later goes straight to the consumer.

@@ -1,34 +1,56 @@
 #include "decode/SyncLock.h"
 
+#include <atomic>
+#include <chrono>
+
 namespace quillstar {
+namespace {
+
+std::atomic<SyncLock::ChangeHook> changeHook{nullptr};
+
+}  // namespace
+
+void SyncLock::SetChangeHook(ChangeHook hook)
+{
+    changeHook = hook;
+}
 
 void SyncLock::Lock()
 {
-    locked_ = 1;
-    unlockedEvent_.Reset();
-    lockedEvent_.Set();
+    Change(true);
 }
 
 void SyncLock::Unlock()
 {
-    locked_ = 0;
-    unlockedEvent_.Set();
-    lockedEvent_.Reset();
+    Change(false);
+}
+
+void SyncLock::Change(bool locked)
+{
+    {
+        std::lock_guard lock(mutex_);
+        locked_ = locked;
+        if (const ChangeHook hook = changeHook.load())
+            hook();
+    }
+    changed_.notify_all();
 }
 
 bool SyncLock::WaitLocked(uint32_t milliseconds)
 {
-    return IsLocked() || lockedEvent_.Wait(milliseconds);
-}
-
-bool SyncLock::WaitUnlocked(uint32_t milliseconds)
-{
-    return !IsLocked() || unlockedEvent_.Wait(milliseconds);
+    std::unique_lock lock(mutex_);
+    const auto isLocked = [this] { return locked_; };
+    if (milliseconds == kInfinite) {
+        changed_.wait(lock, isLocked);
+        return true;
+    }
+    return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), isLocked);
 }
 
 bool SyncLock::IsLocked() const
 {
-    return locked_ != 0;
+    std::lock_guard lock(mutex_);
+    return locked_;
 }
 
 }  // namespace quillstar

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 #include "platform/Event.h"
 
 namespace quillstar {
 
-// A lock-and-signal pair: one event is set while the lock is not locked, the
-// other while it is, so either state can be waited for. The feed buffer uses
-// two of them to wake its producer and its consumer.
+// A lock state that can be waited for in either direction. The feed buffer
+// uses two of them to wake its producer and its consumer. A change of state
+// is one step under the mutex, so a thread that sees the new state never
+// meets a half-made change.
 class SyncLock {
 public:
     SyncLock() = default;
@@ -18,15 +20,22 @@ public:
 
     void Lock();
     void Unlock();
-    // Both return true once the state is reached, false when the time ran out.
+    // True once the lock is locked, false when the time ran out.
     bool WaitLocked(uint32_t milliseconds = kInfinite);
-    bool WaitUnlocked(uint32_t milliseconds = kInfinite);
     bool IsLocked() const;
 
+    // Called inside every change of state, while the change is being made.
+    // The stress tests widen that moment with a delay; nullptr, the default,
+    // calls nothing.
+    using ChangeHook = void (*)();
+    static void SetChangeHook(ChangeHook hook);
+
 private:
-    Event unlockedEvent_{true};
-    Event lockedEvent_{false};
-    std::atomic<int32_t> locked_{0};
+    void Change(bool locked);
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool locked_ = false;
 };
 
 }  // namespace quillstar

@@ -13,6 +13,9 @@ struct TrackEntry {
     // The file's decoded length; 0.0 when none was found.
     double seconds = 0.0;
     std::string path;
+    // Where the audio stopped short of the track's length when it was last
+    // read, in seconds; negative while it came out whole.
+    double damagedAt = -1.0;
 };
 
 }  // namespace quillstar

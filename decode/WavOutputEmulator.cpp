@@ -1,5 +1,6 @@
 #include "decode/WavOutputEmulator.h"
 
+#include "resources/Messages.h"
 #include "resources/Plugins.h"
 
 namespace quillstar {
@@ -46,12 +47,12 @@ WavOutputEmulator& WavOutputEmulator::Instance()
     return emulator;
 }
 
-WavOutputEmulator::WavOutputEmulator()
+WavOutputEmulator::WavOutputEmulator() : noticeWindow_(RegisterWindow(this))
 {
     module_.version = plugin::kOutputModuleVersion;
     module_.description = plugin::kOutputDescription;
     module_.id = plugin::kOutputModuleId;
-    module_.hMainWindow = nullptr;
+    module_.hMainWindow = noticeWindow_;
     module_.hDllInstance = nullptr;
     module_.Config = DoNothingWithWindow;
     module_.About = DoNothingWithWindow;
@@ -70,9 +71,15 @@ WavOutputEmulator::WavOutputEmulator()
     module_.GetWrittenTime = ReturnZero;
 }
 
-void WavOutputEmulator::SetMainWindow(WindowHandle window)
+WavOutputEmulator::~WavOutputEmulator()
 {
-    module_.hMainWindow = window;
+    UnregisterWindow(noticeWindow_);
+}
+
+void WavOutputEmulator::Deliver(const WindowMessage& message)
+{
+    if (message.message == msg::WM_PLUGIN_EOF)
+        Stop();
 }
 
 void WavOutputEmulator::InstallInto(In_Module& module)

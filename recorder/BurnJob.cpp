@@ -1,7 +1,6 @@
 #include "recorder/BurnJob.h"
 
 #include "decode/AudioTrackSource.h"
-#include "decode/WavOutputEmulator.h"
 #include "recorder/DiscWriter.h"
 #include "recorder/TrackSourceFeed.h"
 #include "resources/Messages.h"
@@ -91,9 +90,6 @@ bool BurnJob::ContinueWithNextDisc()
 BurnJob::Event BurnJob::Handle(uint32_t message)
 {
     switch (message) {
-    case msg::WM_PLUGIN_EOF:
-        StopAllPlugins();
-        return Event::None;
     case msg::WM_BURN_PROGRESS:
         return Event::Progress;
     case msg::WM_BURN_STOPPED:

@@ -47,8 +47,7 @@ struct BurnOutcome {
 };
 
 // One burn of a list of music files from start to end: fills the track
-// source, starts the writer, stops the decoders at the plug-in's
-// end-of-file notice, stops on request and ends with one outcome. The
+// source, starts the writer, stops on request and ends with one outcome. The
 // windowed program and the command-line program both drive it: each hands
 // it every message its window or queue receives and shows what it reports.
 class BurnJob {
@@ -88,7 +87,7 @@ public:
     // The speed the drive was set to for the current copy, once set.
     std::string SpeedText() const;
 
-    // Reacts to a message meant for the burn (1026, 1042 to 1044) and says
+    // Reacts to a message meant for the burn (1042 to 1044) and says
     // what the front end should show; Event::None for any other message.
     Event Handle(uint32_t message);
     void GetProgress(std::string& text, int& percent) const;

@@ -66,5 +66,9 @@ double DiscDataSource::GetTrackBytes(int)
 {
     return 0.0;
 }
+bool DiscDataSource::GetTrackDamage(int, double&)
+{
+    return false;
+}
 
 }  // namespace quillstar

@@ -34,6 +34,10 @@ public:
     // Bytes of audio the track delivers, so the writer can count the sectors
     // a burn needs before it writes; 0.0 when not known.
     virtual double GetTrackBytes(int track);
+    // True when the track's audio stopped short and silence finished it,
+    // with the time into the track where it stopped; false for a track that
+    // came out whole.
+    virtual bool GetTrackDamage(int track, double& secondsWhereAudioStopped);
 };
 
 }  // namespace quillstar

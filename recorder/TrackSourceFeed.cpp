@@ -74,4 +74,9 @@ double TrackSourceFeed::GetTrackBytes(int track)
     return source_.GetTrackBytes(track);
 }
 
+bool TrackSourceFeed::GetTrackDamage(int track, double& secondsWhereAudioStopped)
+{
+    return source_.GetTrackDamage(track, secondsWhereAudioStopped);
+}
+
 }  // namespace quillstar

@@ -26,6 +26,7 @@ public:
     double GetTotalSeconds() override;
     double GetSecondsDone() override;
     double GetTrackBytes(int track) override;
+    bool GetTrackDamage(int track, double& secondsWhereAudioStopped) override;
 
 private:
     AudioTrackSource& source_;

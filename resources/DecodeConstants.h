@@ -21,6 +21,17 @@ inline constexpr const char* kTraceWaitFilledNoMoreData = "WaitForBufferToBeFill
 inline constexpr const char* kTraceWaitFilledExit = "WaitForBufferToBeFilled() exit\n";
 inline constexpr const char* kTraceNoMoreData = "No more data\n";
 
+// How long the track source waits for a decoder that delivers nothing before
+// it gives the track up as damaged.
+inline constexpr uint32_t kStallLimitMs = 30000;
+// How far a decoder may fall short of the track's probed length and the
+// track still count as whole, in bytes of CD audio: 4608 samples (about
+// 0.1 s). Probes count codec frames from headers, decoders drop encoder delay
+// and padding and a last frame that does not decode; with frames of 1152
+// (MP3) to 2048 samples (WMA) that is at most two frames, and twice that
+// leaves room for resampling rounding.
+inline constexpr int kShortfallToleranceBytes = 4608 * 4;
+
 // The WAV reader.
 inline constexpr int kWavReadBlockSize = 12000;
 

@@ -52,4 +52,7 @@ inline constexpr char kTraceDecoderNotOpened[] = "No decoder could open %s\n";
 inline constexpr char kTraceCannotConvert[] = "The decoder's output of %s cannot be converted to CD audio\n";
 inline constexpr char kTraceThreadNotStarted[] = "The %s could not be started: %s\n";
 
+// Track source trace texts.
+inline constexpr char kTraceDecoderStalled[] = "The decoder delivered nothing for %lu ms, %lu bytes into the track\n";
+
 }  // namespace quillstar::engine

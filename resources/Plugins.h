@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "resources/DecodeConstants.h"
+
 // The input plug-in host's numbers and texts, and those of the MP3 plug-in
 // we ship.
 namespace quillstar::plugin {
@@ -27,7 +29,9 @@ inline constexpr int kSlotBytes = 8200;
 inline constexpr int kCanWriteMinFreeSlots = 2;
 
 inline constexpr int kReadBlockSize = 9000;
-inline constexpr uint32_t kReadTimeoutMs = 1000;
+// How long Read waits for the plug-in's next piece: as long as the track
+// source waits for a stalled decoder, which then ends the track as damaged.
+inline constexpr uint32_t kReadTimeoutMs = decode::kStallLimitMs;
 // How long Open waits for the plug-in to open its output.
 inline constexpr uint32_t kOpenTimeoutMs = 5000;
 // Channels and rate assumed until the plug-in says otherwise.
@@ -36,8 +40,9 @@ inline constexpr int kPresetSampleRate = 44100;
 // Matched against the extension lists when a path has no short extension.
 inline constexpr char kDefaultExtension[] = "wav";
 
-inline constexpr char kTraceReadTimedOut[] = "PluginDecoder: Read timed out after 1000 ms\n";
+inline constexpr char kTraceReadTimedOut[] = "PluginDecoder: Read timed out, the plug-in delivers nothing\n";
 inline constexpr char kTraceOpenTimedOut[] = "PluginDecoder: the plug-in did not open its output\n";
+inline constexpr char kTraceOutputWidth[] = "PluginDecoder: the plug-in opened its output with %d-bit samples\n";
 
 // Our MP3 plug-in.
 inline constexpr char kMpegFileName[] = "MpegDecoder.so";

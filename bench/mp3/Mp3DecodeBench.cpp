@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "AudioFixtures.h"
-#include "EofPump.h"
 #include "decode/MpegFile.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
@@ -105,9 +104,8 @@ int main()
         return 1;
     }
 
-    test::EofPump pump;
     PluginRegistry registry;
-    registry.Scan(pump.Handle(), DecoderPluginFolder());
+    registry.Scan(DecoderPluginFolder());
     if (registry.Records().empty()) {
         std::printf("bench-mp3-decode: no plug-in in %s\n", DecoderPluginFolder().c_str());
         return 1;

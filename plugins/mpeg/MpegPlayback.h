@@ -17,8 +17,8 @@ namespace quillstar {
 
 // Plays one MPEG audio file into the host's output module on a thread of
 // its own: it decodes a piece, asks CanWrite, writes no more than that, and
-// once the output has played everything it posts WM_PLUGIN_EOF to the main
-// window the module was given. The module's functions are called from the
+// once the output has played everything it posts WM_PLUGIN_EOF to the window
+// the module was given. The module's functions are called from the
 // host's thread; Stop ends and joins the decoding thread.
 class MpegPlayback {
 public:

@@ -100,7 +100,7 @@ private slots:
         for (const char* name : {"long1.wav", "long2.wav"})
             QVERIFY(test::WriteWav(fixtures_.File(name), 44100, 2, 16, 44100 * 35));
         QVERIFY(test::WriteFileBytes(fixtures_.File("broken.mp3"), std::vector<uint8_t>(5000, 0x55)));
-        ScanDecoderPlugins(nullptr);
+        ScanDecoderPlugins();
     }
 
     void init()
@@ -399,7 +399,6 @@ private:
             };
         };
         w_ = std::make_unique<BrowsingWindow>(QStringList{}, adjust, waitForDrives);
-        PluginRegistry::Process().SetMainWindow(w_->window->Handle());
     }
 
     void AddTracks(const QStringList& names)

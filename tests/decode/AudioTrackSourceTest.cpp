@@ -1,5 +1,5 @@
 // The track source as the disc writer and the burn list use it, on WAV files
-// made for each test (the decode-thread path without plug-ins).
+// made for each test and on plug-in tracks the test plug-in plays.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AudioFixtures.h"
+#include "TestPluginProtocol.h"
 #include "TrackReader.h"
 #include "decode/AudioTrackSource.h"
 #include "resources/CdAudio.h"
@@ -70,9 +71,13 @@ TEST_F(TrackSource, AFileThatChangedSinceItWasAddedStillDeliversExactlyItsByteCo
     struct Case {
         int64_t framesAdded, framesBurned;
         std::vector<int> lengths;
+        bool damaged;
     };
-    // Made up with silence when it shrank, cut at the byte count when it grew.
-    for (const Case& c : {Case{12500, 2500, {37632, 12368}}, Case{10000, 20000, {37632, 2368}}}) {
+    // Made up with silence when it shrank, cut at the byte count when it
+    // grew. Short by less than a few codec frames is a probe that measured a
+    // little long; short by more is reported damaged where the audio stopped.
+    for (const Case& c : {Case{12500, 2500, {37632, 12368}, true}, Case{12500, 8500, {37632, 12368}, false},
+                          Case{10000, 20000, {37632, 2368}, false}}) {
         SCOPED_TRACE(c.framesBurned);
         AudioTrackSource source;
         const std::string name = "changes" + std::to_string(c.framesBurned) + ".wav";
@@ -91,11 +96,20 @@ TEST_F(TrackSource, AFileThatChangedSinceItWasAddedStillDeliversExactlyItsByteCo
         // What the decoder produced, before the silence or the cut.
         EXPECT_GE(source.GetBytesDone(), static_cast<double>(decoded));
         EXPECT_LT(source.GetBytesDone(), static_cast<double>(decoded + cd::kBlockSize));
+        double stoppedAt = 0;
+        EXPECT_EQ(source.GetTrackDamage(0, stoppedAt), c.damaged);
+        if (c.damaged)
+            EXPECT_DOUBLE_EQ(stoppedAt, static_cast<double>(decoded) / cd::kBytesPerSecond);
     }
 }
 
-TEST_F(TrackSource, FilesThatCannotBeReadGetNoSecondsAndDeliverNothingButAVanishedOneItsSilence)
+// A track whose decoder cannot open is left out before it starts, never
+// burned as silence, whether or not it was measured when it was added.
+TEST_F(TrackSource, FilesThatCannotBeDecodedAreNotOpenedAndAFileIsDecodedByWhatItHolds)
 {
+    const std::string vanishing = Wav("vanishing.wav", 44100);
+    EXPECT_EQ(source_.AddTrack(vanishing), 1.0);
+    fs::remove(vanishing);
     std::vector<uint8_t> header = ReadFileBytes(Wav("good.wav", 4410));
     std::fill(header.begin() + 12, header.begin() + 36, 0xEE);
     ASSERT_TRUE(WriteFileBytes(folder_.File("corrupt.wav"), header));
@@ -105,22 +119,47 @@ TEST_F(TrackSource, FilesThatCannotBeReadGetNoSecondsAndDeliverNothingButAVanish
     ASSERT_EQ(::mkfifo(folder_.File("pipe.mp3").c_str(), 0600), 0);
     for (const char* name : {"corrupt.wav", "gone.wav", "notes.mp3", "empty.mp3", "pipe.mp3"})
         EXPECT_EQ(source_.AddTrack(folder_.File(name)), 0.0) << name;
+    std::vector<uint8_t> buffer(cd::kBlockSize);
     for (int track = 0; track < source_.GetTrackCount(); ++track) {
-        EXPECT_EQ(source_.GetTrackBytes(track), 0.0);
-        const TrackRead read = ReadTrack(source_, track);
-        EXPECT_TRUE(read.pcm.empty()) << track;
-        EXPECT_EQ(read.lastLength, 0);
+        EXPECT_FALSE(source_.OpenTrack(track)) << track;
+        int length = cd::kBlockSize;
+        EXPECT_FALSE(source_.ReadAudio(buffer.data(), length));
+        EXPECT_EQ(length, 0);
     }
-    // A file is timed and decoded by what it holds, whatever its name.
+    EXPECT_EQ(source_.GetBytesDone(), 0.0);
     fs::copy_file(folder_.File("good.wav"), folder_.File("tone.flac"));
     EXPECT_DOUBLE_EQ(source_.AddTrack(folder_.File("tone.flac")), 0.1);
-    EXPECT_EQ(ReadTrack(source_, 5).pcm, ReadWavSamples(folder_.File("good.wav")));
+    EXPECT_EQ(ReadTrack(source_, 6).pcm, ReadWavSamples(folder_.File("good.wav")));
+}
 
-    const std::string vanishing = Wav("vanishing.wav", 44100);
-    AudioTrackSource source;
-    source.AddTrack(vanishing);
-    fs::remove(vanishing);
+TEST_F(TrackSource, AnMp3WithoutItsPluginIsSkippedAndAStalledPluginFinishesItsTrackDamaged)
+{
+    if (!HaveProgram("lame"))
+        GTEST_SKIP() << "lame is not installed";
+    const std::string wav = Wav("tone.wav", 44100);
+    // The test plug-in claims the file by its name.
+    const std::string mp3 = folder_.File("stall-claimed.mp3");
+    ASSERT_TRUE(EncodeMp3(wav, mp3, {"-b", "128"}));
+
+    // With the Decoders/ folder missing no plug-in plays the MP3; the track
+    // after it comes out exact.
+    const PluginRegistry none;
+    AudioTrackSource bare(none);
+    EXPECT_GT(bare.AddTrack(mp3), 0.9);
+    bare.AddTrack(wav);
+    EXPECT_FALSE(bare.OpenTrack(0));
+    EXPECT_EQ(ReadTrack(bare, 1).pcm, ReadWavSamples(wav));
+
+    // The plug-in plays half a second, then nothing.
+    AudioTrackSource source(TestPlugins());
+    source.SetStallLimit(300);
+    source.AddTrack(mp3);
     const TrackRead read = ReadTrack(source, 0);
-    ASSERT_EQ(read.pcm.size(), 176400u);
-    EXPECT_TRUE(IsSilence(read.pcm, 0));
+    ASSERT_EQ(static_cast<double>(read.pcm.size()), source.GetTrackBytes(0));
+    for (size_t at = 0; at < testplugin::kStallBytes; ++at)
+        ASSERT_EQ(read.pcm[at], testplugin::PatternByte(at)) << at;
+    EXPECT_TRUE(IsSilence(read.pcm, testplugin::kStallBytes));
+    double stoppedAt = 0;
+    ASSERT_TRUE(source.GetTrackDamage(0, stoppedAt));
+    EXPECT_DOUBLE_EQ(stoppedAt, 0.5);
 }

@@ -3,16 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AudioFixtures.h"
+#include "TestPluginProtocol.h"
 #include "TrackReader.h"
 #include "decode/AudioTrackSource.h"
 #include "decode/DecodeEngine.h"
 #include "platform/TraceCapture.h"
 #include "resources/DecodeConstants.h"
 #include "resources/DecodeEngineTexts.h"
+#include "resources/Plugins.h"
 
 using namespace quillstar;
 using namespace quillstar::test;
@@ -25,7 +29,7 @@ std::vector<uint8_t> ReadToEnd(DecodeEngine& engine)
 {
     std::vector<uint8_t> pcm;
     std::vector<uint8_t> block(kBlock);
-    for (int length = 0; engine.Read(block.data(), length);)
+    for (int length = 0; engine.Read(block.data(), length) == SyncBuffer::Delivery::Block;)
         pcm.insert(pcm.end(), block.begin(), block.begin() + length);
     return pcm;
 }
@@ -36,6 +40,47 @@ protected:
 };
 
 }  // namespace
+
+// The plug-in writes pieces that end inside a 24-bit frame; the rest of the
+// frame comes with the next.
+TEST(DecodeEngineDecoders, APluginsEightAndTwentyFourBitOutputIsConverted)
+{
+    for (const int bits : {8, 24}) {
+        DecodeEngine engine(TestPlugins());
+        engine.SetBlockLength(kBlock);
+        // The test plug-in claims the name.
+        ASSERT_TRUE(engine.StartDecodeThread("/music/stream" + std::to_string(bits) + "bit-claimed.mp3"));
+        const std::vector<uint8_t> pcm = ReadToEnd(engine);
+        const size_t width = static_cast<size_t>(bits / 8);
+        ASSERT_EQ(pcm.size(), testplugin::kStreamBytes / width * 2) << bits;
+        for (size_t frame = 0; frame < pcm.size() / 4; frame += 97) {
+            const auto byte = [&](size_t offset) { return testplugin::PatternByte(frame * 2 * width + offset); };
+            const int32_t sample =
+                bits == 8 ? (byte(0) - 128) << 16 : byte(0) | byte(1) << 8 | static_cast<int8_t>(byte(2)) << 16;
+            const auto left = static_cast<int16_t>(pcm[frame * 4] | pcm[frame * 4 + 1] << 8);
+            ASSERT_NEAR(left, sample / 256.0, 1.0) << bits << " bits, frame " << frame;
+        }
+    }
+}
+
+// The plug-in plays but never opens its output, so the opening would wait
+// its whole bound; a Stop ends it at once instead of waiting for it.
+TEST(DecodeEngineDecoders, StopEndsADecoderThatIsStillOpening)
+{
+    const auto plays =
+        TestPlugins().Records()[0].library->Resolve<testplugin::CountFunction>(testplugin::kCountFunction);
+    ASSERT_NE(plays, nullptr);
+    const int playsBefore = plays("play");
+    TraceCapture trace;
+    DecodeEngine engine(TestPlugins());
+    engine.SetBlockLength(kBlock);
+    auto opening = std::async(std::launch::async, [&] { return engine.StartDecodeThread("/music/mute-claimed.mp3"); });
+    while (plays("play") == playsBefore)
+        std::this_thread::yield();
+    engine.Stop();
+    EXPECT_FALSE(opening.get());
+    EXPECT_FALSE(trace.Contains(plugin::kTraceOpenTimedOut));
+}
 
 TEST_F(Engine, AFileWithoutAudioIsProbedAsNothingAndNeitherOpensNorLeavesAThread)
 {
@@ -50,7 +95,7 @@ TEST_F(Engine, AFileWithoutAudioIsProbedAsNothingAndNeitherOpensNorLeavesAThread
         EXPECT_LT(engine.OpenGraph(path), 0) << path;
         std::vector<uint8_t> block(kBlock);
         int length = -1;
-        EXPECT_FALSE(engine.Read(block.data(), length));
+        EXPECT_EQ(engine.Read(block.data(), length), SyncBuffer::Delivery::EndOfData);
         EXPECT_EQ(length, 0);
     }
     EXPECT_EQ(CountProgramThreads(), threads);

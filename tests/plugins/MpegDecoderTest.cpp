@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "AudioFixtures.h"
-#include "EofPump.h"
 #include "decode/MpegLength.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
@@ -37,13 +36,13 @@ const Encoding kCbr{"cbr.mp3", 44100, 2, "lame", {"-b", "128"}};
 const Encoding kVbr{"vbr.mp3", 44100, 2, "lame", {"-V", "2"}};
 const Encoding kMono{"mono.mp3", 44100, 1, "lame", {"-m", "m", "-b", "64"}};
 
-// The plug-in and the decode thread's side of a run, with a stand-in main
-// window that ends each track on the plug-in's notification.
+// The plug-in and the decode thread's side of a run; each track ends on the
+// plug-in's notification.
 class MpegPlugin : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        registry_.Scan(pump_.Handle(), DecoderPluginFolder());
+        registry_.Scan(DecoderPluginFolder());
         ASSERT_EQ(registry_.Records().size(), 1u) << "MpegDecoder.so was not built into " << DecoderPluginFolder();
     }
 
@@ -80,7 +79,6 @@ protected:
     }
 
     test::TemporaryFolder folder_;
-    test::EofPump pump_;
     PluginRegistry registry_;
     int64_t wavFrames_ = 0;
     std::string missingEncoder_;

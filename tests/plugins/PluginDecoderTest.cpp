@@ -1,15 +1,16 @@
-// PluginDecoder choosing and starting the test plug-in, and ending a track
-// whose plug-in stalls.
+// PluginDecoder choosing and starting the test plug-in, and a plug-in's
+// end-of-file notice ending only its own play.
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 #include "TestPluginProtocol.h"
 #include "decode/PluginDecoder.h"
 #include "decode/PluginRegistry.h"
+#include "decode/WavOutputEmulator.h"
+#include "platform/PostMessage.h"
 #include "platform/ProgramPath.h"
 #include "platform/TraceCapture.h"
+#include "resources/Messages.h"
 #include "resources/Plugins.h"
 
 using namespace quillstar;
@@ -20,7 +21,7 @@ class PluginHost : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        registry_.Scan(nullptr, ProgramDirectory() + "/" + testplugin::kTestPluginFolder);
+        registry_.Scan(ProgramDirectory() + "/" + testplugin::kTestPluginFolder);
         ASSERT_EQ(registry_.Records().size(), 1u) << "the test plug-in was not built beside the tests";
     }
 
@@ -57,13 +58,15 @@ TEST_F(PluginHost, FilesAreMatchedByAShortExtensionOrClaimedByAModuleAndOpenTake
     EXPECT_TRUE(trace.Contains(plugin::kTraceOpenTimedOut));
 }
 
-TEST_F(PluginHost, AReadWithNothingQueuedEndsTheTrackAfterASecond)
+// The notice ends the play it is posted in as it is posted, so none can be
+// left waiting in a queue to stop the next track.
+TEST_F(PluginHost, AnEndOfFileNoticeStopsThePlayItIsPostedIn)
 {
     ASSERT_TRUE(decoder_.Open("/music/song.tst"));
-    TraceCapture trace;
-    std::vector<uint8_t> block(plugin::kReadBlockSize);
-    EXPECT_EQ(decoder_.Read(block.data(), plugin::kReadBlockSize), 0);
-    EXPECT_EQ(trace.Count(plugin::kTraceReadTimedOut), 1);
+    ASSERT_TRUE(PostMessage(registry_.Records()[0].module->hMainWindow, msg::WM_PLUGIN_EOF));
+    EXPECT_TRUE(WavOutputEmulator::Instance().IsStopped());
+    ASSERT_TRUE(decoder_.Open("/music/song.tst"));
+    EXPECT_FALSE(WavOutputEmulator::Instance().IsStopped());
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "decode/PluginRegistry.h"
 #include "decode/WavOutputEmulator.h"
 #include "platform/DynamicLibrary.h"
-#include "platform/MessageQueue.h"
 #include "platform/ProgramPath.h"
 #include "platform/TraceCapture.h"
 #include "resources/Plugins.h"
@@ -48,22 +47,22 @@ TEST(PluginRegistry, RegistersOnlyModulesThatPlayThroughTheOutputModuleAndQuitsT
     fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), folder.File("libother.so"));
     ASSERT_TRUE(WriteText(folder.File("BrokenDecoder.so"), "not ELF"));
     fs::create_directory(folder.File("FolderDecoder.so"));
-    MessageQueue window;
     DynamicLibrary plays;
     ASSERT_TRUE(plays.Open(folder.File(testplugin::kPlaysFile)));
     {
         TraceCapture trace;
         PluginRegistry registry;
-        registry.Scan(window.Handle(), folder.Path());
+        registry.Scan(folder.Path());
         ASSERT_EQ(registry.Records().size(), 1u);
         const PluginRecord& record = registry.Records()[0];
         EXPECT_EQ(record.extensions, testplugin::kExtensions);
         EXPECT_EQ(record.fileName, testplugin::kPlaysFile);
-        EXPECT_EQ(record.module->hMainWindow, window.Handle());
+        // Their end-of-file notices go to the output module.
+        EXPECT_EQ(record.module->hMainWindow, WavOutputEmulator::Instance().NoticeWindow());
         EXPECT_EQ(record.module->hDllInstance, record.library);
         EXPECT_EQ(CountIn(plays, "init"), 1);
         EXPECT_EQ(CountIn(plays, "quit"), 0);
-        EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, window.Handle());
+        EXPECT_EQ(WavOutputEmulator::Instance().Module()->hMainWindow, WavOutputEmulator::Instance().NoticeWindow());
         // Initialised, told to quit, and kept loaded.
         DynamicLibrary silent;
         ASSERT_TRUE(silent.Open(folder.File(testplugin::kSilentFile)));
@@ -75,7 +74,7 @@ TEST(PluginRegistry, RegistersOnlyModulesThatPlayThroughTheOutputModuleAndQuitsT
     EXPECT_EQ(CountIn(plays, "quit"), 1);
 
     PluginRegistry empty;
-    empty.Scan(nullptr, "/nonexistent/Decoders");
+    empty.Scan("/nonexistent/Decoders");
     EXPECT_TRUE(empty.Records().empty());
 }
 
@@ -88,7 +87,7 @@ TEST(PluginRegistry, TheProgramsPluginsComeFromBesideTheProgramNotTheCurrentDire
     fs::copy_file(BuiltTestPlugin(testplugin::kPlaysFile), elsewhere.File("Decoders/") + testplugin::kPlaysFile);
     const fs::path before = fs::current_path();
     fs::current_path(elsewhere.Path());
-    ScanDecoderPlugins(nullptr);
+    ScanDecoderPlugins();
     fs::current_path(before);
 
     const auto& records = PluginRegistry::Process().Records();

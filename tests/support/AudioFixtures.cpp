@@ -15,10 +15,11 @@
 #include <numbers>
 #include <thread>
 
-#include "EofPump.h"
+#include "TestPluginProtocol.h"
 #include "decode/GStreamerSupport.h"
 #include "decode/MpegFile.h"
 #include "decode/PluginRegistry.h"
+#include "platform/ProgramPath.h"
 
 extern char** environ;
 
@@ -239,9 +240,16 @@ int CountProgramThreads()
 
 void ScanPluginsOnce()
 {
-    static EofPump pump;
     static std::once_flag once;
-    std::call_once(once, [] { ScanDecoderPlugins(pump.Handle()); });
+    std::call_once(once, [] { ScanDecoderPlugins(); });
+}
+
+const PluginRegistry& TestPlugins()
+{
+    static PluginRegistry plugins;
+    static std::once_flag once;
+    std::call_once(once, [] { plugins.Scan(ProgramDirectory() + "/" + testplugin::kTestPluginFolder); });
+    return plugins;
 }
 
 }  // namespace quillstar::test

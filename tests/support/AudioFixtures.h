@@ -6,6 +6,10 @@
 
 #include "TemporaryFolder.h"
 
+namespace quillstar {
+class PluginRegistry;
+}
+
 namespace quillstar::test {
 
 // Writes a WAV of a 440 Hz tone (880 Hz on a second channel) with a little
@@ -41,9 +45,10 @@ DecodedAudio DecodeWithGStreamer(const std::string& path);
 // The threads of this process that carry its own name: the ones it started
 // itself (GStreamer and GLib name theirs).
 int CountProgramThreads();
-// Fills the program's plug-in registry from Decoders/ once per process, with
-// a stand-in main window that ends each plug-in track on its end-of-file
-// notification, as the windowed program does.
+// Fills the program's plug-in registry from Decoders/ once per process.
 void ScanPluginsOnce();
+// A registry of the test plug-in (tests/plugins/TestPluginProtocol.h), made
+// once per process.
+const PluginRegistry& TestPlugins();
 
 }  // namespace quillstar::test
