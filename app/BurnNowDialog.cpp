@@ -448,9 +448,16 @@ void BurnNowDialog::ShowSkippedTracks()
                 .arg(track.trackIndex + 1, 2, 10, QLatin1Char('0'))
                 .arg(QString::fromStdString(title), QString::fromUtf8(recorder::SkipReasonText(track.reason))));
     }
-    const std::string& failure = job_->Outcome().failure;
     if (!lines.isEmpty())
         lines.prepend(QString::fromUtf8(burnsession::kSkippedHeading));
+    for (const DamagedTrack& track : job_->Outcome().damaged) {
+        const int stoppedAt = static_cast<int>(track.seconds);
+        lines.append(QString::fromUtf8(burnsession::kSkippedLine)
+                         .arg(track.trackIndex + 1, 2, 10, QLatin1Char('0'))
+                         .arg(QString::fromStdString(trackList_.Tracks()[static_cast<size_t>(track.trackIndex)].title),
+                              QString::asprintf(recorder::kTextDamagedTrack, stoppedAt / 60, stoppedAt % 60)));
+    }
+    const std::string& failure = job_->Outcome().failure;
     if (!failure.empty())
         lines.append(QString::fromStdString(failure));
     if (const auto& verification = job_->Outcome().verification) {

@@ -271,6 +271,15 @@ void BurnCommand::ReportOutcome(const BurnOutcome& outcome) const
         std::fprintf(stderr, "quillstar-burn: skipped track %02d \"%s\": %s\n", skipped.trackIndex + 1, path.c_str(),
                      recorder::SkipReasonText(skipped.reason));
     }
+    for (const DamagedTrack& damaged : outcome.damaged) {
+        std::string title, path;
+        int seconds = 0;
+        trackList_.GetTrackInfo(damaged.trackIndex, title, seconds, path);
+        const int stoppedAt = static_cast<int>(damaged.seconds);
+        std::fprintf(stderr, "quillstar-burn: track %02d \"%s\": ", damaged.trackIndex + 1, path.c_str());
+        std::fprintf(stderr, recorder::kTextDamagedTrack, stoppedAt / 60, stoppedAt % 60);
+        std::fprintf(stderr, "\n");
+    }
     if (!outcome.failure.empty())
         std::fprintf(stderr, "quillstar-burn: %s\n", outcome.failure.c_str());
     for (const std::string& warning : outcome.warnings)
@@ -299,7 +308,7 @@ int BurnCommand::ExitCodeFor(const BurnOutcome& outcome)
         return cli::kExitNotCompleted;
     if (outcome.result != recorder::kResultSuccess)
         return cli::kExitResultBase + outcome.result;
-    return outcome.skipped.empty() ? cli::kExitBurned : cli::kExitIncomplete;
+    return outcome.skipped.empty() && outcome.damaged.empty() ? cli::kExitBurned : cli::kExitIncomplete;
 }
 
 }  // namespace quillstar

@@ -134,6 +134,7 @@ void BurnJob::Finish()
     outcome_.stopped = stopRequested_;
     writer_.GetProgress(outcome_.text, percent);
     outcome_.skipped = writer_.GetSkippedTracks();
+    outcome_.damaged = writer_.GetDamagedTracks();
     outcome_.failure = writer_.GetFailureText();
     outcome_.verification = writer_.GetVerification();
     outcome_.speed = writer_.GetSpeedText();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "recorder/BurnSettings.h"
+#include "recorder/DamagedTrack.h"
 #include "recorder/DiscVerification.h"
 #include "recorder/SkippedTrack.h"
 
@@ -32,6 +33,8 @@ struct BurnOutcome {
     std::string text;
     // Tracks of the list that are not on the disc, in the list's order.
     std::vector<SkippedTrack> skipped;
+    // Tracks on the disc whose audio stopped short, silence after it.
+    std::vector<DamagedTrack> damaged;
     // For a failed burn: the drive command that failed and its sense.
     std::string failure;
     // The disc read back and compared, when the burn asked for it and

@@ -126,6 +126,7 @@ bool CDiscWriter::WriteDisc(DiscDataSource* source)
     {
         std::lock_guard lock(progressMutex_);
         skipped_.clear();
+        damaged_.clear();
         failureText_.clear();
         warnings_.clear();
         speedText_.clear();
@@ -177,6 +178,12 @@ std::vector<SkippedTrack> CDiscWriter::GetSkippedTracks() const
 {
     std::lock_guard lock(progressMutex_);
     return skipped_;
+}
+
+std::vector<DamagedTrack> CDiscWriter::GetDamagedTracks() const
+{
+    std::lock_guard lock(progressMutex_);
+    return damaged_;
 }
 
 std::string CDiscWriter::GetFailureText() const
@@ -329,6 +336,18 @@ void CDiscWriter::EndWith(int result, const char* text)
     Post(msg::WM_BURN_FINISHED);
 }
 
+void CDiscWriter::CollectDamagedTracks()
+{
+    std::vector<DamagedTrack> damaged;
+    for (int track = 0; track < source_->GetTrackCount(); ++track) {
+        double seconds = 0.0;
+        if (source_->GetTrackDamage(track, seconds))
+            damaged.push_back({track, seconds});
+    }
+    std::lock_guard lock(progressMutex_);
+    damaged_ = std::move(damaged);
+}
+
 void CDiscWriter::EndBurn(Outcome outcome)
 {
     if (ejectAtEnd_)
@@ -336,6 +355,7 @@ void CDiscWriter::EndBurn(Outcome outcome)
     bytesDone_ = totalBytes_;
     const bool aborted = abortRequested_.exchange(false);
     abortEvent_.Reset();
+    CollectDamagedTracks();
     ReleaseSource(true);
     const std::optional<DiscVerification> verification = GetVerification();
     if (verification) {

@@ -17,6 +17,7 @@
 #include "recorder/BurnSettings.h"
 #include "recorder/CommandFailure.h"
 #include "recorder/CueSheet.h"
+#include "recorder/DamagedTrack.h"
 #include "recorder/DeviceInfo.h"
 #include "recorder/DiscDataSource.h"
 #include "recorder/DiscText.h"
@@ -82,6 +83,8 @@ public:
     int GetResult() const { return result_; }
     // The tracks of the last burn that did not reach the disc, in order.
     std::vector<SkippedTrack> GetSkippedTracks() const;
+    // The tracks of the last burn whose audio stopped short, in order.
+    std::vector<DamagedTrack> GetDamagedTracks() const;
     // The drive command that ended the last burn with kResultBurnFailed.
     std::string GetFailureText() const;
     // The speed the drive writes the burn at ("Writing at 24x"), once set.
@@ -107,6 +110,7 @@ private:
     int64_t SectorsNeeded();
     void EndWith(int result, const char* text);
     void EndBurn(Outcome outcome);
+    void CollectDamagedTracks();
     Outcome WriteTracks(std::vector<uint8_t>& buffer);
     Outcome WriteSessionTracks(std::vector<uint8_t>& buffer);
     Outcome WriteOneTrack(std::vector<uint8_t>& buffer);
@@ -150,6 +154,7 @@ private:
     int percent_ = 0;
     std::string displayText_;
     std::vector<SkippedTrack> skipped_;
+    std::vector<DamagedTrack> damaged_;
     std::string failureText_;
     std::string speedText_;
     std::vector<std::string> warnings_;

@@ -2,23 +2,14 @@
 
 #include <cstdint>
 
-// Texts and numbers of the decode engine, its media graph and duration probe,
+#include "resources/DecodeEngineConstants.h"
+
+// Texts and names of the decode engine, its media graph and duration probe,
 // and the track source.
 namespace quillstar::engine {
 
-// Status codes of the media graph (COM conventions).
-inline constexpr int32_t kStatusOk = 0;
-// The graph was told to run and reaches the running state on its own.
-inline constexpr int32_t kStatusStarting = 1;                                         // S_FALSE
-inline constexpr int32_t kStatusFailed = static_cast<int32_t>(0x80004005);            // E_FAIL
-inline constexpr int32_t kStatusInvalidMediaType = static_cast<int32_t>(0x80040200);  // VFW_E_INVALIDMEDIATYPE
-
-// Choosing a decoder by content: type finding reads this much of the file
-// after an ID3v2 tag (its header, and a footer when the flag says so, are
-// this long), and these media types name the decoder that reads them.
-inline constexpr long kTypeFindBytes = 65536;
-inline constexpr long kId3HeaderSize = 10;
-inline constexpr unsigned char kId3FooterFlag = 0x10;
+// Choosing a decoder by content: these media types name the decoder that
+// reads them.
 inline constexpr const char* kSndFileMediaTypes[] = {"audio/x-flac",   "audio/x-wav", "audio/x-rf64",    "audio/x-w64",
                                                      "audio/x-aiff",   "audio/x-au",  "application/ogg", "audio/ogg",
                                                      "audio/x-vorbis", "audio/x-opus"};
@@ -32,9 +23,6 @@ inline constexpr char kNullRendererName[] = "NullRenderer";
 
 // The message that tells the graph's watcher to stop.
 inline constexpr char kStopWatchingMessage[] = "quillstar-stop-watching";
-
-// How long opening a graph waits for its audio to reach the grabber.
-inline constexpr uint32_t kGraphConnectTimeoutMs = 10000;
 
 // Graph trace texts.
 inline constexpr char kTraceOpenFileExited[] = "Open file function exited\n";

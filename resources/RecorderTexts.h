@@ -40,6 +40,8 @@ inline constexpr const char* kTextNothingBurned =
 inline constexpr const char* kTextDriveLeftOut = "left out";
 // Added to the reason a drive was left out when the user may not open it.
 inline constexpr const char* kTextNoPermissionAdvice = " \u2014 add yourself to the cdrom group and log in again";
+// A damaged track: where its audio stopped, minutes and seconds.
+inline constexpr const char* kTextDamagedTrack = "damaged: the audio stops at %02d:%02d, silence fills the rest";
 inline constexpr const char* kTextBurnFailed = "The burning process failed, the audio CD is not completed.";
 inline constexpr const char* kTextWritingAtSpeed = "Writing at %dx";
 inline constexpr const char* kTextSpeedRefused =

@@ -569,3 +569,26 @@ TEST_F(QuillstarBurn, ADriveAnotherProgramHoldsIsNotTouched)
     EXPECT_EQ(Run({wav}, "", TestDrive(Image())).exitCode, 0);
     EXPECT_TRUE(fs::exists(Image()));
 }
+
+// Without its decoder plug-ins the program cannot read MP3 files: they are
+// skipped and named, never burned as silence, and the rest is burned whole.
+TEST_F(QuillstarBurn, WithoutItsDecodersAnMp3IsSkippedAndNamed)
+{
+    const fs::path program = folder_.File("program");
+    fs::create_directories(program);
+    for (const char* file : {"quillstar-burn", "libwnaspi32.so", "libquillstar_platform.so"})
+        fs::copy_file(fs::path(ProgramDirectory()) / file, program / file);
+    const std::string wav = Wav("whole.wav", 44100, 2, 16, 4.0);
+    const std::string mp3 = Mp3("song.mp3", 44100, 2, 5.0, {"-b", "128"});
+    ASSERT_FALSE(mp3.empty());
+    BurnProcess process({"--image-recorder", Image(), mp3, wav}, {}, folder_.File("out.txt"), folder_.File("err.txt"),
+                        (program / "quillstar-burn").string());
+    EXPECT_EQ(process.Wait(120s).exitCode, cli::kExitIncomplete);
+    const std::string err = ReadText(folder_.File("err.txt"));
+    EXPECT_NE(err.find("skipped track 01 \"" + mp3 + "\": the file could not be opened for decoding"),
+              std::string::npos)
+        << err;
+    const BurnedDisc disc = ReadBurnedDisc(Image(), folder_.File("disc.cue"));
+    ASSERT_EQ(disc.tracks.size(), 1u);
+    EXPECT_EQ(disc.tracks[0].audio.size(), size_t{300} * kSectorSize);
+}

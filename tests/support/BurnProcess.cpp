@@ -15,9 +15,9 @@ extern char** environ;
 namespace quillstar::test {
 
 BurnProcess::BurnProcess(std::vector<std::string> arguments, const std::map<std::string, std::string>& environment,
-                         const std::string& outPath, const std::string& errPath)
+                         const std::string& outPath, const std::string& errPath, const std::string& program)
 {
-    arguments.insert(arguments.begin(), ProgramDirectory() + "/quillstar-burn");
+    arguments.insert(arguments.begin(), program.empty() ? ProgramDirectory() + "/quillstar-burn" : program);
     std::vector<std::string> variables;
     if (!environment.contains("QUILLSTAR_DRIVES"))
         variables.push_back("QUILLSTAR_DRIVES=");

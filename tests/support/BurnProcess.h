@@ -21,8 +21,9 @@ public:
         double peakMiB = 0.0;
     };
 
+    // program: another copy of quillstar-burn to start instead.
     BurnProcess(std::vector<std::string> arguments, const std::map<std::string, std::string>& environment,
-                const std::string& outPath, const std::string& errPath);
+                const std::string& outPath, const std::string& errPath, const std::string& program = "");
     // A process still running is killed.
     ~BurnProcess();
     BurnProcess(const BurnProcess&) = delete;
