@@ -98,8 +98,9 @@ TEST_F(TrackSource, AFileThatChangedSinceItWasAddedStillDeliversExactlyItsByteCo
         EXPECT_LT(source.GetBytesDone(), static_cast<double>(decoded + cd::kBlockSize));
         double stoppedAt = 0;
         EXPECT_EQ(source.GetTrackDamage(0, stoppedAt), c.damaged);
-        if (c.damaged)
+        if (c.damaged) {
             EXPECT_DOUBLE_EQ(stoppedAt, static_cast<double>(decoded) / cd::kBytesPerSecond);
+        }
     }
 }
 
