@@ -19,7 +19,6 @@ using namespace recorder;
 namespace {
 
 constexpr size_t kInquiryLength = 100;
-constexpr size_t kDiscInformationLength = 100;
 constexpr size_t kModeSenseExtra = 108;
 constexpr size_t kAllPagesLength = 256;
 constexpr size_t kUnitReadyBufferLength = 256;
@@ -89,6 +88,13 @@ bool ParseToc(const uint8_t* reply, TableOfContents& toc)
 
 MmcCommands::MmcCommands(ScsiTransport& transport) : transport_(transport) {}
 
+int MmcCommands::ReadDiscInformationReply(const DeviceInfo& device, DiscInformation& reply)
+{
+    Cdb cdb{scsi::kReadDiscInformation};
+    cdb[8] = kDiscInformationLength;
+    return transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
+}
+
 int MmcCommands::ReadDeviceName(DeviceInfo& device)
 {
     Trace("ReadDeviceName\n");
@@ -113,12 +119,8 @@ int MmcCommands::ReadDeviceName(DeviceInfo& device)
 int MmcCommands::ReadDiscInformation(const DeviceInfo& device, int& discKind, int& discStatus)
 {
     Trace("ReadDiscInformation\n");
-    Cdb cdb{scsi::kReadDiscInformation};
-    cdb[8] = kDiscInformationLength;
-    std::array<uint8_t, kDiscInformationLength> reply{};
-    const int error =
-        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
-    if (error != 0)
+    DiscInformation reply{};
+    if (const int error = ReadDiscInformationReply(device, reply); error != 0)
         return error;
     switch (reply[2] & 0x03) {
     case 0:
@@ -143,12 +145,8 @@ int MmcCommands::ReadDiscInformation(const DeviceInfo& device, int& discKind, in
 int MmcCommands::ReadDiscCapacity(const DeviceInfo& device, int64_t& capacity, int& minutes, int& seconds)
 {
     Trace("ReadDiscCapacity\n");
-    Cdb cdb{scsi::kReadDiscInformation};
-    cdb[8] = kDiscInformationLength;
-    std::array<uint8_t, kDiscInformationLength> reply{};
-    const int error =
-        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
-    if (error != 0)
+    DiscInformation reply{};
+    if (const int error = ReadDiscInformationReply(device, reply); error != 0)
         return error;
     const uint8_t m = reply[21];
     const uint8_t s = reply[22];
@@ -292,12 +290,8 @@ int MmcCommands::ReadTrackInformation(const DeviceInfo& device, int trackNumber,
 
 int MmcCommands::ReadLeadInStart(const DeviceInfo& device, int32_t& address)
 {
-    Cdb cdb{scsi::kReadDiscInformation};
-    cdb[8] = kDiscInformationLength;
-    std::array<uint8_t, kDiscInformationLength> reply{};
-    const int error =
-        transport_.ExecuteCommand(device, 10, cdb.data(), kShortCommandTimeout, reply.data(), reply.size(), kDataIn);
-    if (error != 0)
+    DiscInformation reply{};
+    if (const int error = ReadDiscInformationReply(device, reply); error != 0)
         return error;
     // Minutes from 90 on count back from the start of the disc's time.
     const int32_t frames = (reply[17] * 60 + reply[18]) * 75 + reply[19];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -65,6 +66,11 @@ public:
     int PreventMediumRemoval(const DeviceInfo& device, bool prevent);
 
 private:
+    // The standard disc information, as the three disc queries read it.
+    static constexpr size_t kDiscInformationLength = 100;
+    using DiscInformation = std::array<uint8_t, kDiscInformationLength>;
+    int ReadDiscInformationReply(const DeviceInfo& device, DiscInformation& reply);
+
     ScsiTransport& transport_;
 };
 
