@@ -26,7 +26,9 @@ std::string CommandFailure::Describe(const char* command) const
 {
     const char* name = command != nullptr ? command : CommandName(opcode);
     char text[160];
-    if (error == recorder::kErrorTimedOut)
+    if (error == 0)
+        std::snprintf(text, sizeof text, "%s gave no answer the burn could use", name);
+    else if (error == recorder::kErrorTimedOut)
         std::snprintf(text, sizeof text, "%s got no answer from the drive", name);
     else if (HasSense())
         std::snprintf(text, sizeof text, "%s refused by the drive: sense %X/%02X/%02X", name, senseKey, asc, ascq);

@@ -19,7 +19,9 @@ struct CommandFailure {
     // is busy writing what it has and takes more once it has room.
     bool IsDriveBusy() const;
     // "CLOSE SESSION refused by the drive: sense 3/0C/00"; the command is
-    // named by its operation code unless a name is given.
+    // named by its operation code unless a name is given. A command that
+    // succeeded but whose answer could not be used "gave no answer the burn
+    // could use".
     std::string Describe(const char* command = nullptr) const;
     static const char* CommandName(uint8_t opcode);
 };

@@ -426,13 +426,13 @@ CDiscWriter::Outcome CDiscWriter::WriteOneTrack(std::vector<uint8_t>& buffer)
         return Outcome::Done;
     }
     if (!SetWriteParameters(kTrackAtOnce))
-        return Failed("MODE SELECT");
+        return Failed();
     Trace("Getting write address\n");
     if (abortRequested_)
         return Outcome::Stopped;
     const int32_t address = GetWriteAddress();
     if (address < 0)
-        return abortRequested_ ? Outcome::Stopped : Failed("READ TRACK INFORMATION");
+        return abortRequested_ ? Outcome::Stopped : Failed();
     nextAddress_ = address;
     const TrackWritten written = WriteTrack(buffer);
     if (written.outcome != Outcome::Done)
@@ -446,7 +446,7 @@ CDiscWriter::Outcome CDiscWriter::WriteOneTrack(std::vector<uint8_t>& buffer)
     return CloseTrack() ? Outcome::Done : Outcome::Failed;
 }
 
-// The drive's answer names the command, its sense and the burn's end.
+// The drive's last answer names the command, its sense and the burn's end.
 CDiscWriter::Outcome CDiscWriter::Failed(const char* command)
 {
     if (abortRequested_)
@@ -498,7 +498,7 @@ bool CDiscWriter::WriteChunk(const std::vector<uint8_t>& buffer, int blocks, int
 {
     if (WriteWithRetries(buffer, blocks, length) != 0) {
         Trace("\n\nThe write really could not succeed!\n\n");
-        written.outcome = Failed("WRITE");
+        written.outcome = Failed();
         return false;
     }
     Trace("Write went OK. LBA = %d\n", nextAddress_);
@@ -579,7 +579,7 @@ bool CDiscWriter::CloseTrack()
 {
     ReportStep(TrackText(kTextClosingTrack, trackIndex_ + 1), lastPercent_);
     if (commands_.SynchronizeCache(GetDevice()) != 0) {
-        Failed("SYNCHRONIZE CACHE");
+        Failed();
         return false;
     }
     if (commands_.CloseTrackOrSession(GetDevice(), false, tracksWritten_ + 1) != 0) {
@@ -611,7 +611,7 @@ bool CDiscWriter::WaitForSessionClose()
         if (error == 0)
             return true;
         if (error != kErrorNotReady || !transport_.LastFailure().IsDriveBusy() || loop == 0) {
-            Failed("TEST UNIT READY");
+            Failed();
             return false;
         }
         Trace("Waiting for session to close. Loop=%lu\n", static_cast<unsigned long>(loop));
@@ -778,9 +778,9 @@ CDiscWriter::Outcome CDiscWriter::WriteDiscAtOnce(std::vector<uint8_t>& buffer)
     const std::vector<CdTextPack> packs = BuildCdText(tracks);
     const CueSheet sheet = AtOnceLayout(tracks, !packs.empty());
     if (!SetWriteParameters(kSessionAtOnce))
-        return Failed("MODE SELECT");
+        return Failed();
     if (commands_.SendCueSheet(GetDevice(), sheet.Bytes()) != 0)
-        return Failed("SEND CUE SHEET");
+        return Failed();
     if (!packs.empty()) {
         const Outcome leadIn = WriteLeadIn(packs);
         if (leadIn != Outcome::Done)
@@ -850,14 +850,14 @@ CDiscWriter::Outcome CDiscWriter::WriteLeadIn(const std::vector<CdTextPack>& pac
 {
     int32_t leadIn = 0;
     if (commands_.ReadLeadInStart(GetDevice(), leadIn) != 0)
-        return Failed("READ DISC INFORMATION");
+        return Failed();
     std::vector<uint8_t> blocks(size_t{kLeadInBlocksPerWrite} * CdTextPack::kBlockBytes);
     for (nextAddress_ = leadIn; nextAddress_ < CueSheet::kFirstWrittenSector;) {
         const int count = std::min<int>(kLeadInBlocksPerWrite, CueSheet::kFirstWrittenSector - nextAddress_);
         for (int block = 0; block < count; ++block)
             CdTextBuilder::LeadInBlock(packs, nextAddress_ - leadIn + block, &blocks[block * CdTextPack::kBlockBytes]);
         if (WriteWithRetries(blocks, count, count * static_cast<int>(CdTextPack::kBlockBytes)) != 0)
-            return Failed("WRITE");
+            return Failed();
         if (abortRequested_)
             return Outcome::Stopped;
         nextAddress_ += count;
@@ -957,7 +957,7 @@ CDiscWriter::Outcome CDiscWriter::FinishDiscAtOnce(std::vector<uint8_t>& buffer)
         return streamed_.outcome;
     ReportStep(kTextClosingSession, lastPercent_);
     if (commands_.SynchronizeCache(GetDevice()) != 0)
-        return Failed("SYNCHRONIZE CACHE");
+        return Failed();
     if (!WaitForSessionClose())
         return abortRequested_ ? Outcome::Stopped : Outcome::Failed;
     anyTrackWritten_ = true;

@@ -127,7 +127,9 @@ private:
     void VerifyDisc();
     bool SetWriteParameters(uint8_t writeType);
     int32_t GetWriteAddress();
-    Outcome Failed(const char* command);
+    // command: a name for steps that share an operation code (CLOSE TRACK
+    // and CLOSE SESSION); others are named by the command that failed.
+    Outcome Failed(const char* command = nullptr);
     std::vector<int> TracksWithAudio();
     CueSheet AtOnceLayout(const std::vector<int>& tracks, bool cdText);
     Outcome WriteDiscAtOnce(std::vector<uint8_t>& buffer);

@@ -154,9 +154,9 @@ int ScsiTransport::ExecuteCommand(const DeviceInfo& device, uint8_t cdbLength, c
                                   uint8_t* buffer, uint32_t length, uint8_t direction)
 {
     if (device.present == 0)
-        return kErrorInvalidAdapter;
+        return RecordFailure(cdb, kErrorInvalidAdapter, nullptr);
     if (!library_.IsLoaded())
-        return kErrorNotLoaded;
+        return RecordFailure(cdb, kErrorNotLoaded, nullptr);
     ForgetFinishedRequests();
     std::unique_ptr<Request> request = MakeRequest(device, cdbLength, cdb, timeout, buffer, length, direction);
     request->done.Reset();
@@ -170,16 +170,16 @@ int ScsiTransport::ExecuteCommand(const DeviceInfo& device, uint8_t cdbLength, c
     if (!request->bounce.empty() && direction == kDataIn)
         std::memcpy(buffer, request->bounce.data(), length);
     if (block.SRB_Status == SS_COMP)
-        return 0;
+        return RecordFailure(cdb, 0, nullptr);
     const int error = IOError(block.SRB_Status, block.SRB_HaStat, block.SRB_TargStat, block.SenseArea);
     const bool checkCondition = block.SRB_Status == SS_ERR && block.SRB_TargStat == STATUS_CHKCOND;
     return RecordFailure(cdb, error, checkCondition ? block.SenseArea : nullptr);
 }
 
+// Every command's outcome replaces the last one's, so a failure is never
+// blamed on a later step that merely got an answer it could not use.
 int ScsiTransport::RecordFailure(const uint8_t* cdb, int error, const uint8_t* sense)
 {
-    if (error == 0)
-        return 0;
     CommandFailure failure{cdb[0], error};
     if (sense != nullptr) {
         failure.senseKey = sense[2] & 0x0F;

@@ -44,8 +44,8 @@ public:
     // Maps a failed command's statuses and sense data to an error code,
     // tracing the failure.
     static int IOError(uint8_t status, uint8_t adapterStatus, uint8_t targetStatus, const uint8_t* sense);
-    // The command that failed last and how, so a burn can tell the user
-    // which command the drive refused and with which sense.
+    // How the last command ended (error 0 when it succeeded), so a burn can
+    // tell the user which command the drive refused and with which sense.
     CommandFailure LastFailure() const;
 
 private:
