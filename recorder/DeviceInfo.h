@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/CdAudio.h"
+
 namespace quillstar {
 
 // One CD device found at start-up: where it is, what it calls itself, what
@@ -41,6 +43,9 @@ struct DeviceInfo {
     int CurRead = 0;
     int maxReadSpeed = 0;
     int bufferSize = 0;
+
+    // A speed in kB/s as the drive list shows it, in x-factors.
+    static int SpeedFactor(int kilobytesPerSecond) { return kilobytesPerSecond / cd::kSingleSpeedKBps; }
 };
 
 }  // namespace quillstar

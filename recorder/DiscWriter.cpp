@@ -297,7 +297,7 @@ void CDiscWriter::SetWriteSpeed()
     const bool taken = commands_.SetSpeed(device, kCurrentSpeed, request) == 0;
     DeviceInfo current = device;
     discovery_.UpdateDeviceInfo(current, false, false);
-    const int factor = (current.CurWrite + cd::kSingleSpeedKBps / 2) / cd::kSingleSpeedKBps;
+    const int factor = DeviceInfo::SpeedFactor(current.CurWrite);
     const std::string text = TrackText(taken ? kTextWritingAtSpeed : kTextSpeedRefused, factor);
     Trace("%s\n", text.c_str());
     std::lock_guard lock(progressMutex_);

@@ -217,7 +217,7 @@ void CSCSI::ScanSpeeds(DeviceInfo& device, bool writing)
         if (ReadModePages(reread) != 0)
             continue;
         device = reread;
-        const int accepted = (writing ? device.CurWrite : device.CurRead) / cd::kSingleSpeedKBps;
+        const int accepted = DeviceInfo::SpeedFactor(writing ? device.CurWrite : device.CurRead);
         if (accepted == 0)
             continue;
         std::erase(speeds, accepted);
